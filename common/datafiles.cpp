@@ -1,0 +1,79 @@
+#include "datafiles.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace velmora {
+
+namespace {
+
+[[noreturn]] void fail(const QString& what, const QString& name, const QFile& file) {
+    throw Failure(QStringLiteral("%1 \"%2\": %3").arg(what, name, file.errorString()));
+}
+
+bool syncToDisk(QFile& file) {
+    if (!file.flush()) return false;
+#ifdef _WIN32
+    return _commit(file.handle()) == 0;
+#else
+    return fsync(file.handle()) == 0;
+#endif
+}
+
+void writeDurably(QFile& file, const QString& name, const QByteArray& bytes,
+                  QIODevice::OpenMode mode) {
+    if (!file.open(mode | QIODevice::WriteOnly | QIODevice::Unbuffered))
+        fail(QStringLiteral("ファイルを開けません"), name, file);
+    if (file.write(bytes) != bytes.size() || !syncToDisk(file)) {
+        QString reason = file.errorString();
+        file.close();
+        throw Failure(QStringLiteral("ファイルに書き込めません \"%1\": %2").arg(name, reason));
+    }
+    file.close();
+}
+
+} // namespace
+
+std::optional<QByteArray> DataFolder::readIfExists(const QString& name) const {
+    QFile file(path(name));
+    if (!file.exists()) return std::nullopt;
+    if (!file.open(QIODevice::ReadOnly)) fail(QStringLiteral("ファイルを読めません"), name, file);
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        fail(QStringLiteral("ファイルを読めません"), name, file);
+    return bytes;
+}
+
+QByteArray DataFolder::read(const QString& name) const {
+    auto bytes = readIfExists(name);
+    if (!bytes)
+        throw Failure(QStringLiteral("ファイルが見つかりません \"%1\"").arg(name));
+    return *bytes;
+}
+
+void DataFolder::createIfMissing(const QString& name) const {
+    QFile file(path(name));
+    if (file.exists()) return;
+    // Append mode creates without truncating, should the file appear meanwhile.
+    if (!file.open(QIODevice::Append | QIODevice::WriteOnly))
+        fail(QStringLiteral("ファイルを作成できません"), name, file);
+    file.close();
+}
+
+void DataFolder::replace(const QString& name, const QByteArray& bytes) const {
+    QFile file(path(name));
+    writeDurably(file, name, bytes, QIODevice::Truncate);
+}
+
+void DataFolder::append(const QString& name, const QByteArray& bytes) const {
+    QFile file(path(name));
+    writeDurably(file, name, bytes, QIODevice::Append);
+}
+
+} // namespace velmora

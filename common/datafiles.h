@@ -1,0 +1,49 @@
+#pragma once
+// The three data files live in one folder (the working directory) under bare names.
+// A file is never held open: every operation opens, works and closes.
+
+#include <QByteArray>
+#include <QDir>
+#include <QString>
+#include <optional>
+#include <stdexcept>
+
+namespace velmora {
+
+inline const QString kUserDataFile = QStringLiteral("使用者データ");
+inline const QString kRecordFile = QStringLiteral("Velmora.dat");
+inline const QString kRegistryFile = QStringLiteral("利用者Felica.dat");
+
+// A fault the program cannot go on from; the handler that meets it names it in a message
+// box and the program ends.
+class Failure : public std::runtime_error {
+public:
+    explicit Failure(const QString& message)
+        : std::runtime_error(message.toStdString()), message_(message) {}
+    const QString& message() const { return message_; }
+
+private:
+    QString message_;
+};
+
+class DataFolder {
+public:
+    explicit DataFolder(QDir dir = QDir::current()) : dir_(std::move(dir)) {}
+    QString path(const QString& name) const { return dir_.filePath(name); }
+
+    // nullopt when the file does not exist; any other fault throws.
+    std::optional<QByteArray> readIfExists(const QString& name) const;
+    // A missing file is a fault here.
+    QByteArray read(const QString& name) const;
+    // Creates a missing file empty and leaves an existing one untouched.
+    void createIfMissing(const QString& name) const;
+    // Replaces the file's content; the data is on the disk when this returns.
+    void replace(const QString& name, const QByteArray& bytes) const;
+    // Adds at the end in one write; the data is on the disk when this returns.
+    void append(const QString& name, const QByteArray& bytes) const;
+
+private:
+    QDir dir_;
+};
+
+} // namespace velmora

@@ -1,0 +1,63 @@
+#include "fields.h"
+
+namespace velmora {
+
+bool LineReader::next(std::string_view& line) {
+    if (pos_ >= data_.size()) return false;
+    size_t end = data_.find_first_of("\r\n", pos_);
+    if (end == std::string_view::npos) {
+        line = data_.substr(pos_);
+        pos_ = data_.size();
+        return true;
+    }
+    line = data_.substr(pos_, end - pos_);
+    pos_ = end + 1;
+    if (data_[end] == '\r' && pos_ < data_.size() && data_[pos_] == '\n') ++pos_;
+    return true;
+}
+
+std::string_view FieldReader::next() {
+    if (atEnd()) return {};
+    size_t p = pos_;
+    while (p < line_.size() && line_[p] == ' ') ++p;
+
+    std::string_view value;
+    size_t afterValue;
+    if (p < line_.size() && line_[p] == '"') {
+        size_t close = line_.find('"', p + 1);
+        if (close == std::string_view::npos) close = line_.size();
+        value = line_.substr(p + 1, close - p - 1);
+        afterValue = close + 1;
+    } else {
+        size_t comma = line_.find(',', p);
+        if (comma == std::string_view::npos) comma = line_.size();
+        value = line_.substr(p, comma - p);
+        while (!value.empty() && value.back() == ' ') value.remove_suffix(1);
+        afterValue = comma;
+    }
+
+    size_t comma = afterValue < line_.size() ? line_.find(',', afterValue) : std::string_view::npos;
+    pos_ = comma == std::string_view::npos ? std::string_view::npos : comma + 1;
+    return value;
+}
+
+size_t readFields(std::string_view line, std::string_view* out, size_t count) {
+    FieldReader reader(line);
+    size_t n = 0;
+    while (n < count && !reader.atEnd()) out[n++] = reader.next();
+    return n;
+}
+
+QByteArray quotedLine(std::initializer_list<QByteArrayView> cp932Fields) {
+    QByteArray line;
+    for (QByteArrayView field : cp932Fields) {
+        if (!line.isEmpty()) line += ',';
+        line += '"';
+        line += field;
+        line += '"';
+    }
+    line += "\r\n";
+    return line;
+}
+
+} // namespace velmora

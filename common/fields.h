@@ -1,0 +1,51 @@
+#pragma once
+// Reading and writing the comma-separated lines of the data files.
+//
+// Reading follows the files' rules: leading spaces are skipped; a quoted field runs to the
+// next double quote (what follows it up to the comma is dropped); an unquoted field runs to
+// the next comma, without trailing spaces. Work is done on the raw CP932 bytes: no CP932
+// trail byte is a quote, comma, space, CR or LF, so splitting before decoding is safe.
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <initializer_list>
+#include <string_view>
+
+namespace velmora {
+
+// Splits a file into lines. CR LF, a lone CR and a lone LF each end a line; the last line
+// needs no line end.
+class LineReader {
+public:
+    explicit LineReader(std::string_view data) : data_(data) {}
+    bool next(std::string_view& line);
+
+private:
+    std::string_view data_;
+    size_t pos_ = 0;
+};
+
+// Reads the fields of one line (without its line end). A blank line has no fields.
+class FieldReader {
+public:
+    explicit FieldReader(std::string_view line)
+        : line_(line), pos_(line.empty() ? std::string_view::npos : 0) {}
+    bool atEnd() const { return pos_ == std::string_view::npos; }
+    std::string_view next();
+
+private:
+    std::string_view line_;
+    size_t pos_;
+};
+
+// Reads up to `count` fields of a line into `out`; returns how many were there.
+size_t readFields(std::string_view line, std::string_view* out, size_t count);
+
+// One line as the program writes it: every field quoted, commas between, CR LF at the end.
+QByteArray quotedLine(std::initializer_list<QByteArrayView> cp932Fields);
+
+inline std::string_view view(const QByteArray& bytes) {
+    return {bytes.constData(), size_t(bytes.size())};
+}
+
+} // namespace velmora

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+namespace velmora {
+
+// The files quote every field and have no escape, and they are CP932: a name holding a
+// double quote, a line break or a character CP932 lacks cannot be stored faithfully.
+bool isStorableName(const QString& name);
+
+inline const QString kUnstorableNameMessage =
+    QStringLiteral("利用者名に使用できない文字が含まれています。");
+
+} // namespace velmora

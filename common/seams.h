@@ -1,0 +1,71 @@
+#pragma once
+// What the windows reach the outside world through. The program wires in the real ones;
+// tests hand in doubles that set the time, hold a card and answer prompts.
+
+#include "datafiles.h"
+
+#include <QString>
+#include <chrono>
+#include <cstdint>
+
+class QDialog;
+
+namespace velmora {
+
+class Clock {
+public:
+    virtual ~Clock() = default;
+    virtual QString timeText() const = 0; // H:MM:SS, 24-hour, hour without leading zero
+    virtual QString dateText() const = 0; // YYYY/MM/DD
+    virtual void sleep(std::chrono::milliseconds duration) = 0;
+};
+
+// Input prompts, message boxes and modal windows, all titled "Velmora".
+class Prompts {
+public:
+    virtual ~Prompts() = default;
+    // A CR in the prompt breaks the line. Cancel gives "".
+    virtual QString inputBox(const QString& prompt) = 0;
+    virtual void messageBox(const QString& text) = 0;
+    // Returns when the window has closed.
+    virtual void showModal(QDialog& window) = 0;
+};
+
+class Beeper {
+public:
+    virtual ~Beeper() = default;
+    virtual void beep() = 0;
+};
+
+// The card reader library's one entry point. Binding faults throw Failure.
+class CardLibrary {
+public:
+    virtual ~CardLibrary() = default;
+    virtual int32_t get_idm(int32_t mode, char* buffer) = 0;
+};
+
+// Asks the operating system for an orderly power-off; faults pass silently.
+class Shutdown {
+public:
+    virtual ~Shutdown() = default;
+    virtual void ShutdownSystem() = 0;
+};
+
+// Ends the program at once.
+class ProgramEnd {
+public:
+    virtual ~ProgramEnd() = default;
+    virtual void endProgram(int exitCode) = 0;
+};
+
+struct Services {
+    Clock& clock;
+    Prompts& prompts;
+    Beeper& beeper;
+    CardLibrary& cardLibrary;
+    Shutdown& shutdown;
+    ProgramEnd& programEnd;
+    DataFolder files;
+};
+
+} // namespace velmora
