@@ -1,0 +1,15 @@
+#include "assets.h"
+
+namespace velmora::assets {
+
+QString backgroundPath()
+{
+    return QStringLiteral(":/assets/background.png");
+}
+
+QString iconPath()
+{
+    return QStringLiteral(":/assets/icon.png");
+}
+
+} // namespace velmora::assets
