@@ -59,8 +59,8 @@ QByteArray DataFolder::read(const QString& name) const {
 
 void DataFolder::createIfMissing(const QString& name) const {
     QFile file(path(name));
-    if (file.exists()) return;
-    // Append mode creates without truncating, should the file appear meanwhile.
+    if (file.open(QIODevice::ReadOnly)) return;
+    // Append mode creates a missing file without truncating an existing one.
     if (!file.open(QIODevice::Append | QIODevice::WriteOnly))
         fail(QStringLiteral("ファイルを作成できません"), name, file);
     file.close();

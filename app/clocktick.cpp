@@ -1,0 +1,46 @@
+// The two timers of the terminal window: the clock tick and the follow-up.
+
+#include "clocktext.h"
+#include "form1.h"
+#include "userdata.h"
+
+namespace velmora {
+
+void Form1::Timer2_Timer() {
+    setFontSize(mess, 48);
+    const QString clockText = services_.clock.timeText();
+    const QString now = currentTimeText(clockText);
+    mess->setText(now);
+    Sec->setText(QString(secondsValue(clockText), QChar(0xFF65)));
+    動作状態->setText((isMorning(now) ? QStringLiteral("出勤 ") : QStringLiteral("退勤 ")) +
+                      QStringLiteral("：Felicaをかざしてください。"));
+    cardDispatch(now);
+}
+
+void Form1::cardDispatch(const QString& /*currentTime*/) {}
+
+void Form1::Timer1_Timer() {
+    const QString owner = ownerName(services_.files);
+    if (!owner.isEmpty() && Timer1.interval() == 5000) {
+        services_.programEnd.endProgram(0);
+        return;
+    }
+    ResetToIdle();
+}
+
+void Form1::WaitSeconds(int n) {
+    const int start = secondsValue(services_.clock.timeText());
+    int target = start + n;
+    const bool nextMinute = target >= 60;
+    if (nextMinute) target -= 60;
+    bool turned = false;
+    for (;;) {
+        const int s = secondsValue(services_.clock.timeText());
+        if (s < start) turned = true;
+        if ((!nextMinute || turned) && s >= target) return;
+        // Pausing spares the processor; no window event is handled meanwhile.
+        services_.clock.sleep(std::chrono::milliseconds(20));
+    }
+}
+
+} // namespace velmora

@@ -1,0 +1,41 @@
+#include "look.h"
+
+#include <QPalette>
+#include <QWidget>
+
+namespace velmora {
+
+QFont designFont(double points, const QString& family) {
+    static const bool substituted = [] {
+        QFont::insertSubstitutions(kPGothic, {QStringLiteral("IPAPGothic"),
+                                              QStringLiteral("IPA Pゴシック"),
+                                              QStringLiteral("MS PGothic")});
+        QFont::insertSubstitutions(kGothic, {QStringLiteral("IPAGothic"),
+                                             QStringLiteral("IPAゴシック"),
+                                             QStringLiteral("MS Gothic")});
+        return true;
+    }();
+    (void)substituted;
+    QFont font(family);
+    font.setPointSizeF(points);
+    font.setWeight(QFont::Normal);
+    return font;
+}
+
+void setTextColor(QWidget* widget, const QColor& color) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, color);
+    palette.setColor(QPalette::Text, color);
+    palette.setColor(QPalette::ButtonText, color);
+    widget->setPalette(palette);
+}
+
+void setFaceColor(QWidget* widget, const QColor& color) {
+    widget->setStyleSheet(QStringLiteral("QPushButton { background-color: %1; color: black;"
+                                         " border: 2px outset %2; }"
+                                         "QPushButton:pressed { border-style: inset; }"
+                                         "QPushButton:disabled { color: gray; }")
+                              .arg(color.name(), color.darker(140).name()));
+}
+
+} // namespace velmora
