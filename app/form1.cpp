@@ -166,13 +166,17 @@ void Form1::repaintNow(QWidget* widget) { widget->repaint(); }
 void Form1::handle(const std::function<void()>& work) {
     if (busy_) return;
     busy_ = true;
+    guarded(work);
+    busy_ = false;
+}
+
+void Form1::guarded(const std::function<void()>& work) {
     try {
         work();
     } catch (const Failure& failure) {
         services_.prompts.messageBox(failure.message());
         services_.programEnd.endProgram(1);
     }
-    busy_ = false;
 }
 
 void Form1::Command1_Click() { services_.programEnd.endProgram(0); }

@@ -22,7 +22,8 @@ public:
     // The handlers whose work lives in the other folders.
     struct Operations {
         virtual ~Operations() = default;
-        virtual QString Felica() = 0; // name registered for the card on the reader, or ""
+        virtual QString ReadIdm() = 0;                  // the card on the reader, "" for none
+        virtual QString Felica(const QString& idm) = 0; // its registered name, or ""
         virtual void ClockIn() = 0;
         virtual void ClockOut() = 0;
         virtual void OpenSettings() = 0;
@@ -53,6 +54,8 @@ public:
     // Runs one handler: none runs inside another, and a fault ends the program with a
     // message box naming it.
     void handle(const std::function<void()>& work);
+    // The fault half of handle(), for the handlers of windows shown from a handler.
+    void guarded(const std::function<void()>& work);
     bool busy() const { return busy_; }
 
     QPushButton* Command2;
