@@ -17,7 +17,21 @@ void Form1::Timer2_Timer() {
     cardDispatch(now);
 }
 
-void Form1::cardDispatch(const QString& /*currentTime*/) {}
+void Form1::cardDispatch(const QString& currentTime) {
+    if (!operations_) return;
+    const QString idm = operations_->ReadIdm();
+    // A card left lying on the reader after its operation must not record again and again:
+    // it counts as no card until a read finds none or another one.
+    if (idm != restingIdm_) restingIdm_.clear();
+    名前->setText(restingIdm_.isEmpty() ? operations_->Felica(idm) : QString());
+    if (名前->text().isEmpty()) return;
+    if (isMorning(currentTime))
+        operations_->ClockIn();
+    else
+        operations_->ClockOut();
+    restingIdm_ = idm;
+    Timer1.setInterval(5000);
+}
 
 void Form1::Timer1_Timer() {
     const QString owner = ownerName(services_.files);

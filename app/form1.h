@@ -94,6 +94,7 @@ private:
     Services services_;
     Operations* operations_ = nullptr;
     bool busy_ = false;
+    QString restingIdm_; // the card of the last card-started operation, while it stays put
     QPixmap background_;
 };
 
