@@ -10,6 +10,11 @@
 #include <deque>
 #include <functional>
 
+#include <ostream>
+
+// Readable QStrings in failure messages.
+inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
+
 namespace velmora::test {
 
 // Starts at 2026/07/01 9:05:03. Sleeping moves it on, so waits end without real time.
