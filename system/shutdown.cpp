@@ -1,0 +1,78 @@
+#include "shutdown.h"
+
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#else
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusPendingCall>
+#include <QString>
+#endif
+
+namespace velmora {
+
+#ifdef _WIN32
+
+// One count, one 8-byte LUID, one attributes word: the buffer length handed to Windows.
+static_assert(sizeof(TOKEN_PRIVILEGES) == 16);
+
+void Win32Shutdown::ShutdownSystem() {
+    // No result is looked at: a refused step just leaves the shutdown to fail, silently.
+    HANDLE process = GetCurrentProcess();
+    HANDLE token = nullptr;
+    OpenProcessToken(process, TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token);
+
+    LUID luid{};
+    LookupPrivilegeValueA(nullptr, "SeShutdownPrivilege", &luid);
+
+    TOKEN_PRIVILEGES newState{};
+    newState.PrivilegeCount = 1;
+    newState.Privileges[0].Luid = luid;
+    newState.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+
+    TOKEN_PRIVILEGES previous{};
+    DWORD returnLength = 0;
+    AdjustTokenPrivileges(token, FALSE, &newState, static_cast<DWORD>(sizeof newState), &previous,
+                          &returnLength);
+
+    ExitWindowsEx(EWX_SHUTDOWN, 0);
+
+    if (token != nullptr)
+        CloseHandle(token);
+}
+
+std::unique_ptr<Shutdown> makeSystemShutdown() {
+    return std::make_unique<Win32Shutdown>();
+}
+
+#else
+
+void LogindShutdown::ShutdownSystem() {
+    // systemBus() follows DBUS_SYSTEM_BUS_ADDRESS; no bus means nothing to ask.
+    QDBusConnection bus = QDBusConnection::systemBus();
+    if (!bus.isConnected())
+        return;
+
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1"),
+        QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("PowerOff"));
+    call << true; // interactive: polkit may ask the user for a password
+
+    // Sent without waiting: polkit's password dialog or a stalled logind must not freeze
+    // the window, and a refusal has nobody to be told to. The reply is simply dropped.
+    bus.asyncCall(call);
+}
+
+std::unique_ptr<Shutdown> makeSystemShutdown() {
+    return std::make_unique<LogindShutdown>();
+}
+
+#endif
+
+} // namespace velmora
