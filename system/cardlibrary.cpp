@@ -1,0 +1,92 @@
+#include "cardlibrary.h"
+
+#include "datafiles.h"
+
+#include <utility>
+
+#if defined(_WIN32)
+#define NOMINMAX
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#else
+#include <QFile>
+#include <dlfcn.h>
+#endif
+
+namespace velmora {
+
+namespace {
+
+#if defined(_WIN32)
+QString lastErrorText() {
+    const DWORD code = GetLastError();
+    wchar_t* text = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    QString message = length > 0 ? QString::fromWCharArray(text, int(length)).trimmed()
+                                 : QString();
+    if (text != nullptr) LocalFree(text);
+    return QStringLiteral("%1 (%2)").arg(message).arg(code);
+}
+#else
+QString lastErrorText() {
+    const char* text = dlerror();
+    return text != nullptr ? QString::fromLocal8Bit(text) : QStringLiteral("unknown error");
+}
+#endif
+
+} // namespace
+
+SonyIdmLibrary::SonyIdmLibrary(QString library) : library_(std::move(library)) {}
+
+QString SonyIdmLibrary::defaultLibraryName() {
+#if defined(_WIN32)
+    return QStringLiteral("sony_idm.dll");
+#else
+    return QStringLiteral("libsony_idm.so");
+#endif
+}
+
+void SonyIdmLibrary::bind() {
+#if defined(_WIN32)
+    // The application's folder and the system folders, never the working directory. The wide
+    // form of LoadLibraryExA, so that a path outside the ANSI code page loads too.
+    HMODULE module = LoadLibraryExW(reinterpret_cast<const wchar_t*>(library_.utf16()), nullptr,
+                                    LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
+    if (module == nullptr)
+        throw Failure(QStringLiteral("カードリーダーのライブラリを読み込めません: %1: %2")
+                          .arg(library_, lastErrorText()));
+    auto entry = reinterpret_cast<Entry>(reinterpret_cast<void*>(GetProcAddress(module, "get_idm")));
+    if (entry == nullptr) {
+        const QString error = lastErrorText();
+        FreeLibrary(module);
+        throw Failure(QStringLiteral("カードリーダーのライブラリに get_idm がありません: %1: %2")
+                          .arg(library_, error));
+    }
+#else
+    // A bare name goes through the library search (the program's RUNPATH $ORIGIN first).
+    void* module = dlopen(QFile::encodeName(library_).constData(), RTLD_NOW);
+    if (module == nullptr)
+        throw Failure(QStringLiteral("カードリーダーのライブラリを読み込めません: %1")
+                          .arg(lastErrorText()));
+    dlerror();
+    void* symbol = dlsym(module, "get_idm");
+    if (symbol == nullptr) {
+        const QString error = lastErrorText();
+        dlclose(module);
+        throw Failure(QStringLiteral("カードリーダーのライブラリに get_idm がありません: %1")
+                          .arg(error));
+    }
+    auto entry = reinterpret_cast<Entry>(symbol);
+#endif
+    // The module handle is dropped on purpose: the library stays loaded until the program ends.
+    entry_ = entry;
+}
+
+int32_t SonyIdmLibrary::get_idm(int32_t mode, char* buffer) {
+    if (entry_ == nullptr) bind();
+    return entry_(mode, buffer);
+}
+
+} // namespace velmora
