@@ -2,12 +2,14 @@
 
 #include "assets.h"
 #include "look.h"
+#include "names.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QValidator>
 
 namespace velmora {
 
@@ -35,6 +37,15 @@ QPushButton* button(QWidget* parent, const char* name, const QString& caption, c
     b->setText(caption);
     return b;
 }
+
+// The time box's text goes into a record as typed: keep out what a record cannot hold.
+class StorableTextValidator : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int&) const override {
+        return isStorableName(input) ? Acceptable : Invalid;
+    }
+};
 
 } // namespace
 
@@ -106,6 +117,7 @@ void Form1::buildControls() {
     タイム->setText(QStringLiteral("Text1"));
     タイム->setFont(designFont(48));
     タイム->setFrame(false);
+    タイム->setValidator(new StorableTextValidator(タイム));
     タイム->setStyleSheet(QStringLiteral("QLineEdit { background-color: black; color: %1; }")
                             .arg(kLightCyan.name()));
     タイム->hide();

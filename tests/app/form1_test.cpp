@@ -3,7 +3,9 @@
 #include "doubles.h"
 #include "form1.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <gtest/gtest.h>
@@ -315,6 +317,24 @@ TEST_F(Form1Test, ControlsHaveTheirDesignNamesPlacesAndFonts) {
         w = w->nextInFocusChain();
     } while (w != form->Command1);
     EXPECT_EQ(chain, (QList<QWidget*>{form->Command1, form->出, form->退, form->設定}));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(Form1Test, TimeBoxRefusesWhatARecordCannotHold) {
+    startAs("\r\n");
+    form->タイム->show();
+    form->タイム->setFocus();
+    for (const char* typed : {"8:30", "8:3\"0", "8:30😀"}) {
+        form->タイム->clear();
+        for (QChar c : QString::fromUtf8(typed)) {
+            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(form->タイム, &press);
+        }
+        EXPECT_EQ(form->タイム->text(), QStringLiteral("8:30")) << typed;
+    }
 }
 
 } // namespace
