@@ -38,8 +38,7 @@ static void release_context(void) {
 
 static int establish_context(void) {
     if (have_context) return 1;
-    if (SCardEstablishContext(SCARD_SCOPE_USER, NULL, NULL, &context) != SCARD_S_SUCCESS)
-        return 0;
+    if (SCardEstablishContext(SCARD_SCOPE_USER, NULL, NULL, &context) != SCARD_S_SUCCESS) return 0;
     have_context = 1;
     return 1;
 }
@@ -124,7 +123,8 @@ int32_t idm_read_pcsc(char* buffer) {
         return fail(rv, SONY_IDM_NO_READER);
     }
 
-    for (name = names; *name != '\0'; name += strlen(name) + 1) ++count;
+    for (name = names; *name != '\0'; name += strlen(name) + 1)
+        ++count;
     states = (SCARD_READERSTATE*)calloc(count > 0 ? count : 1, sizeof *states);
     if (states == NULL) {
         free(names);

@@ -24,8 +24,7 @@ QString lastErrorText() {
     const DWORD length = FormatMessageW(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
         nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    QString message = length > 0 ? QString::fromWCharArray(text, int(length)).trimmed()
-                                 : QString();
+    QString message = length > 0 ? QString::fromWCharArray(text, int(length)).trimmed() : QString();
     if (text != nullptr) LocalFree(text);
     return QStringLiteral("%1 (%2)").arg(message).arg(code);
 }
@@ -57,7 +56,8 @@ void SonyIdmLibrary::bind() {
     if (module == nullptr)
         throw Failure(QStringLiteral("カードリーダーのライブラリを読み込めません: %1: %2")
                           .arg(library_, lastErrorText()));
-    auto entry = reinterpret_cast<Entry>(reinterpret_cast<void*>(GetProcAddress(module, "get_idm")));
+    auto entry =
+        reinterpret_cast<Entry>(reinterpret_cast<void*>(GetProcAddress(module, "get_idm")));
     if (entry == nullptr) {
         const QString error = lastErrorText();
         FreeLibrary(module);
@@ -68,15 +68,15 @@ void SonyIdmLibrary::bind() {
     // A bare name goes through the library search (the program's RUNPATH $ORIGIN first).
     void* module = dlopen(QFile::encodeName(library_).constData(), RTLD_NOW);
     if (module == nullptr)
-        throw Failure(QStringLiteral("カードリーダーのライブラリを読み込めません: %1")
-                          .arg(lastErrorText()));
+        throw Failure(
+            QStringLiteral("カードリーダーのライブラリを読み込めません: %1").arg(lastErrorText()));
     dlerror();
     void* symbol = dlsym(module, "get_idm");
     if (symbol == nullptr) {
         const QString error = lastErrorText();
         dlclose(module);
-        throw Failure(QStringLiteral("カードリーダーのライブラリに get_idm がありません: %1")
-                          .arg(error));
+        throw Failure(
+            QStringLiteral("カードリーダーのライブラリに get_idm がありません: %1").arg(error));
     }
     auto entry = reinterpret_cast<Entry>(symbol);
 #endif

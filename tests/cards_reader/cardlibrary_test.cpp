@@ -39,7 +39,8 @@ void expectRead(SonyIdmLibrary& library, const QByteArray& expected, const char*
     std::fill(buffer.begin() + kBufferSize + 1, buffer.end(), kGuardByte);
     const int32_t result = library.get_idm(kMode, buffer.data());
     size_t end = kBufferSize;
-    while (end > 0 && buffer[end - 1] == 0) --end;
+    while (end > 0 && buffer[end - 1] == 0)
+        --end;
     if (expected.isEmpty())
         EXPECT_LT(result, 0);
     else
@@ -91,9 +92,13 @@ TEST_F(CardFile, FirstLineIsTheIdm) {
         {"more than 16, all written", "0123456789ABCDEF and more\r\n", "0123456789ABCDEF and more"},
         {"only the first line", "1111222233334444\r\n5555666677778888\r\n", "1111222233334444"},
         {"shorter than 16, as it is", "ABC\r\n", "ABC"},
-        {"UTF-8 byte order mark skipped", "\xEF\xBB\xBF" "0123456789ABCDEF\r\n", "0123456789ABCDEF"},
+        {"UTF-8 byte order mark skipped",
+         "\xEF\xBB\xBF"
+         "0123456789ABCDEF\r\n",
+         "0123456789ABCDEF"},
         {"long line cut at the buffer end", longLine + "\r\n", longLine.left(kBufferSize)},
-        {"long line after a byte order mark", "\xEF\xBB\xBF" + longLine, longLine.left(kBufferSize)},
+        {"long line after a byte order mark", "\xEF\xBB\xBF" + longLine,
+         longLine.left(kBufferSize)},
         {"empty file", "", ""},
         {"empty first line", "\r\n0123456789ABCDEF\r\n", ""},
         {"only a line end", "\n", ""},
@@ -149,9 +154,11 @@ TEST(SonyIdmLibraryBinding, MissingLibraryFailsAtEachCallNotAtConstruction) {
             ADD_FAILURE() << "no Failure";
         } catch (const Failure& failure) {
             const QString message = failure.message();
-            EXPECT_TRUE(message.startsWith(QStringLiteral("カードリーダーのライブラリを読み込めません: ")))
+            EXPECT_TRUE(
+                message.startsWith(QStringLiteral("カードリーダーのライブラリを読み込めません: ")))
                 << message.toStdString();
-            EXPECT_TRUE(message.contains(QStringLiteral("libmissing_idm.so"))) << message.toStdString();
+            EXPECT_TRUE(message.contains(QStringLiteral("libmissing_idm.so")))
+                << message.toStdString();
         }
     }
 }
@@ -164,7 +171,8 @@ TEST(SonyIdmLibraryBinding, MissingEntryPointFails) {
         ADD_FAILURE() << "no Failure";
     } catch (const Failure& failure) {
         const QString message = failure.message();
-        EXPECT_TRUE(message.startsWith(QStringLiteral("カードリーダーのライブラリに get_idm がありません: ")))
+        EXPECT_TRUE(message.startsWith(
+            QStringLiteral("カードリーダーのライブラリに get_idm がありません: ")))
             << message.toStdString();
         // The system's own words follow, naming the library.
         EXPECT_TRUE(message.contains(QStringLiteral("idm_without_entry"))) << message.toStdString();

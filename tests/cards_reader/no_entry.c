@@ -4,6 +4,6 @@ __declspec(dllexport)
 #else
 __attribute__((visibility("default")))
 #endif
-int velmora_not_get_idm(void) {
+    int velmora_not_get_idm(void) {
     return 0;
 }

@@ -51,8 +51,8 @@ namespace fs = std::filesystem;
 constexpr int32_t kMode = 12960;
 constexpr size_t kBufferSize = 1024;
 constexpr const char* kPython = "/usr/bin/python3";
-constexpr auto kCardTimeout = 10s;   // pcscd polls vpcd for the card every 400 ms
-constexpr auto kQuickRead = 1000ms;  // what a read may take at most, whatever the state
+constexpr auto kCardTimeout = 10s;  // pcscd polls vpcd for the card every 400 ms
+constexpr auto kQuickRead = 1000ms; // what a read may take at most, whatever the state
 constexpr unsigned kWatchdogSeconds = 50;
 
 std::optional<std::string> firstExisting(std::initializer_list<const char*> paths) {
@@ -109,7 +109,8 @@ bool enterPrivateRun(const ChildSetup& setup) {
 // Starts argv[0] with stdout and stderr going to log. The child dies with the test process.
 pid_t spawn(const std::vector<std::string>& args, const fs::path& log, const ChildSetup& setup) {
     std::vector<char*> argv;
-    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+    for (const std::string& arg : args)
+        argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
     const std::string logPath = log.string();
     const pid_t parent = getpid();
@@ -170,8 +171,8 @@ bool portFree(int port) {
 // vpcd listens on its configured port for slot 0 and on the next one for slot 1.
 int freePortPair() {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const int port = 20000 + int((unsigned(getpid()) * 7919u + unsigned(attempt) * 104729u) %
-                                     40000u);
+        const int port =
+            20000 + int((unsigned(getpid()) * 7919u + unsigned(attempt) * 104729u) % 40000u);
         if (portFree(port) && portFree(port + 1)) return port;
     }
     return 0;
@@ -210,11 +211,10 @@ protected:
 
         port_ = freePortPair();
         ASSERT_NE(port_, 0) << "no free port pair for vpcd";
-        std::ofstream(dir_ / "reader.conf")
-            << "FRIENDLYNAME \"Virtual PCD\"\n"
-            << "DEVICENAME /dev/null:" << port_ << "\n"
-            << "LIBPATH " << *vpcd << "\n"
-            << "CHANNELID " << port_ << "\n";
+        std::ofstream(dir_ / "reader.conf") << "FRIENDLYNAME \"Virtual PCD\"\n"
+                                            << "DEVICENAME /dev/null:" << port_ << "\n"
+                                            << "LIBPATH " << *vpcd << "\n"
+                                            << "CHANNELID " << port_ << "\n";
         std::ofstream(dir_ / "no-readers.conf") << "# no readers: the reader is unplugged\n";
 
         // A private /run/pcscd: as root a mount namespace, otherwise a user namespace too.
@@ -262,7 +262,8 @@ protected:
     }
 
     void TearDown() override {
-        for (auto& [slot, pid] : cards_) stopProcess(pid, 3000ms);
+        for (auto& [slot, pid] : cards_)
+            stopProcess(pid, 3000ms);
         cards_.clear();
         stopPcscd();
         alarm(0);
@@ -300,9 +301,9 @@ protected:
     // Holds a card with this IDm on the reader's slot 0 or 1.
     void holdCard(const std::string& idm, int slot = 0) {
         ASSERT_EQ(cards_.count(slot), 0u) << "a card is on slot " << slot << " already";
-        cards_[slot] = spawn({kPython, VIRTUAL_CARD_SCRIPT, "--idm", idm, "--port",
-                              std::to_string(port_ + slot)},
-                             dir_ / ("card-" + std::to_string(slot) + ".log"), ChildSetup{});
+        cards_[slot] = spawn(
+            {kPython, VIRTUAL_CARD_SCRIPT, "--idm", idm, "--port", std::to_string(port_ + slot)},
+            dir_ / ("card-" + std::to_string(slot) + ".log"), ChildSetup{});
     }
 
     void takeAway(int slot = 0) {
@@ -380,7 +381,8 @@ TEST_F(PcscReader, ReadsTheIdmOfTheCardOnTheReader) {
     ASSERT_NO_FATAL_FAILURE(startPcscd());
     ASSERT_NO_FATAL_FAILURE(holdCard("0123456789abcdef"));
     expectIdm(readUntil(true), "0123456789ABCDEF");
-    for (int i = 0; i < 10; ++i) expectIdm(readCard(), "0123456789ABCDEF"); // the same every time
+    for (int i = 0; i < 10; ++i)
+        expectIdm(readCard(), "0123456789ABCDEF"); // the same every time
 }
 
 TEST_F(PcscReader, CardTakenAwayThenAnotherCard) {
