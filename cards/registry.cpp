@@ -1,1 +1,47 @@
-// placeholder: to be written
+// The card registry "利用者Felica.dat": one quoted IDm and name per line, appended only.
+
+#include "cards.h"
+#include "cp932.h"
+#include "fields.h"
+#include "form1.h"
+
+namespace velmora {
+
+QString registeredName(std::string_view registry, const QString& idm) {
+    // The comparison is on the file's bytes: the IDm is encoded once, and only the name of
+    // the last match is decoded. The lookup runs on every clock tick.
+    const std::optional<QByteArray> key = toCp932(idm);
+    if (!key) return {}; // no line of a CP932 file can hold it
+    const std::string_view wanted = view(*key);
+
+    std::string_view name;
+    bool found = false;
+    LineReader lines(registry);
+    std::string_view line;
+    while (lines.next(line)) {
+        // One registration per line: a line the program did not write whole (blank, or an
+        // IDm without a name) is passed over instead of pairing fields across lines.
+        FieldReader fields(line);
+        if (fields.atEnd() || fields.next() != wanted || fields.atEnd()) continue;
+        name = fields.next(); // only matching lines get their name read
+        found = true;
+    }
+    return found ? fromCp932(name) : QString();
+}
+
+QString Felica(Form1& form, const QString& idm) {
+    Services& services = form.services();
+    const QByteArray registry = services.files.read(kRegistryFile);
+    const QString name = registeredName(view(registry), idm);
+    if (!name.isEmpty()) {
+        services.beeper.beep();
+        form.動作状態->setText(QString());
+    }
+    return name;
+}
+
+QString Felica(Form1& form) {
+    return Felica(form, readIdm(form.services().cardLibrary));
+}
+
+} // namespace velmora
