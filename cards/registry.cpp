@@ -4,6 +4,7 @@
 #include "cp932.h"
 #include "fields.h"
 #include "form1.h"
+#include "names.h"
 
 namespace velmora {
 
@@ -26,7 +27,11 @@ QString registeredName(std::string_view registry, const QString& idm) {
         name = fields.next(); // only matching lines get their name read
         found = true;
     }
-    return found ? fromCp932(name) : QString();
+    if (!found) return {};
+    // A name edited in by hand that no record could hold (invalid bytes, a quote) would make
+    // the arrival fail; such a card counts as unregistered.
+    QString decoded = fromCp932(name);
+    return isStorableName(decoded) ? decoded : QString();
 }
 
 QString Felica(Form1& form, const QString& idm) {

@@ -1,10 +1,28 @@
 #include "fields.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace velmora {
+
+namespace {
+
+size_t findFrom(std::string_view data, size_t from, char c) {
+    if (from >= data.size()) return std::string_view::npos;
+    const void* hit = std::memchr(data.data() + from, c, data.size() - from);
+    return hit ? size_t(static_cast<const char*>(hit) - data.data()) : std::string_view::npos;
+}
+
+} // namespace
+
+LineReader::LineReader(std::string_view data)
+    : data_(data), nextCr_(findFrom(data, 0, '\r')), nextLf_(findFrom(data, 0, '\n')) {}
 
 bool LineReader::next(std::string_view& line) {
     if (pos_ >= data_.size()) return false;
-    size_t end = data_.find_first_of("\r\n", pos_);
+    if (nextCr_ != std::string_view::npos && nextCr_ < pos_) nextCr_ = findFrom(data_, pos_, '\r');
+    if (nextLf_ != std::string_view::npos && nextLf_ < pos_) nextLf_ = findFrom(data_, pos_, '\n');
+    size_t end = std::min(nextCr_, nextLf_);
     if (end == std::string_view::npos) {
         line = data_.substr(pos_);
         pos_ = data_.size();

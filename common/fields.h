@@ -17,12 +17,16 @@ namespace velmora {
 // needs no line end.
 class LineReader {
 public:
-    explicit LineReader(std::string_view data) : data_(data) {}
+    explicit LineReader(std::string_view data);
     bool next(std::string_view& line);
 
 private:
     std::string_view data_;
     size_t pos_ = 0;
+    // Where the next CR and LF lie, found with memchr and kept until passed: a file with
+    // only one kind of line end is not searched to its end for the other on every line.
+    size_t nextCr_;
+    size_t nextLf_;
 };
 
 // Reads the fields of one line (without its line end). A blank line has no fields.
