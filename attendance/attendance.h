@@ -15,6 +15,8 @@ struct AttendanceRecord {
     QString date; // MM/DD
     QString time;
     QString kind; // "出" or "退"
+
+    friend bool operator==(const AttendanceRecord&, const AttendanceRecord&) = default;
 };
 
 inline const QString kArrival = QStringLiteral("出");
@@ -24,6 +26,9 @@ inline const QString kLeaving = QStringLiteral("退");
 // the user has none. Incomplete records are skipped.
 AttendanceRecord lastRecordIn(std::string_view records, const QString& name);
 AttendanceRecord FindLastRecord(const DataFolder& files, const QString& name);
+// The same, reading the file from its end `blockSize` bytes at a time (or more, for a long
+// line); the search stops at the user's last record. A missing file holds no record.
+AttendanceRecord FindLastRecord(const DataFolder& files, const QString& name, qint64 blockSize);
 
 // Appends one record line; it is on the disk when this returns. Faults throw Failure.
 void AppendRecord(const DataFolder& files, const AttendanceRecord& record);
