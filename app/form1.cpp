@@ -1,6 +1,7 @@
 #include "form1.h"
 
 #include "assets.h"
+#include "captionlabel.h"
 #include "look.h"
 #include "names.h"
 
@@ -126,7 +127,8 @@ void Form1::buildControls() {
     Sec->setFont(designFont(6.75));
     setTextColor(Sec, kLightCyan);
 
-    動作状態 = label(this, "動作状態", QStringLiteral("動作状態"), twips(360, 2280, 4095, 375));
+    動作状態 = control<CaptionLabel>(this, "動作状態", twips(360, 2280, 4095, 375));
+    動作状態->setText(QStringLiteral("動作状態"));
     動作状態->setFont(designFont(15.75));
     動作状態->setAlignment(Qt::AlignCenter);
     setTextColor(動作状態, kLightGreen);
@@ -140,7 +142,10 @@ void Form1::buildControls() {
     Label_shutdown =
         label(this, "Label_shutdown", QStringLiteral("ShutDown"), twips(3360, 4200, 765, 180));
 
-    名前 = label(this, "名前", QStringLiteral("名前"), twips(840, 2160, 3135, 615));
+    auto* name = control<CaptionLabel>(this, "名前", twips(840, 2160, 3135, 615));
+    name->setBackdrop(&background_);
+    名前 = name;
+    名前->setText(QStringLiteral("名前"));
     名前->setFont(designFont(24));
     名前->setAlignment(Qt::AlignCenter);
     setTextColor(名前, kLightGreen);
@@ -162,7 +167,7 @@ void Form1::paintEvent(QPaintEvent* event) {
     QWidget::paintEvent(event);
     if (background_.isNull()) return;
     QPainter painter(this);
-    painter.drawPixmap(rect(), background_);
+    painter.drawPixmap(0, 0, background_);
 }
 
 void Form1::setFontSize(QWidget* widget, double points) {

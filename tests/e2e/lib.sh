@@ -13,11 +13,20 @@ PIDS=()
 cleanup() {
   for pid in "${PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
   wait 2>/dev/null || true
-  rm -rf "$WORK"
+  rm -rf "$WORK" "$WORK.log" "$WORK.card"
 }
 trap cleanup EXIT
 
-fail() { echo "FAIL: $*" >&2; exit 1; }
+fail() {
+  echo "FAIL: $*" >&2
+  echo "--- velmora's output:" >&2
+  cat "$WORK.log" >&2 2>/dev/null || true
+  echo "--- windows shown:" >&2
+  for id in $(xdotool search --onlyvisible --name . 2>/dev/null); do
+    xdotool getwindowname "$id" >&2 || true
+  done
+  exit 1
+}
 
 start_x() {
   local n
