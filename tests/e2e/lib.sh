@@ -13,7 +13,7 @@ PIDS=()
 cleanup() {
   for pid in "${PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
   wait 2>/dev/null || true
-  rm -rf "$WORK" "$WORK.log" "$WORK.card"
+  rm -rf "$WORK" "$WORK".*
 }
 trap cleanup EXIT
 
@@ -28,20 +28,16 @@ fail() {
   exit 1
 }
 
+# Xvfb picks a free display itself and writes its number once it accepts connections.
 start_x() {
-  local n
-  for n in $(seq 90 140); do
-    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-    PIDS+=($!)
-    export DISPLAY=":$n"
-    for _ in $(seq 50); do
-      xdotool getmouselocation >/dev/null 2>&1 && return 0
-      sleep 0.1
-    done
-    fail "Xvfb did not start on :$n"
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$WORK.display" 2>"$WORK.xvfb" &
+  PIDS+=($!)
+  for _ in $(seq 100); do
+    [ -s "$WORK.display" ] && break
+    sleep 0.1
   done
-  fail "no free display"
+  [ -s "$WORK.display" ] || { cat "$WORK.xvfb" >&2; fail "Xvfb did not start"; }
+  export DISPLAY=":$(head -n 1 "$WORK.display")"
 }
 
 # start_velmora [env assignments...]: starts the program in $WORK, sets VPID.
