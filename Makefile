@@ -7,7 +7,9 @@ JOBS ?= $(shell nproc)
 # CI builds with warnings as errors.
 WERROR := $(if $(CI),ON,OFF)
 
-.PHONY: setup configure build run test screenshots clean
+FUZZ_SECONDS ?= 60
+
+.PHONY: setup configure build run test test-asan bench fuzz screenshots clean
 
 setup:
 	bash scripts/setup.sh
@@ -25,8 +27,28 @@ run: build
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS)
 
+# The whole suite again with AddressSanitizer and UndefinedBehaviorSanitizer.
+test-asan: setup
+	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DVELMORA_SANITIZE=ON -DVELMORA_WERROR=$(WERROR)
+	cmake --build build-asan -j$(JOBS)
+	cd build-asan && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS)
+
+# Speed and memory figures, from an optimised build.
+bench: setup
+	cmake -S . -B build-release -DCMAKE_BUILD_TYPE=Release -DVELMORA_TESTS=OFF -DVELMORA_BENCH=ON
+	cmake --build build-release -j$(JOBS)
+	build-release/bench/velmora_bench
+	bash bench/program.sh build-release/bin/velmora
+
+# Each fuzz target for FUZZ_SECONDS, starting from the corpus in fuzz/corpus/.
+fuzz: setup
+	cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
+	  -DCMAKE_CXX_COMPILER=clang++ -DVELMORA_TESTS=OFF -DVELMORA_FUZZ=ON
+	cmake --build build-fuzz -j$(JOBS)
+	bash fuzz/run.sh build-fuzz $(FUZZ_SECONDS)
+
 screenshots: build
 	QT_QPA_PLATFORM=offscreen $(BUILD)/tests/velmora_screenshots docs
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) build-asan build-release build-fuzz
