@@ -2,6 +2,7 @@
 
 #include "doubles.h"
 #include "form1.h"
+#include "names.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -37,45 +38,36 @@ protected:
     }
 };
 
-TEST_F(Form1Test, FirstStartAsksForTheOwnerAndCreatesTheFiles) {
-    world.prompts.answers = {QStringLiteral("職員A")};
-    Form1& f = start();
-    ASSERT_EQ(world.prompts.inputPrompts.size(), 1);
-    EXPECT_EQ(world.prompts.inputPrompts[0],
-              QStringLiteral("初めての使用\r\r　名前を入力してください。"));
-    EXPECT_EQ(world.read(kUserDataFile), sjis(QStringLiteral("職員A")) + "\r\n");
-    EXPECT_TRUE(world.exists(kRecordFile));
-    EXPECT_TRUE(world.exists(kRegistryFile));
-    EXPECT_EQ(world.read(kRecordFile), QByteArray());
-    EXPECT_EQ(world.read(kRegistryFile), QByteArray());
-    EXPECT_EQ(f.名前->text(), QStringLiteral("職員A"));
-    EXPECT_EQ(f.Timer2.interval(), 1000);
-    EXPECT_EQ(f.Timer1.interval(), 0);
-}
-
-TEST_F(Form1Test, CancelledFirstUseMakesASharedPcForGood) {
-    start(); // no answer scripted: cancelled
-    EXPECT_EQ(world.read(kUserDataFile), QByteArray("\r\n"));
-    form.reset();
-    start();
-    EXPECT_EQ(world.prompts.inputPrompts.size(), 1) << "asked again on the second start";
-}
-
-TEST_F(Form1Test, EmptyUserDataFileIsAskedForAgain) {
-    world.prompts.answers = {QStringLiteral("Sato")};
-    startAs("");
-    EXPECT_EQ(world.prompts.inputPrompts.size(), 1);
-    EXPECT_EQ(world.read(kUserDataFile), QByteArray("Sato\r\n"));
-}
-
-TEST_F(Form1Test, OwnerNameThatTheFilesCannotHoldIsAskedForAgain) {
-    world.prompts.answers = {QStringLiteral("山田\"太郎"), QStringLiteral("😀"),
-                             QStringLiteral("山田")};
-    start();
-    EXPECT_EQ(world.prompts.inputPrompts.size(), 3);
-    EXPECT_EQ(world.prompts.messages,
-              QStringList(2, QStringLiteral("利用者名に使用できない文字が含まれています。")));
-    EXPECT_EQ(world.read(kUserDataFile), sjis(QStringLiteral("山田")) + "\r\n");
+TEST_F(Form1Test, FirstUseAsksForTheOwnerUntilTheFilesCanHoldTheAnswer) {
+    const QString prompt = QStringLiteral("初めての使用\r\r　名前を入力してください。");
+    struct Case {
+        std::optional<QByteArray> userData; // nullopt: no file yet
+        QStringList answers;                // none left: cancelled
+        int prompts;
+        int refusals;
+        QByteArray written;
+    } cases[] = {
+        {std::nullopt, {QStringLiteral("職員A")}, 1, 0, sjis(QStringLiteral("職員A")) + "\r\n"},
+        {std::nullopt, {}, 1, 0, "\r\n"},
+        {QByteArray(""), {"Sato"}, 1, 0, "Sato\r\n"}, // zero bytes: as if missing
+        {std::nullopt, {"a\"b", QStringLiteral("😀"), "Sato"}, 3, 2, "Sato\r\n"},
+        {QByteArray("\r\n"), {"Sato"}, 0, 0, "\r\n"}, // a shared PC for good
+    };
+    for (const auto& c : cases) {
+        TestWorld w;
+        if (c.userData) w.write(kUserDataFile, *c.userData);
+        w.prompts.answers.assign(c.answers.begin(), c.answers.end());
+        Form1 f(w.services());
+        ASSERT_TRUE(f.Form_Load());
+        SCOPED_TRACE(c.written.toStdString());
+        EXPECT_EQ(w.prompts.inputPrompts, QStringList(c.prompts, prompt));
+        EXPECT_EQ(w.prompts.messages, QStringList(c.refusals, kUnstorableNameMessage));
+        EXPECT_EQ(w.read(kUserDataFile), c.written);
+        EXPECT_TRUE(w.exists(kRecordFile) && w.read(kRecordFile).isEmpty());
+        EXPECT_TRUE(w.exists(kRegistryFile) && w.read(kRegistryFile).isEmpty());
+        EXPECT_EQ(f.Timer2.interval(), 1000);
+        EXPECT_EQ(f.Timer1.interval(), 0);
+    }
 }
 
 TEST_F(Form1Test, PersonalAndSharedPcForms) {
