@@ -20,25 +20,6 @@ const QColor kLightCyan(128, 255, 255);
 const QColor kLightGreen(128, 255, 128);
 const QColor kLightGrey(212, 208, 200);
 
-template <class W> W* control(QWidget* parent, const char* name, const QRect& rect) {
-    auto* widget = new W(parent);
-    widget->setObjectName(QString::fromUtf8(name));
-    widget->setGeometry(rect);
-    return widget;
-}
-
-QLabel* label(QWidget* parent, const char* name, const QString& caption, const QRect& rect) {
-    auto* l = control<QLabel>(parent, name, rect);
-    l->setText(caption);
-    return l;
-}
-
-QPushButton* button(QWidget* parent, const char* name, const QString& caption, const QRect& rect) {
-    auto* b = control<QPushButton>(parent, name, rect);
-    b->setText(caption);
-    return b;
-}
-
 // The time box's text goes into a record as typed: keep out what a record cannot hold.
 class StorableTextValidator : public QValidator {
 public:

@@ -1,6 +1,8 @@
 #include "look.h"
 
+#include <QLabel>
 #include <QPalette>
+#include <QPushButton>
 #include <QWidget>
 
 namespace velmora {
@@ -20,6 +22,19 @@ QFont designFont(double points, const QString& family) {
     font.setPointSizeF(points);
     font.setWeight(QFont::Normal);
     return font;
+}
+
+QLabel* label(QWidget* parent, const char* name, const QString& caption, const QRect& rect) {
+    auto* l = control<QLabel>(parent, name, rect);
+    l->setText(caption);
+    return l;
+}
+
+QPushButton* button(QWidget* parent, const char* name, const QString& caption, const QRect& rect) {
+    auto* b = control<QPushButton>(parent, name, rect);
+    b->setText(caption);
+    b->setAutoDefault(false);
+    return b;
 }
 
 void setTextColor(QWidget* widget, const QColor& color) {

@@ -6,6 +6,8 @@
 #include <QRect>
 #include <QString>
 
+class QLabel;
+class QPushButton;
 class QWidget;
 
 namespace velmora {
@@ -19,6 +21,17 @@ constexpr QRect twips(int left, int top, int width, int height) {
 
 // The design fonts are Windows fonts; elsewhere they map to the metric-compatible IPA fonts.
 QFont designFont(double points, const QString& family = kPGothic);
+
+// Controls as the windows' designs give them: an object name and a place in twips.
+template <class W> W* control(QWidget* parent, const char* name, const QRect& rect) {
+    auto* widget = new W(parent);
+    widget->setObjectName(QString::fromUtf8(name));
+    widget->setGeometry(rect);
+    return widget;
+}
+QLabel* label(QWidget* parent, const char* name, const QString& caption, const QRect& rect);
+// No button is a default one: Enter presses nothing, only a click does.
+QPushButton* button(QWidget* parent, const char* name, const QString& caption, const QRect& rect);
 
 void setTextColor(QWidget* widget, const QColor& color);
 // A "graphical" button: a plain face of one colour.

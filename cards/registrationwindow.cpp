@@ -13,31 +13,6 @@
 
 namespace velmora {
 
-namespace {
-
-template <class W> W* control(QWidget* parent, const char* name, const QRect& rect) {
-    auto* widget = new W(parent);
-    widget->setObjectName(QString::fromUtf8(name));
-    widget->setGeometry(rect);
-    return widget;
-}
-
-QLabel* label(QWidget* parent, const char* name, const QString& caption, const QRect& rect) {
-    auto* l = control<QLabel>(parent, name, rect);
-    l->setText(caption);
-    return l;
-}
-
-QPushButton* button(QWidget* parent, const char* name, const QString& caption, const QRect& rect) {
-    auto* b = control<QPushButton>(parent, name, rect);
-    b->setText(caption);
-    // The window has no default button: Enter in the name box presses nothing.
-    b->setAutoDefault(false);
-    return b;
-}
-
-} // namespace
-
 登録フォーム::登録フォーム(Form1& form, QWidget* parent) : QDialog(parent), form_(form) {
     setObjectName(QStringLiteral("登録フォーム"));
     setWindowTitle(QStringLiteral("Felica利用者カード設定"));

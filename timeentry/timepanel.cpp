@@ -74,13 +74,8 @@ namespace {
 
 QPushButton* stepButton(QWidget* parent, const char* name, const QString& caption,
                         double points, const QRect& rect) {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(QString::fromUtf8(name));
-    b->setGeometry(rect);
+    auto* b = button(parent, name, caption, rect);
     b->setFont(designFont(points));
-    // Enter presses nothing: only a click on a button steps or confirms.
-    b->setAutoDefault(false);
-    b->setDefault(false);
     return b;
 }
 
