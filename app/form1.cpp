@@ -122,6 +122,9 @@ void Form1::buildControls() {
 
     Label_shutdown =
         label(this, "Label_shutdown", QStringLiteral("ShutDown"), twips(3360, 4200, 765, 180));
+    // The substitute fonts set Latin text a little wider than the Windows ones did.
+    Label_shutdown->resize(std::max(Label_shutdown->width(), Label_shutdown->sizeHint().width()),
+                           Label_shutdown->height());
 
     auto* name = control<CaptionLabel>(this, "名前", twips(840, 2160, 3135, 615));
     name->setBackdrop(&background_);
