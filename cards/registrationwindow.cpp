@@ -84,7 +84,7 @@ void 登録フォーム::登録終了_Click() {
         services.prompts.messageBox(kNoCardMessage);
         return;
     }
-    services.files.append(kRegistryFile, quotedLine({*toCp932(idm), *toCp932(name)}));
+    services.files.appendLine(kRegistryFile, quotedLine({*toCp932(idm), *toCp932(name)}));
     close();
 }
 

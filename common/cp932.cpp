@@ -79,6 +79,11 @@ std::optional<QByteArray> toCp932(const QString& text) {
     size_t outLeft = size_t(out.size());
     if (iconv(cd, &in, &inLeft, &outPtr, &outLeft) == size_t(-1)) return std::nullopt;
     out.truncate(int(outPtr - out.data()));
+    // iconv also maps a few characters CP932 lacks onto their look-alikes (¥ onto the
+    // backslash, 〜 onto the full-width tilde, − onto the full-width hyphen-minus): stored,
+    // they would read back as other characters, so they count as unencodable, as on Windows.
+    if (fromCp932(std::string_view(out.constData(), size_t(out.size()))) != text)
+        return std::nullopt;
     return out;
 }
 

@@ -76,4 +76,17 @@ void DataFolder::append(const QString& name, const QByteArray& bytes) const {
     writeDurably(file, name, bytes, QIODevice::Append);
 }
 
+void DataFolder::appendLine(const QString& name, const QByteArray& line) const {
+    bool endsMidLine = false;
+    {
+        // Whatever keeps the file from being read here is met and named by the append.
+        QFile file(path(name));
+        char last = 0;
+        if (file.open(QIODevice::ReadOnly) && !file.isSequential() && file.size() > 0 &&
+            file.seek(file.size() - 1) && file.getChar(&last))
+            endsMidLine = last != '\r' && last != '\n';
+    }
+    append(name, endsMidLine ? "\r\n" + line : line);
+}
+
 } // namespace velmora

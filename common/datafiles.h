@@ -41,6 +41,9 @@ public:
     void replace(const QString& name, const QByteArray& bytes) const;
     // Adds at the end in one write; the data is on the disk when this returns.
     void append(const QString& name, const QByteArray& bytes) const;
+    // Adds a whole line the same way. A file left by an edit without its final line end
+    // gets one first: the line would otherwise be glued to the last one and misread.
+    void appendLine(const QString& name, const QByteArray& line) const;
 
 private:
     QDir dir_;
