@@ -1,20 +1,12 @@
 #!/usr/bin/python3
-"""A virtual FeliCa card for vsmartcard's vpcd reader driver (Debian python3, standard library).
-
-Holding the card on the reader is running this script; taking it away is ending it (SIGTERM or
-Ctrl+C): vpcd sees the closed connection as the card removed.
+"""A virtual FeliCa card for vsmartcard's vpcd reader driver.
 
     virtual_card.py --idm 0123456789ABCDEF [--host 127.0.0.1] [--port 35963]
 
-vpcd listens on the port of its reader.conf entry (35963 for the first slot of the Debian
-config, the next port for the second). Its framing: a 2-byte big-endian length, then the payload.
-A 1-byte payload is a control: 0 power off, 1 power on, 2 reset (none answered), 4 send the ATR
-(answered with the ATR). A longer payload is an APDU, answered with the response APDU. The card
-answers the PC/SC pseudo-APDU FF CA 00 00 00 (get UID) with its 8-byte IDm and 90 00, any other
-APDU with 6A 81 (function not supported).
-
-When the connection drops while the card is still held (pcscd stopped), the card connects again
-as soon as vpcd listens again, so a restarted pcscd finds it on the reader.
+The card is on the reader while this runs; ending it (SIGTERM) takes it away. vpcd frames are
+a 2-byte big-endian length and a payload: 1 byte is a control (4: send the ATR, others need no
+answer), more is an APDU. GET UID (FF CA 00 00 00) is answered with the IDm and 90 00, any other
+APDU with 6A 81. When vpcd goes away (pcscd stopped) the card connects again once it is back.
 """
 
 import argparse
@@ -24,21 +16,16 @@ import struct
 import sys
 import time
 
-# The ATR a PC/SC reader makes up for a contactless storage card: FeliCa (card name 00 3B).
+# A contactless storage card's ATR as PC/SC readers make it up: FeliCa (card name 00 3B).
 ATR = bytes.fromhex("3B8F8001804F0CA0000003061100" "3B0000000042")
 GET_UID = bytes.fromhex("FFCA000000")
-OK = bytes.fromhex("9000")
-NOT_SUPPORTED = bytes.fromhex("6A81")
-
-CONTROL_ATR = 4
 
 
 def receive_exactly(connection, count):
     data = b""
     while len(data) < count:
         if hasattr(socket, "TCP_QUICKACK"):
-            # vpcd writes the length and the payload separately; acknowledging at once keeps
-            # Nagle's algorithm on its side from holding the payload back for 40 ms.
+            # vpcd sends length and payload apart; an at-once ACK keeps Nagle from delaying it.
             connection.setsockopt(socket.IPPROTO_TCP, socket.TCP_QUICKACK, 1)
         chunk = connection.recv(count - len(data))
         if not chunk:
@@ -47,31 +34,19 @@ def receive_exactly(connection, count):
     return data
 
 
-def send(connection, payload):
-    connection.sendall(struct.pack(">H", len(payload)) + payload)
-
-
-def answer(apdu, idm):
-    if apdu == GET_UID:
-        return idm + OK
-    return NOT_SUPPORTED
-
-
 def serve(connection, idm):
     """Answers vpcd until it closes the connection."""
-    while True:
-        header = receive_exactly(connection, 2)
-        if header is None:
-            return
-        (length,) = struct.unpack(">H", header)
-        payload = receive_exactly(connection, length)
+    while (header := receive_exactly(connection, 2)) is not None:
+        payload = receive_exactly(connection, struct.unpack(">H", header)[0])
         if payload is None:
             return
-        if length == 1:
-            if payload[0] == CONTROL_ATR:
-                send(connection, ATR)
-        elif length > 1:
-            send(connection, answer(payload, idm))
+        if payload == b"\x04":
+            answer = ATR
+        elif len(payload) > 1:
+            answer = idm + b"\x90\x00" if payload == GET_UID else b"\x6A\x81"
+        else:
+            continue
+        connection.sendall(struct.pack(">H", len(answer)) + answer)
 
 
 def main():
@@ -83,7 +58,6 @@ def main():
     idm = bytes.fromhex(arguments.idm)
     if len(idm) != 8:
         parser.error("--idm takes 8 bytes (16 hex digits)")
-
     signal.signal(signal.SIGTERM, lambda number, frame: sys.exit(0))
     try:
         while True:
