@@ -8,11 +8,65 @@
 
 #include <QFile>
 #include <algorithm>
+#include <array>
+#include <cstring>
 #include <functional>
 
 namespace velmora {
 
 namespace {
+
+constexpr size_t npos = std::string_view::npos;
+
+// The last place of a needle in bytes, by Horspool's search run from the end: at each try
+// the byte under the needle's first position tells how far it may move back, mostly its
+// whole length, so that most bytes of a long file are never looked at.
+class BackwardSearch {
+public:
+    explicit BackwardSearch(std::string_view needle) : needle_(needle) {
+        shift_.fill(needle.size());
+        for (size_t i = needle.size(); i-- > 1;) shift_[static_cast<unsigned char>(needle[i])] = i;
+    }
+
+    size_t lastIn(std::string_view data) const {
+        const size_t n = needle_.size();
+        if (n == 0) return data.size();
+        if (data.size() < n) return npos;
+        for (size_t pos = data.size() - n;;) {
+            if (data[pos] == needle_[0] &&
+                std::memcmp(data.data() + pos + 1, needle_.data() + 1, n - 1) == 0)
+                return pos;
+            const size_t shift = shift_[static_cast<unsigned char>(data[pos])];
+            if (pos < shift) return npos;
+            pos -= shift;
+        }
+    }
+
+private:
+    std::string_view needle_;
+    std::array<size_t, 256> shift_;
+};
+
+// The first CR or LF at or after `from`.
+size_t firstLineEnd(std::string_view data, size_t from) {
+    if (from >= data.size()) return npos;
+    const char* start = data.data() + from;
+    const size_t n = data.size() - from;
+    const void* cr = std::memchr(start, '\r', n);
+    const void* lf = std::memchr(start, '\n', cr ? size_t(static_cast<const char*>(cr) - start) : n);
+    const void* hit = lf ? lf : cr;
+    return hit ? size_t(static_cast<const char*>(hit) - data.data()) : npos;
+}
+
+// The last `c` in the data.
+size_t lastOf(std::string_view data, char c) {
+#ifdef __GLIBC__
+    const void* hit = memrchr(data.data(), c, data.size());
+    return hit ? size_t(static_cast<const char*>(hit) - data.data()) : npos;
+#else
+    return data.rfind(c);
+#endif
+}
 
 // Lines from the last to the first, split exactly as LineReader splits them going forward:
 // CR LF, a lone CR and a lone LF each end a line, and a line end at the very end of the
@@ -35,7 +89,7 @@ public:
         if (done_) return false;
         if (!started_ && !start()) return false;
         for (;;) {
-            const size_t end = view().substr(0, searchEnd_).find_last_of("\r\n");
+            const size_t end = lastLineEnd();
             if (end == std::string_view::npos) {
                 if (const size_t added = growFront()) {
                     searchEnd_ = added; // the bytes behind them hold no line end
@@ -63,10 +117,66 @@ public:
         }
     }
 
+    // The previous line that holds `needle` (one without a line end in it), as a loop over
+    // previous() keeping only such lines would give it; the lines in between are passed
+    // over by searching for the needle alone, not split.
+    bool previousHolding(const BackwardSearch& search, std::string_view& line) {
+        if (done_) return false;
+        if (!started_ && !start()) return false;
+        for (;;) {
+            const std::string_view unread = view().substr(0, end_);
+            const size_t hit = search.lastIn(unread);
+            if (hit != npos) {
+                // The line holding it ends at the first line end after it; the lines behind
+                // that are dropped unread.
+                const size_t lineEnd = firstLineEnd(unread, hit);
+                if (lineEnd != npos) end_ = searchEnd_ = lineEnd;
+                return previous(line);
+            }
+            // No line here holds it, but the first may go on in the bytes not read yet: all
+            // after its line end is dropped. A line end at 0 may be the LF of a CR LF whose
+            // CR is not read yet; both are kept, as previous() leaves them.
+            size_t first = firstLineEnd(unread, 1);
+            if (first != npos) {
+                if (at(first) == '\n' && at(first - 1) == '\r') --first;
+                end_ = searchEnd_ = first;
+            }
+            if (!growFront()) {
+                done_ = true;
+                return false;
+            }
+            searchEnd_ = end_;
+        }
+    }
+
 private:
     std::string_view view() const { return {window_.constData(), size_t(window_.size())}; }
     // Never through QByteArray's operator[]: it would copy data held in place.
     char at(size_t i) const { return window_.constData()[i]; }
+
+    // The last CR or LF before searchEnd_. Each kind is found with memrchr and kept until
+    // passed, as LineReader does going forward: a file with one kind of line end is not
+    // searched through for the other on every line.
+    size_t lastLineEnd() {
+        update(lastCr_, '\r');
+        update(lastLf_, '\n');
+        if (lastCr_.at == npos) return lastLf_.at;
+        if (lastLf_.at == npos) return lastCr_.at;
+        return std::max(lastCr_.at, lastLf_.at);
+    }
+
+    // `at` is the last such byte before some point at or after searchEnd_ (npos: none);
+    // that stays true while searchEnd_ moves back. growFront() moves the bytes and makes
+    // it unknown.
+    struct Found {
+        size_t at = npos;
+        bool known = false;
+    };
+
+    void update(Found& found, char c) {
+        if (found.known && (found.at == npos || found.at < searchEnd_)) return;
+        found = {lastOf(view().substr(0, searchEnd_), c), true};
+    }
 
     // The line end at the very end of the data belongs to the last line.
     bool start() {
@@ -101,6 +211,7 @@ private:
         front.append(window_.constData(), qsizetype(end_));
         window_ = std::move(front);
         end_ += added;
+        lastCr_.known = lastLf_.known = false;
         return added;
     }
 
@@ -109,6 +220,8 @@ private:
     QByteArray window_; // the unread part of the data ends at end_
     size_t end_ = 0;
     size_t searchEnd_ = 0; // where the search for the next line end starts
+    Found lastCr_;
+    Found lastLf_;
     bool started_ = false;
     bool done_ = false;
 };
@@ -117,12 +230,18 @@ AttendanceRecord lastRecord(BackwardLineReader& lines, const QString& name) {
     // Names are compared as stored; one the file cannot hold was never written to it.
     const auto wanted = toCp932(name);
     if (!wanted) return {};
+    // Nor one with a line break: no line holds it.
+    if (wanted->contains('\r') || wanted->contains('\n')) return {};
+    // A record of the user's holds the name: the lines without it are passed over unsplit.
+    // Most lines are other users', and a user with no record is searched for to the
+    // file's start.
+    const BackwardSearch search(view(*wanted));
     std::string_view line;
-    while (lines.previous(line)) {
+    while (lines.previousHolding(search, line)) {
+        if (!firstFieldIs(line, view(*wanted))) continue;
         std::string_view fields[4];
         // Lines the program did not write may be blank or short: they are no record.
         if (readFields(line, fields, 4) < 4) continue;
-        if (fields[0] != view(*wanted)) continue;
         return {fromCp932(fields[0]), fromCp932(fields[1]), fromCp932(fields[2]),
                 fromCp932(fields[3])};
     }

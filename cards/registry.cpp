@@ -22,8 +22,10 @@ QString registeredName(std::string_view registry, const QString& idm) {
     while (lines.next(line)) {
         // One registration per line: a line the program did not write whole (blank, or an
         // IDm without a name) is passed over instead of pairing fields across lines.
+        if (!firstFieldIs(line, wanted)) continue;
         FieldReader fields(line);
-        if (fields.atEnd() || fields.next() != wanted || fields.atEnd()) continue;
+        fields.next();
+        if (fields.atEnd()) continue;
         name = fields.next(); // only matching lines get their name read
         found = true;
     }

@@ -59,6 +59,16 @@ std::string_view FieldReader::next() {
     return value;
 }
 
+bool firstFieldIs(std::string_view line, std::string_view value) {
+    size_t p = 0;
+    while (p < line.size() && line[p] == ' ') ++p;
+    if (p < line.size() && line[p] == '"') ++p;
+    // Quoted or not, the field's value starts at p: a field equal to `value` starts with it.
+    if (line.size() - p < value.size() || line.substr(p, value.size()) != value) return false;
+    FieldReader fields(line);
+    return !fields.atEnd() && fields.next() == value;
+}
+
 size_t readFields(std::string_view line, std::string_view* out, size_t count) {
     FieldReader reader(line);
     size_t n = 0;

@@ -42,6 +42,11 @@ private:
     size_t pos_;
 };
 
+// Whether the line has fields and the first is `value`: what FieldReader would answer,
+// but a line whose start already differs is not read further. Lookups compare the first
+// field of every line of a file against one name or IDm, and nearly all differ.
+bool firstFieldIs(std::string_view line, std::string_view value);
+
 // Reads up to `count` fields of a line into `out`; returns how many were there.
 size_t readFields(std::string_view line, std::string_view* out, size_t count);
 
