@@ -6,6 +6,9 @@
 #include "form1.h"
 #include "names.h"
 
+#include <algorithm>
+#include <functional>
+
 namespace velmora {
 
 QString registeredName(std::string_view registry, const QString& idm) {
@@ -17,17 +20,36 @@ QString registeredName(std::string_view registry, const QString& idm) {
 
     std::string_view name;
     bool found = false;
-    LineReader lines(registry);
-    std::string_view line;
-    while (lines.next(line)) {
-        // One registration per line: a line the program did not write whole (blank, or an
-        // IDm without a name) is passed over instead of pairing fields across lines.
-        if (!firstFieldIs(line, wanted)) continue;
+    // One registration per line: a line the program did not write whole (blank, or an IDm
+    // without a name) is passed over instead of pairing fields across lines.
+    auto consider = [&](std::string_view line) {
+        if (!firstFieldIs(line, wanted)) return;
         FieldReader fields(line);
         fields.next();
-        if (fields.atEnd()) continue;
+        if (fields.atEnd()) return;
         name = fields.next(); // only matching lines get their name read
         found = true;
+    };
+    if (wanted.empty()) {
+        // No card: every line is looked at.
+        LineReader lines(registry);
+        std::string_view line;
+        while (lines.next(line)) consider(line);
+    } else if (wanted.find_first_of("\r\n") == std::string_view::npos) {
+        // Only a line holding the IDm can register it: the search skips from one place of
+        // it to the next, and only the lines there are split off and read. (An IDm with a
+        // line break in it lies on no line.)
+        const std::boyer_moore_horspool_searcher search(wanted.begin(), wanted.end());
+        auto isLineEnd = [](char c) { return c == '\r' || c == '\n'; };
+        for (auto from = registry.begin();;) {
+            const auto hit = std::search(from, registry.end(), search);
+            if (hit == registry.end()) break;
+            auto start = hit;
+            while (start != registry.begin() && !isLineEnd(start[-1])) --start;
+            const auto end = std::find_if(hit, registry.end(), isLineEnd);
+            consider(std::string_view(&*start, size_t(end - start)));
+            from = end;
+        }
     }
     if (!found) return {};
     // A name edited in by hand that no record could hold (invalid bytes, a quote) would make
