@@ -42,8 +42,12 @@ void writeDurably(QFile& file, const QString& name, const QByteArray& bytes,
 
 std::optional<QByteArray> DataFolder::readIfExists(const QString& name) const {
     QFile file(path(name));
-    if (!file.exists()) return std::nullopt;
-    if (!file.open(QIODevice::ReadOnly)) fail(QStringLiteral("ファイルを読めません"), name, file);
+    // Opened straight away: the registry is read on every clock tick, and a look-up of the
+    // file before each open is one more system call each time. Only a failed open asks why.
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (!file.exists()) return std::nullopt;
+        fail(QStringLiteral("ファイルを読めません"), name, file);
+    }
     QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         fail(QStringLiteral("ファイルを読めません"), name, file);
