@@ -62,9 +62,16 @@ std::string_view FieldReader::next() {
 bool firstFieldIs(std::string_view line, std::string_view value) {
     size_t p = 0;
     while (p < line.size() && line[p] == ' ') ++p;
-    if (p < line.size() && line[p] == '"') ++p;
+    const bool quoted = p < line.size() && line[p] == '"';
+    if (quoted) ++p;
     // Quoted or not, the field's value starts at p: a field equal to `value` starts with it.
     if (line.size() - p < value.size() || line.substr(p, value.size()) != value) return false;
+    // A quoted value runs to the next quote or the line's end, so it must stop right there.
+    if (quoted) {
+        const size_t end = p + value.size();
+        return (end == line.size() || line[end] == '"') &&
+               value.find('"') == std::string_view::npos;
+    }
     FieldReader fields(line);
     return !fields.atEnd() && fields.next() == value;
 }
