@@ -17,6 +17,9 @@ struct Target {
     int (*entry)(const uint8_t*, size_t);
 };
 
+// Names the target in test names and messages.
+void PrintTo(const Target& target, std::ostream* os) { *os << target.name; }
+
 std::string currentInput;
 
 void reportBrokenRule(const char* rule) { ADD_FAILURE() << currentInput << ": " << rule; }
