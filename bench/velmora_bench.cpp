@@ -1,0 +1,418 @@
+// Speed of the file work the terminal repeats: the card lookup in the registry on every
+// clock tick and the search for a user's last record before each arrival or leaving.
+// Each figure is printed beside the raw cost of the same work measured in the same run:
+// reading the same bytes from the file and finding their line ends (read + memchr). The
+// ratio is what the parsing costs on top; the raw cost is the floor any reader pays.
+
+#include "attendance.h"
+#include "cards.h"
+#include "cp932.h"
+#include "datafiles.h"
+#include "fields.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace velmora {
+namespace {
+
+// ---------------------------------------------------------------------------------------
+// The data, made once per size in one temporary folder.
+
+QTemporaryDir& scratch() {
+    static QTemporaryDir dir;
+    if (!dir.isValid()) {
+        std::fprintf(stderr, "no temporary folder\n");
+        std::exit(1);
+    }
+    return dir;
+}
+
+QByteArray cp932(const QString& text) { return *toCp932(text); }
+
+// A small fixed generator: the files are the same from run to run.
+struct Lcg {
+    uint64_t state;
+    uint32_t next() {
+        state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+        return uint32_t(state >> 33);
+    }
+};
+
+// Staff names of both kinds: Japanese with an ideographic or an ASCII space, and Latin
+// names written "Family, Given" with a comma and a space.
+QString staffName(int i) {
+    static const char16_t* const families[] = {u"佐藤", u"鈴木", u"高橋", u"田中", u"伊藤",
+                                               u"渡辺", u"山本", u"中村", u"小林", u"加藤"};
+    static const char* const latin[] = {"Sato", "Suzuki", "Takahashi", "Tanaka", "Ito",
+                                        "Watanabe", "Yamamoto", "Nakamura", "Kobayashi", "Kato"};
+    switch (i % 3) {
+    case 0:
+        return QString::fromUtf16(families[i % 10]) + QStringLiteral("　職員%1").arg(i);
+    case 1:
+        return QString::fromUtf16(families[(i / 3) % 10]) + QStringLiteral(" 先生%1").arg(i);
+    default:
+        return QStringLiteral("%1, Hanako %2").arg(QLatin1String(latin[(i / 7) % 10])).arg(i);
+    }
+}
+
+QString folderFor(const char* kind, long size) {
+    const QString path = scratch().filePath(QStringLiteral("%1-%2").arg(kind).arg(size));
+    QDir().mkpath(path);
+    return path;
+}
+
+// In one write and without waiting for the disk: the files are scratch, read from the cache.
+void writeOnce(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size()) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        std::exit(1);
+    }
+}
+
+struct RegistryData {
+    QString folder;
+    QString idm; // registered once, in the middle; the last match wins, so all is read
+};
+
+const RegistryData& registryOf(long registrations) {
+    static std::map<long, RegistryData> made;
+    auto it = made.find(registrations);
+    if (it != made.end()) return it->second;
+    RegistryData data{folderFor("registry", registrations), {}};
+    Lcg random{uint64_t(registrations)};
+    QByteArray bytes;
+    for (long i = 0; i < registrations; ++i) {
+        const QString idm = QStringLiteral("%1%2")
+                                .arg(random.next(), 8, 16, QChar(u'0'))
+                                .arg(random.next(), 8, 16, QChar(u'0'))
+                                .toUpper();
+        if (i == registrations / 2) data.idm = idm;
+        bytes += quotedLine({cp932(idm), cp932(staffName(int(i % 300)))});
+    }
+    writeOnce(DataFolder(QDir(data.folder)).path(kRegistryFile), bytes);
+    return made.emplace(registrations, data).first->second;
+}
+
+constexpr int kUsers = 300;
+// Lines after the near user's last record: the far end of "within the last 1,000 lines".
+constexpr long kLinesAfterNear = 999;
+
+struct RecordData {
+    QString folder;
+    QString nearUser;         // last record kLinesAfterNear lines before the end
+    AttendanceRecord nearLast;
+    QString absentUser;       // no record at all
+    long long nearOffset = 0; // where the near user's last line starts
+};
+
+// `records` lines over a school year (April to March), users interleaved at random,
+// arrivals and leavings alternating per user.
+const RecordData& recordsOf(long records) {
+    static std::map<long, RecordData> made;
+    auto it = made.find(records);
+    if (it != made.end()) return it->second;
+    RecordData data;
+    data.folder = folderFor("records", records);
+    data.nearUser = QStringLiteral("Sato, Hanako");
+    data.absentUser = QStringLiteral("Nobody, Absent");
+    std::vector<QByteArray> names;
+    for (int u = 0; u < kUsers; ++u) names.push_back(cp932(staffName(u)));
+    const QByteArray nearName = cp932(data.nearUser);
+    std::vector<bool> arrived(kUsers + 1, false);
+    static const int monthDays[] = {30, 31, 30, 31, 31, 30, 31, 30, 31, 31, 28, 31};
+    Lcg random{uint64_t(records) * 31 + 7};
+
+    QByteArray bytes;
+    bytes.reserve(qsizetype(records) * 44);
+    const long nearLine = records - 1 - kLinesAfterNear;
+    for (long i = 0; i < records; ++i) {
+        int dayOfYear = int((i * 365) / records);
+        int month = 0;
+        while (dayOfYear >= monthDays[month]) dayOfYear -= monthDays[month++];
+        const QByteArray date = QStringLiteral("%1/%2")
+                                    .arg((month + 3) % 12 + 1, 2, 10, QChar(u'0'))
+                                    .arg(dayOfYear + 1, 2, 10, QChar(u'0'))
+                                    .toLatin1();
+        // The near user now and then up to its last line, never after it.
+        const bool near = i == nearLine || (i < nearLine && random.next() % kUsers == 0);
+        const int user = near ? kUsers : int(random.next() % kUsers);
+        const bool arrival = !arrived[user];
+        arrived[user] = arrival;
+        const QString time = arrival ? QStringLiteral("%1:%2").arg(7 + random.next() % 2).arg(
+                                           (random.next() % 12) * 5, 2, 10, QChar(u'0'))
+                                     : QStringLiteral("%1:%2").arg(16 + random.next() % 4).arg(
+                                           (random.next() % 12) * 5, 2, 10, QChar(u'0'));
+        const QString kind = arrival ? kArrival : kLeaving;
+        if (i == nearLine) {
+            data.nearOffset = bytes.size();
+            data.nearLast = {data.nearUser, QString::fromLatin1(date), time, kind};
+        }
+        bytes += quotedLine({near ? nearName : names[size_t(user)], date, cp932(time), cp932(kind)});
+    }
+    writeOnce(DataFolder(QDir(data.folder)).path(kRecordFile), bytes);
+    return made.emplace(records, data).first->second;
+}
+
+// ---------------------------------------------------------------------------------------
+// The raw cost: open, read the bytes from `offset` to the end 64 KiB at a time (the
+// program's block size; a buffer that stays in the cache), close, and count the line ends.
+long rawReadAndScan(const QString& path, long long offset, std::vector<char>& buffer) {
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
+    if (fd < 0) return -1;
+    buffer.resize(64 * 1024);
+    long lines = 0;
+    off_t at = off_t(offset);
+    for (;;) {
+        const ssize_t n = ::pread(fd, buffer.data(), buffer.size(), at);
+        if (n <= 0) break;
+        at += n;
+        const char* p = buffer.data();
+        const char* end = p + n;
+        while (const void* hit = std::memchr(p, '\n', size_t(end - p))) {
+            ++lines;
+            p = static_cast<const char*>(hit) + 1;
+        }
+    }
+    ::close(fd);
+    return lines;
+}
+
+void raw(benchmark::State& state, const QString& path, long long offset) {
+    std::vector<char> buffer;
+    for (auto _ : state) benchmark::DoNotOptimize(rawReadAndScan(path, offset, buffer));
+}
+
+// ---------------------------------------------------------------------------------------
+// The program's work.
+
+void registryLookup(benchmark::State& state) {
+    const RegistryData& data = registryOf(state.range(0));
+    const DataFolder files{QDir(data.folder)};
+    const QString expected = staffName(int((state.range(0) / 2) % 300));
+    for (auto _ : state) {
+        // What Felica() does with the file on every tick.
+        const QByteArray registry = files.read(kRegistryFile);
+        const QString name = registeredName(view(registry), data.idm);
+        if (name != expected) {
+            state.SkipWithError("wrong name");
+            break;
+        }
+    }
+}
+
+// No card on the reader: the tick looks up the empty IDm, which no line holds.
+void registryNoCard(benchmark::State& state) {
+    const RegistryData& data = registryOf(state.range(0));
+    const DataFolder files{QDir(data.folder)};
+    for (auto _ : state) {
+        const QByteArray registry = files.read(kRegistryFile);
+        if (!registeredName(view(registry), QString()).isEmpty()) {
+            state.SkipWithError("a name for no card");
+            break;
+        }
+    }
+}
+
+void registryRaw(benchmark::State& state) {
+    const RegistryData& data = registryOf(state.range(0));
+    raw(state, DataFolder(QDir(data.folder)).path(kRegistryFile), 0);
+}
+
+void lastRecordNear(benchmark::State& state) {
+    const RecordData& data = recordsOf(state.range(0));
+    const DataFolder files{QDir(data.folder)};
+    for (auto _ : state) {
+        if (FindLastRecord(files, data.nearUser) != data.nearLast) {
+            state.SkipWithError("wrong record");
+            break;
+        }
+    }
+}
+
+void lastRecordNearRaw(benchmark::State& state) {
+    const RecordData& data = recordsOf(state.range(0));
+    raw(state, DataFolder(QDir(data.folder)).path(kRecordFile), data.nearOffset);
+}
+
+void lastRecordAbsent(benchmark::State& state) {
+    const RecordData& data = recordsOf(state.range(0));
+    const DataFolder files{QDir(data.folder)};
+    for (auto _ : state) {
+        if (FindLastRecord(files, data.absentUser) != AttendanceRecord{}) {
+            state.SkipWithError("a record for a user who has none");
+            break;
+        }
+    }
+}
+
+void lastRecordAbsentRaw(benchmark::State& state) {
+    const RecordData& data = recordsOf(state.range(0));
+    raw(state, DataFolder(QDir(data.folder)).path(kRecordFile), 0);
+}
+
+// ---------------------------------------------------------------------------------------
+// One table: each case beside its raw cost.
+
+struct Case {
+    // The verdict from the time in seconds and the ratio; null when there is no goal.
+    using Met = bool (*)(double seconds, double ratio);
+    explicit Case(std::string label, std::string goal = {}, Met met = nullptr)
+        : label(std::move(label)), goal(std::move(goal)), met(met) {}
+
+    std::string label; // printed
+    std::string goal;  // printed
+    Met met;
+    std::string name; // the benchmark's
+    std::string raw;  // its raw cost's
+};
+
+std::vector<Case>& cases() {
+    static std::vector<Case> all;
+    return all;
+}
+
+void add(const std::string& name, void (*work)(benchmark::State&),
+         void (*rawWork)(benchmark::State&), long size, Case c) {
+    for (auto [suffix, fn] : {std::pair{"", work}, std::pair{"/raw", rawWork}}) {
+        benchmark::RegisterBenchmark((name + suffix).c_str(), fn)
+            ->Arg(size)
+            ->Repetitions(3)
+            ->ReportAggregatesOnly(true)
+            ->Unit(benchmark::kMicrosecond);
+    }
+    c.name = name + "/" + std::to_string(size);
+    c.raw = name + "/raw/" + std::to_string(size);
+    cases().push_back(c);
+}
+
+std::string formatTime(double seconds) {
+    char text[32];
+    if (seconds >= 1e-3)
+        std::snprintf(text, sizeof text, "%.2f ms", seconds * 1e3);
+    else
+        std::snprintf(text, sizeof text, "%.1f µs", seconds * 1e6);
+    return text;
+}
+
+// Pads to a width in characters, not bytes: "µ", "×" and "≤" take more than one byte.
+std::string padded(const std::string& text, size_t width, bool right) {
+    size_t chars = 0;
+    for (unsigned char ch : text) chars += (ch & 0xC0) != 0x80;
+    const std::string fill(width > chars ? width - chars : 0, ' ');
+    return right ? fill + text : text + fill;
+}
+
+std::string row(const std::vector<std::string>& cells) {
+    static const size_t widths[] = {44, 10, 10, 8, 12, 7};
+    std::string line;
+    for (size_t i = 0; i < cells.size(); ++i) {
+        const bool right = i >= 1 && i <= 3;
+        line += padded(cells[i], widths[i], right) + (i + 1 < cells.size() ? "  " : "");
+    }
+    while (!line.empty() && line.back() == ' ') line.pop_back();
+    return line + "\n";
+}
+
+// Collects the medians of the repetitions and prints the table at the end.
+class TableReporter : public benchmark::BenchmarkReporter {
+public:
+    bool ReportContext(const Context&) override {
+        std::printf("Velmora file work: processor time per lookup, median of 3 runs; raw = "
+                    "open, read 64 KiB at a time and memchr the same bytes for line ends\n");
+        std::fflush(stdout);
+        return true;
+    }
+
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs) {
+            if (run.error_occurred) {
+                errors_.push_back(run.benchmark_name() + ": " + run.error_message);
+                continue;
+            }
+            if (run.run_type != Run::RT_Aggregate || run.aggregate_name != "median") continue;
+            // Seconds per iteration.
+            // Processor time: other work on the machine stretches the wall-clock time of
+            // both figures differently from run to run.
+            seconds_[run.run_name.function_name + "/" + run.run_name.args] =
+                run.GetAdjustedCPUTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+        }
+    }
+
+    void Finalize() override {
+        std::string out = row({"case", "time", "raw", "ratio", "goal", "verdict"});
+        for (const Case& c : cases()) {
+            auto work = seconds_.find(c.name);
+            auto rawIt = seconds_.find(c.raw);
+            if (work == seconds_.end() || rawIt == seconds_.end()) continue;
+            const double ratio = work->second / rawIt->second;
+            char ratioText[16];
+            std::snprintf(ratioText, sizeof ratioText, "%.2f×", ratio);
+            out += row({c.label, formatTime(work->second), formatTime(rawIt->second), ratioText,
+                        c.goal, c.met ? (c.met(work->second, ratio) ? "met" : "NOT MET") : ""});
+        }
+        out += "raw: the whole file; for the last record within the last 1,000 lines, the bytes "
+               "from that record to the end\n";
+        for (const std::string& e : errors_) out += "ERROR " + e + "\n";
+        std::fputs(out.c_str(), stdout);
+        std::fflush(stdout);
+    }
+
+    bool failed() const { return !errors_.empty(); }
+
+private:
+    std::map<std::string, double> seconds_;
+    std::vector<std::string> errors_;
+};
+
+} // namespace
+} // namespace velmora
+
+int main(int argc, char** argv) {
+    using namespace velmora;
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+
+    for (long n : {100L, 1000L, 10000L}) {
+        Case c("registry lookup, " + std::to_string(n) + " registrations");
+        if (n == 1000) {
+            c.goal = "≤ 2× raw";
+            c.met = [](double, double ratio) { return ratio <= 2.0; };
+        }
+        add("registry", registryLookup, registryRaw, n, c);
+    }
+    for (long n : {100L, 1000L, 10000L}) {
+        add("nocard", registryNoCard, registryRaw, n,
+            Case("registry, no card on the reader, " + std::to_string(n)));
+    }
+    for (long n : {10000L, 100000L, 1000000L}) {
+        Case c("last record, within last 1,000 lines, " + std::to_string(n / 1000) + "k");
+        if (n == 1000000) {
+            c.goal = "< 1 ms";
+            c.met = [](double seconds, double) { return seconds < 1e-3; };
+        }
+        add("near", lastRecordNear, lastRecordNearRaw, n, c);
+    }
+    for (long n : {10000L, 100000L, 1000000L}) {
+        Case c("last record, user with none, " + std::to_string(n / 1000) + "k records",
+               "≤ 1.5× raw", [](double, double ratio) { return ratio <= 1.5; });
+        add("absent", lastRecordAbsent, lastRecordAbsentRaw, n, c);
+    }
+
+    TableReporter table;
+    benchmark::RunSpecifiedBenchmarks(&table);
+    benchmark::Shutdown();
+    return table.failed() ? 1 : 0;
+}
