@@ -145,6 +145,7 @@ int fuzzFields(const uint8_t* data, size_t size) {
     std::string_view line;
     size_t at = 0;
     size_t count = 0;
+    std::string_view previousFirst;
     while (lines.next(line)) {
         if (++count > size) {
             ruleBroken("more lines than bytes");
@@ -174,6 +175,17 @@ int fuzzFields(const uint8_t* data, size_t size) {
         const size_t n = readFields(line, some, 3);
         expect(n == std::min<size_t>(got.size(), 3) && std::equal(some, some + n, got.begin()),
                "readFields differs from FieldReader");
+
+        // The lookups' shortcut for comparing the first field, tried on values near it.
+        const std::string_view first = expected.empty() ? std::string_view() : expected[0];
+        const std::string candidates[] = {std::string(first), std::string(previousFirst),
+                                          std::string(first.substr(0, first.size() / 2)),
+                                          std::string(first) + '"', std::string(first) + ' ',
+                                          std::string(first) + ','};
+        for (const std::string& value : candidates)
+            expect(firstFieldIs(line, value) == (!expected.empty() && first == value),
+                   "firstFieldIs differs from the first field");
+        previousFirst = first;
     }
     expect(at == size, "the lines do not cover the data");
 
