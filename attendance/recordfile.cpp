@@ -252,17 +252,6 @@ AttendanceRecord lastRecord(BackwardLineReader& lines, const QString& name) {
     throw Failure(QStringLiteral("ファイルを読めません \"%1\": %2").arg(kRecordFile, reason));
 }
 
-// Whether the file's last line has no line end, as after an edit by hand: a record
-// appended there would be glued to it and never read back.
-bool endsMidLine(const DataFolder& files) {
-    QFile file(files.path(kRecordFile));
-    // Whatever keeps the file from being read here is met and named by the append itself.
-    if (!file.open(QIODevice::ReadOnly) || file.isSequential() || file.size() == 0) return false;
-    char last = 0;
-    if (!file.seek(file.size() - 1) || !file.getChar(&last)) return false;
-    return last != '\r' && last != '\n';
-}
-
 } // namespace
 
 AttendanceRecord lastRecordIn(std::string_view records, const QString& name) {
@@ -301,21 +290,15 @@ void AppendRecord(const DataFolder& files, const AttendanceRecord& record) {
     const QString fields[] = {record.name, record.date, record.time, record.kind};
     QByteArray encoded[4];
     for (int i = 0; i < 4; ++i) {
-        // A quote or a line break would end the field or the line early, and a character
-        // CP932 lacks would be stored as another one: the record would read back altered.
-        auto bytes = toCp932(fields[i]);
-        const bool breaksLine = fields[i].contains(u'"') || fields[i].contains(u'\r') ||
-                                fields[i].contains(u'\n');
-        if (!bytes || breaksLine) {
+        // Written anyway, such a field would read back altered or spoil the line.
+        if (!isStorableName(fields[i])) {
             if (i == 0) throw Failure(kUnstorableNameMessage);
             throw Failure(QStringLiteral("\"%1\" に記録できない文字が含まれています: %2")
                               .arg(kRecordFile, fields[i]));
         }
-        encoded[i] = *bytes;
+        encoded[i] = *toCp932(fields[i]);
     }
-    QByteArray line = quotedLine({encoded[0], encoded[1], encoded[2], encoded[3]});
-    if (endsMidLine(files)) line.prepend("\r\n");
-    files.append(kRecordFile, line);
+    files.appendLine(kRecordFile, quotedLine({encoded[0], encoded[1], encoded[2], encoded[3]}));
 }
 
 QString arrivalTime(const QString& clockText) {
