@@ -43,6 +43,9 @@ void Form1::Timer1_Timer() {
 }
 
 void Form1::WaitSeconds(int n) {
+    // Nothing repaints during the wait: show the window as it stands now, also where a
+    // prompt that has just closed lay over it.
+    repaint();
     const int start = secondsValue(services_.clock.timeText());
     int target = start + n;
     const bool nextMinute = target >= 60;
