@@ -1,7 +1,6 @@
-// The record file when the program dies at any moment: a writer appending with the
-// program's own AppendRecord is killed (SIGKILL) at random points, round after round, and
-// the file must still hold only whole lines, among them every record whose append had
-// returned, in order.
+// A writer appending with the program's own AppendRecord is killed (SIGKILL) at random
+// moments, round after round: the record file must hold only whole lines, among them every
+// record whose append had returned, in order.
 
 #include "cp932.h"
 #include "crashrecord.h"
@@ -13,7 +12,6 @@
 
 #ifdef __linux__
 #include <cerrno>
-#include <chrono>
 #include <csignal>
 #include <fcntl.h>
 #include <poll.h>
@@ -22,7 +20,6 @@
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
-#include <vector>
 
 extern char** environ;
 #endif
@@ -34,121 +31,45 @@ namespace {
 
 #ifdef __linux__
 
-// The writer process and the read end of its report pipe.
-class Writer {
-public:
-    Writer(const QString& folder, long long first) {
-        int fds[2];
-        if (pipe2(fds, O_CLOEXEC) != 0) return;
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
-        const std::string folderArg = folder.toStdString();
-        const std::string firstArg = std::to_string(first);
-        char* argv[] = {const_cast<char*>(CRASH_WRITER), const_cast<char*>(folderArg.c_str()),
-                        const_cast<char*>(firstArg.c_str()), nullptr};
-        if (posix_spawn(&pid_, CRASH_WRITER, &actions, nullptr, argv, environ) != 0) pid_ = -1;
-        posix_spawn_file_actions_destroy(&actions);
-        close(fds[1]); // EOF on the read end once the writer is gone
-        reports_ = fds[0];
+// Reads everything from `fd` up to its end.
+std::string readAll(int fd) {
+    std::string text;
+    char chunk[4096];
+    for (ssize_t n; (n = read(fd, chunk, sizeof chunk)) != 0;) {
+        if (n > 0)
+            text.append(chunk, size_t(n));
+        else if (errno != EINTR)
+            break;
     }
-    ~Writer() {
-        if (pid_ > 0) kill(), reap();
-        if (reports_ >= 0) close(reports_);
-    }
-    Writer(const Writer&) = delete;
-    Writer& operator=(const Writer&) = delete;
-
-    bool started() const { return pid_ > 0 && reports_ >= 0; }
-
-    // Whether some report arrived within the time given (it stays unread).
-    bool reportWithin(std::chrono::milliseconds timeout) {
-        pollfd p{reports_, POLLIN, 0};
-        return poll(&p, 1, int(timeout.count())) > 0;
-    }
-
-    void kill() { ::kill(pid_, SIGKILL); }
-
-    // The status once it has ended; the writer never ends of its own accord but by a fault.
-    int reap() {
-        int status = 0;
-        while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
-        }
-        pid_ = -1;
-        return status;
-    }
-
-    // Everything it reported, up to its end.
-    std::string allReports() {
-        std::string text;
-        char chunk[4096];
-        for (;;) {
-            const ssize_t n = read(reports_, chunk, sizeof chunk);
-            if (n > 0)
-                text.append(chunk, size_t(n));
-            else if (n == 0 || errno != EINTR)
-                break;
-        }
-        return text;
-    }
-
-private:
-    pid_t pid_ = -1;
-    int reports_ = -1;
-};
-
-// The numbers of the reports, which must run on from `first` without a gap.
-std::vector<long long> reported(const std::string& text) {
-    std::vector<long long> numbers;
-    size_t start = 0;
-    for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
-        numbers.push_back(std::stoll(text.substr(start, end - start)));
-    EXPECT_EQ(start, text.size()) << "a report was cut";
-    return numbers;
+    return text;
 }
 
-// Checks that the file is records 0, 1, ... as whole CR LF lines that read back to what was
-// appended; returns how many there are.
+// How many records the file holds, checking that they are records 0, 1, ... as whole CR LF
+// lines written as AppendRecord writes them and read back to what was appended.
 long long checkFile(const QByteArray& file) {
     long long count = 0;
-    qsizetype start = 0;
-    while (start < file.size()) {
-        const qsizetype crlf = file.indexOf("\r\n", start);
-        if (crlf < 0) {
-            ADD_FAILURE() << "line " << count
-                          << " has no line end: " << file.mid(start).toStdString();
-            return count;
-        }
-        const QByteArray line = file.mid(start, crlf - start);
+    for (qsizetype start = 0, crlf; start < file.size(); start = crlf + 2, ++count) {
+        crlf = file.indexOf("\r\n", start);
+        const QByteArray line = file.mid(start, crlf < 0 ? -1 : crlf - start);
         const AttendanceRecord expected = crashRecord(count);
-        EXPECT_EQ(line, quotedLine({*toCp932(expected.name), *toCp932(expected.date),
-                                    *toCp932(expected.time), *toCp932(expected.kind)})
-                            .chopped(2))
-            << "line " << count;
         std::string_view fields[5];
-        EXPECT_EQ(readFields(view(line), fields, 5), 4u) << "line " << count;
-        const AttendanceRecord back{fromCp932(fields[0]), fromCp932(fields[1]),
-                                    fromCp932(fields[2]), fromCp932(fields[3])};
-        if (back != expected) {
-            ADD_FAILURE() << "line " << count
-                          << " reads back as another record: " << line.toStdString();
+        const bool parsed = readFields(view(line), fields, 5) == 4u;
+        if (crlf < 0 || !parsed ||
+            line + "\r\n" != quotedLine({*toCp932(expected.name), *toCp932(expected.date),
+                                         *toCp932(expected.time), *toCp932(expected.kind)}) ||
+            AttendanceRecord{fromCp932(fields[0]), fromCp932(fields[1]), fromCp932(fields[2]),
+                             fromCp932(fields[3])} != expected) {
+            ADD_FAILURE() << "line " << count << " is broken: " << line.toStdString();
             return count;
         }
-        ++count;
-        start = crlf + 2;
     }
     return count;
-}
-
-QByteArray readAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 TEST(CrashDuringAppend, EveryReturnedRecordIsThereWholeAndInOrder) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    const QString records = dir.filePath(kRecordFile);
+    QFile records(dir.filePath(kRecordFile));
     const unsigned seed = std::random_device{}();
     SCOPED_TRACE(testing::Message() << "seed " << seed);
     std::mt19937 random(seed);
@@ -158,25 +79,42 @@ TEST(CrashDuringAppend, EveryReturnedRecordIsThereWholeAndInOrder) {
     long long inFile = 0;
     for (int round = 0; round < 50; ++round) {
         SCOPED_TRACE(testing::Message() << "round " << round);
-        Writer writer(dir.path(), inFile);
-        ASSERT_TRUE(writer.started()) << CRASH_WRITER;
+        int fds[2];
+        ASSERT_EQ(pipe2(fds, O_CLOEXEC), 0);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
+        std::string folder = dir.path().toStdString(), first = std::to_string(inFile);
+        char* argv[] = {const_cast<char*>(CRASH_WRITER), folder.data(), first.data(), nullptr};
+        pid_t pid = -1;
+        const int spawned = posix_spawn(&pid, CRASH_WRITER, &actions, nullptr, argv, environ);
+        posix_spawn_file_actions_destroy(&actions);
+        close(fds[1]); // end of file on the read end once the writer is gone
+        ASSERT_EQ(spawned, 0) << CRASH_WRITER;
         // Most rounds let the writer get going first; some kill it while it starts.
+        pollfd p{fds[0], POLLIN, 0};
         if (round % 5 != 0) {
-            ASSERT_TRUE(writer.reportWithin(std::chrono::seconds(30)))
-                << "the writer reported nothing";
+            EXPECT_GT(poll(&p, 1, 30000), 0) << "the writer reported nothing";
         }
         usleep(useconds_t(delayMicroseconds(random)));
-        writer.kill();
-        const int status = writer.reap();
-        ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL)
-            << "the writer ended by itself, status " << status;
+        kill(pid, SIGKILL);
+        int status = 0;
+        while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+        }
+        const std::string reports = readAll(fds[0]);
+        close(fds[0]);
+        ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "status " << status;
 
-        const std::vector<long long> numbers = reported(writer.allReports());
-        for (size_t i = 0; i < numbers.size(); ++i)
-            ASSERT_EQ(numbers[i], inFile + (long long)(i)) << "reports out of order";
-        const long long returned = inFile + (long long)(numbers.size());
-
-        const long long count = checkFile(readAll(records));
+        // Each report is a whole line, numbered on from the records already in the file.
+        long long returned = inFile;
+        for (size_t at = 0, end; at < reports.size(); at = end + 1, ++returned) {
+            end = reports.find('\n', at);
+            ASSERT_NE(end, std::string::npos) << "a report was cut";
+            ASSERT_EQ(std::stoll(reports.substr(at, end - at)), returned) << "out of order";
+        }
+        records.open(QIODevice::ReadOnly);
+        const long long count = checkFile(records.readAll());
+        records.close();
         ASSERT_FALSE(HasFailure());
         // Each returned append is there; the one under way at the kill may be too.
         ASSERT_GE(count, returned) << "a record whose append had returned is missing";
