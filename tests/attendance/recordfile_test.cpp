@@ -6,14 +6,11 @@
 #include "fields.h"
 
 #include <QFile>
+#include "records.h"
+
 #include <gtest/gtest.h>
 #include <random>
 
-namespace velmora {
-void PrintTo(const AttendanceRecord& r, std::ostream* os) {
-    *os << QStringList{r.name, r.date, r.time, r.kind}.join(u'|').toStdString();
-}
-} // namespace velmora
 
 using namespace velmora;
 using namespace velmora::test;

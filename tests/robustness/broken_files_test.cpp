@@ -12,14 +12,11 @@
 #include <QDialog>
 #include <QLineEdit>
 #include <QPushButton>
+#include "records.h"
+
 #include <gtest/gtest.h>
 #include <optional>
 
-namespace velmora {
-void PrintTo(const AttendanceRecord& r, std::ostream* os) {
-    *os << (r.name + "|" + r.date + "|" + r.time + "|" + r.kind).toStdString();
-}
-} // namespace velmora
 
 using namespace velmora;
 using namespace velmora::test;
