@@ -1,10 +1,11 @@
 // Velmora: the attendance time clock. Works in the folder it is started in.
 
-#include "cardlibrary.h"
-#include "form1.h"
-#include "operations.h"
-#include "realservices.h"
-#include "shutdown.h"
+#include "app/realservices.h"
+#include "cardlibrary/sonyidmlibrary.h"
+#include "shutdown/systemshutdown.h"
+#include "terminal/terminal.h"
+#include "windows/dialogprompts.h"
+#include "windows/terminalwindow.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -20,14 +21,14 @@ int main(int argc, char* argv[]) {
     velmora::SonyIdmLibrary cardLibrary;
     auto shutdown = velmora::makeSystemShutdown();
     velmora::ImmediateEnd programEnd;
-    velmora::Services services{clock,     prompts,    beeper,
+    velmora::Services services{clock,       prompts,    beeper,
                                cardLibrary, *shutdown, programEnd,
                                velmora::DataFolder(QDir::current())};
 
-    velmora::Form1 form(services);
-    velmora::TerminalOperations operations(form);
-    form.setOperations(&operations);
-    if (!form.Form_Load()) return 1;
-    form.show();
+    velmora::TerminalWindow window;
+    velmora::Terminal terminal(services, window);
+    window.attach(terminal);
+    if (!terminal.start()) return 1;
+    window.show();
     return QApplication::exec();
 }

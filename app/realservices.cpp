@@ -1,20 +1,13 @@
-#include "realservices.h"
+#include "app/realservices.h"
 
 #include <QApplication>
 #include <QDate>
-#include <QDialog>
-#include <QInputDialog>
-#include <QMessageBox>
 #include <QThread>
 #include <QTime>
 #include <cstdio>
 #include <cstdlib>
 
 namespace velmora {
-
-namespace {
-const QString kTitle = QStringLiteral("Velmora");
-}
 
 QString SystemClock::timeText() const { return QTime::currentTime().toString(u"H:mm:ss"); }
 
@@ -23,25 +16,6 @@ QString SystemClock::dateText() const { return QDate::currentDate().toString(u"y
 void SystemClock::sleep(std::chrono::milliseconds duration) {
     QThread::msleep(static_cast<unsigned long>(duration.count()));
 }
-
-QString DialogPrompts::inputBox(const QString& prompt) {
-    QInputDialog dialog(QApplication::activeWindow());
-    dialog.setObjectName(QStringLiteral("inputBox"));
-    dialog.setWindowTitle(kTitle);
-    dialog.setLabelText(QString(prompt).replace(u'\r', u'\n'));
-    dialog.setInputMode(QInputDialog::TextInput);
-    if (dialog.exec() != QDialog::Accepted) return {};
-    return dialog.textValue();
-}
-
-void DialogPrompts::messageBox(const QString& text) {
-    QMessageBox box(QMessageBox::NoIcon, kTitle, text, QMessageBox::Ok,
-                    QApplication::activeWindow());
-    box.setObjectName(QStringLiteral("messageBox"));
-    box.exec();
-}
-
-void DialogPrompts::showModal(QDialog& window) { window.exec(); }
 
 void SystemBeeper::beep() { QApplication::beep(); }
 

@@ -1,7 +1,7 @@
 #pragma once
-// The real clock, prompts, beep and program end.
+// The real clock, beep and program end.
 
-#include "seams.h"
+#include "common/seams.h"
 
 namespace velmora {
 
@@ -10,13 +10,6 @@ public:
     QString timeText() const override;
     QString dateText() const override;
     void sleep(std::chrono::milliseconds duration) override;
-};
-
-class DialogPrompts : public Prompts {
-public:
-    QString inputBox(const QString& prompt) override;
-    void messageBox(const QString& text) override;
-    void showModal(QDialog& window) override;
 };
 
 class SystemBeeper : public Beeper {

@@ -1,36 +1,31 @@
 #pragma once
-// Cards and users: reading the IDm, the card registry, the name prompt and the settings.
+// Cards and their owners: reading the IDm, the card registry "利用者Felica.dat" (one quoted
+// IDm and name a line, appended only) and registering a card.
 
-#include "seams.h"
+#include "common/seams.h"
 
 #include <QString>
+#include <optional>
 #include <string_view>
 
 namespace velmora {
 
-class Form1;
-
 // One read of the card reader library: the whole 1024-byte buffer as text (NULs included)
 // on success, "" when the library reports no card.
-QString ReadCardIdm(CardLibrary& library);
+QString readCardText(CardLibrary& library);
 
 // The IDm text: the first 16 characters of a read; "" means no card.
 QString readIdm(CardLibrary& library);
 
-// The name the registry gives an IDm: the last matching registration wins; "" when none.
-// Incomplete registrations (a line with fewer than two fields) are skipped.
+// The name registered for an IDm: the last matching registration wins; "" when none.
+// Incomplete registrations (a line with fewer than two fields) are skipped, and so is a
+// name no record could hold.
 QString registeredName(std::string_view registry, const QString& idm);
+// The same from the file; a missing registry is a fault.
+QString registeredName(const DataFolder& files, const QString& idm);
 
-// The terminal's lookup: the name registered for `idm` (beeps once and clears the status
-// line when there is one), or "".
-QString Felica(Form1& form, const QString& idm);
-// The same for the card now on the reader.
-QString Felica(Form1& form);
-
-// Asks who the user is, by card or typed name; leaves the answer in 名前.
-void AskName(Form1& form);
-
-// The settings button: the registration window, with the terminal's timers stopped.
-void OpenSettings(Form1& form);
+// Binds a card to a name; the message that refuses it, or nullopt once it is written.
+std::optional<QString> registerCard(const DataFolder& files, const QString& name,
+                                    const QString& idm);
 
 } // namespace velmora

@@ -1,4 +1,4 @@
-#include "clocktext.h"
+#include "common/clocktext.h"
 
 namespace velmora {
 

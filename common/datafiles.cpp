@@ -1,7 +1,9 @@
-#include "datafiles.h"
+#include "common/datafiles.h"
+
+#include "common/texts.h"
 
 #include <QFile>
-#include <QFileInfo>
+#include <memory>
 
 #ifdef _WIN32
 #include <io.h>
@@ -13,8 +15,8 @@ namespace velmora {
 
 namespace {
 
-[[noreturn]] void fail(const QString& what, const QString& name, const QFile& file) {
-    throw Failure(QStringLiteral("%1 \"%2\": %3").arg(what, name, file.errorString()));
+[[noreturn]] void fail(const QString& text, const QString& name, const QString& reason) {
+    throw Failure(text.arg(name, reason));
 }
 
 bool syncToDisk(QFile& file) {
@@ -29,36 +31,52 @@ bool syncToDisk(QFile& file) {
 void writeDurably(QFile& file, const QString& name, const QByteArray& bytes,
                   QIODevice::OpenMode mode) {
     if (!file.open(mode | QIODevice::WriteOnly | QIODevice::Unbuffered))
-        fail(QStringLiteral("ファイルを開けません"), name, file);
+        fail(texts::kCannotOpen, name, file.errorString());
     if (file.write(bytes) != bytes.size() || !syncToDisk(file)) {
-        QString reason = file.errorString();
+        const QString reason = file.errorString();
         file.close();
-        throw Failure(QStringLiteral("ファイルに書き込めません \"%1\": %2").arg(name, reason));
+        fail(texts::kCannotWrite, name, reason);
     }
     file.close();
+}
+
+// Opened straight away: the registry is read on every clock tick, and a look-up of the
+// file before each open is one more system call each time. Only a failed open asks why.
+std::unique_ptr<QFile> openForReading(const QString& path, const QString& name) {
+    auto file = std::make_unique<QFile>(path);
+    if (file->open(QIODevice::ReadOnly)) return file;
+    if (!file->exists()) return nullptr;
+    fail(texts::kCannotRead, name, file->errorString());
 }
 
 } // namespace
 
 std::optional<QByteArray> DataFolder::readIfExists(const QString& name) const {
-    QFile file(path(name));
-    // Opened straight away: the registry is read on every clock tick, and a look-up of the
-    // file before each open is one more system call each time. Only a failed open asks why.
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (!file.exists()) return std::nullopt;
-        fail(QStringLiteral("ファイルを読めません"), name, file);
-    }
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        fail(QStringLiteral("ファイルを読めません"), name, file);
+    const auto file = openForReading(path(name), name);
+    if (!file) return std::nullopt;
+    QByteArray bytes = file->readAll();
+    if (file->error() != QFileDevice::NoError) fail(texts::kCannotRead, name, file->errorString());
     return bytes;
 }
 
-QByteArray DataFolder::read(const QString& name) const {
-    auto bytes = readIfExists(name);
-    if (!bytes)
-        throw Failure(QStringLiteral("ファイルが見つかりません \"%1\"").arg(name));
-    return *bytes;
+std::optional<BackwardLineReader> DataFolder::linesFromEnd(const QString& name,
+                                                           qint64 blockSize) const {
+    std::shared_ptr<QFile> file = openForReading(path(name), name);
+    if (!file) return std::nullopt;
+    // A device would be read without end.
+    if (file->isSequential()) fail(texts::kCannotRead, name, texts::kNotRegularFile);
+    qint64 unread = file->size();
+    return BackwardLineReader(
+        [file, unread, name](qint64 limit) mutable {
+            const qint64 n = std::min(unread, limit);
+            if (n == 0) return QByteArray();
+            if (!file->seek(unread - n)) fail(texts::kCannotRead, name, file->errorString());
+            QByteArray bytes = file->read(n);
+            if (bytes.size() != n) fail(texts::kCannotRead, name, file->errorString());
+            unread -= n;
+            return bytes;
+        },
+        blockSize);
 }
 
 void DataFolder::createIfMissing(const QString& name) const {
@@ -66,18 +84,12 @@ void DataFolder::createIfMissing(const QString& name) const {
     if (file.open(QIODevice::ReadOnly)) return;
     // Append mode creates a missing file without truncating an existing one.
     if (!file.open(QIODevice::Append | QIODevice::WriteOnly))
-        fail(QStringLiteral("ファイルを作成できません"), name, file);
-    file.close();
+        fail(texts::kCannotCreate, name, file.errorString());
 }
 
 void DataFolder::replace(const QString& name, const QByteArray& bytes) const {
     QFile file(path(name));
     writeDurably(file, name, bytes, QIODevice::Truncate);
-}
-
-void DataFolder::append(const QString& name, const QByteArray& bytes) const {
-    QFile file(path(name));
-    writeDurably(file, name, bytes, QIODevice::Append);
 }
 
 void DataFolder::appendLine(const QString& name, const QByteArray& line) const {
@@ -90,7 +102,8 @@ void DataFolder::appendLine(const QString& name, const QByteArray& line) const {
             file.seek(file.size() - 1) && file.getChar(&last))
             endsMidLine = last != '\r' && last != '\n';
     }
-    append(name, endsMidLine ? "\r\n" + line : line);
+    QFile file(path(name));
+    writeDurably(file, name, endsMidLine ? "\r\n" + line : line, QIODevice::Append);
 }
 
 } // namespace velmora

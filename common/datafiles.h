@@ -2,6 +2,8 @@
 // The three data files live in one folder (the working directory) under bare names.
 // A file is never held open: every operation opens, works and closes.
 
+#include "common/backwardlines.h"
+
 #include <QByteArray>
 #include <QDir>
 #include <QString>
@@ -33,16 +35,17 @@ public:
 
     // nullopt when the file does not exist; any other fault throws.
     std::optional<QByteArray> readIfExists(const QString& name) const;
-    // A missing file is a fault here.
-    QByteArray read(const QString& name) const;
+    // The file's lines from its end, read `blockSize` bytes at a time as the reader goes
+    // back (more for a long line); nullopt when the file does not exist. Faults throw.
+    std::optional<BackwardLineReader> linesFromEnd(const QString& name,
+                                                   qint64 blockSize = 64 * 1024) const;
     // Creates a missing file empty and leaves an existing one untouched.
     void createIfMissing(const QString& name) const;
     // Replaces the file's content; the data is on the disk when this returns.
     void replace(const QString& name, const QByteArray& bytes) const;
-    // Adds at the end in one write; the data is on the disk when this returns.
-    void append(const QString& name, const QByteArray& bytes) const;
-    // Adds a whole line the same way. A file left by an edit without its final line end
-    // gets one first: the line would otherwise be glued to the last one and misread.
+    // Adds a whole line at the end in one write; it is on the disk when this returns. A
+    // file left by an edit without its final line end gets one first: the line would
+    // otherwise be glued to the last one and misread.
     void appendLine(const QString& name, const QByteArray& line) const;
 
 private:

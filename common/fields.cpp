@@ -1,37 +1,12 @@
-#include "fields.h"
+#include "common/fields.h"
 
 #include <algorithm>
 #include <cstring>
 
 namespace velmora {
 
-namespace {
-
-size_t findFrom(std::string_view data, size_t from, char c) {
-    if (from >= data.size()) return std::string_view::npos;
-    const void* hit = std::memchr(data.data() + from, c, data.size() - from);
-    return hit ? size_t(static_cast<const char*>(hit) - data.data()) : std::string_view::npos;
-}
-
-} // namespace
-
-LineReader::LineReader(std::string_view data)
-    : data_(data), nextCr_(findFrom(data, 0, '\r')), nextLf_(findFrom(data, 0, '\n')) {}
-
-bool LineReader::next(std::string_view& line) {
-    if (pos_ >= data_.size()) return false;
-    if (nextCr_ != std::string_view::npos && nextCr_ < pos_) nextCr_ = findFrom(data_, pos_, '\r');
-    if (nextLf_ != std::string_view::npos && nextLf_ < pos_) nextLf_ = findFrom(data_, pos_, '\n');
-    size_t end = std::min(nextCr_, nextLf_);
-    if (end == std::string_view::npos) {
-        line = data_.substr(pos_);
-        pos_ = data_.size();
-        return true;
-    }
-    line = data_.substr(pos_, end - pos_);
-    pos_ = end + 1;
-    if (data_[end] == '\r' && pos_ < data_.size() && data_[pos_] == '\n') ++pos_;
-    return true;
+std::string_view firstLine(std::string_view data) {
+    return data.substr(0, data.find_first_of("\r\n"));
 }
 
 std::string_view FieldReader::next() {

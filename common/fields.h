@@ -13,21 +13,8 @@
 
 namespace velmora {
 
-// Splits a file into lines. CR LF, a lone CR and a lone LF each end a line; the last line
-// needs no line end.
-class LineReader {
-public:
-    explicit LineReader(std::string_view data);
-    bool next(std::string_view& line);
-
-private:
-    std::string_view data_;
-    size_t pos_ = 0;
-    // Where the next CR and LF lie, found with memchr and kept until passed: a file with
-    // only one kind of line end is not searched to its end for the other on every line.
-    size_t nextCr_;
-    size_t nextLf_;
-};
+// The first line of the data, without its line end.
+std::string_view firstLine(std::string_view data);
 
 // Reads the fields of one line (without its line end). A blank line has no fields.
 class FieldReader {

@@ -1,6 +1,6 @@
-#include "names.h"
+#include "common/names.h"
 
-#include "cp932.h"
+#include "common/cp932.h"
 
 namespace velmora {
 

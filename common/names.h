@@ -8,7 +8,4 @@ namespace velmora {
 // double quote, a line break or a character CP932 lacks cannot be stored faithfully.
 bool isStorableName(const QString& name);
 
-inline const QString kUnstorableNameMessage =
-    QStringLiteral("利用者名に使用できない文字が含まれています。");
-
 } // namespace velmora

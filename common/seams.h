@@ -1,14 +1,12 @@
 #pragma once
-// What the windows reach the outside world through. The program wires in the real ones;
+// What the terminal reaches the outside world through. The program wires in the real ones;
 // tests hand in doubles that set the time, hold a card and answer prompts.
 
-#include "datafiles.h"
+#include "common/datafiles.h"
 
 #include <QString>
 #include <chrono>
 #include <cstdint>
-
-class QDialog;
 
 namespace velmora {
 
@@ -20,15 +18,13 @@ public:
     virtual void sleep(std::chrono::milliseconds duration) = 0;
 };
 
-// Input prompts, message boxes and modal windows, all titled "Velmora".
+// Input prompts and message boxes, all titled "Velmora".
 class Prompts {
 public:
     virtual ~Prompts() = default;
     // A CR in the prompt breaks the line. Cancel gives "".
     virtual QString inputBox(const QString& prompt) = 0;
     virtual void messageBox(const QString& text) = 0;
-    // Returns when the window has closed.
-    virtual void showModal(QDialog& window) = 0;
 };
 
 class Beeper {
@@ -37,18 +33,19 @@ public:
     virtual void beep() = 0;
 };
 
-// The card reader library's one entry point. Binding faults throw Failure.
+// The card reader library's one entry point, get_idm. Binding faults throw Failure.
 class CardLibrary {
 public:
     virtual ~CardLibrary() = default;
-    virtual int32_t get_idm(int32_t mode, char* buffer) = 0;
+    // buffer: 1024 zero bytes plus a terminating zero; below zero means no IDm was read.
+    virtual int32_t getIdm(int32_t mode, char* buffer) = 0;
 };
 
 // Asks the operating system for an orderly power-off; faults pass silently.
 class Shutdown {
 public:
     virtual ~Shutdown() = default;
-    virtual void ShutdownSystem() = 0;
+    virtual void requestPowerOff() = 0;
 };
 
 // Ends the program at once.

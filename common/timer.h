@@ -1,24 +1,34 @@
 #pragma once
-// A timer whose interval is its whole state: 0 stops it, any other value (re)starts its
-// countdown from now. The windows read the interval back as a flag.
+// A timer whose state is a named interval: a state of 0 ms stops it, any other (re)starts
+// its countdown from now. What started the last operation is read back from the state.
 
-#include <QObject>
 #include <QTimer>
 #include <functional>
 
 namespace velmora {
 
-class Timer : public QObject {
-    Q_OBJECT
+template <class State> class Timer {
 public:
-    explicit Timer(int interval, QObject* parent = nullptr);
-    int interval() const { return interval_; }
-    void setInterval(int milliseconds);
+    explicit Timer(State state) {
+        timer_.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            if (handler_) handler_();
+        });
+        set(state);
+    }
+    State state() const { return state_; }
+    void set(State state) {
+        state_ = state;
+        if (const int ms = static_cast<int>(state))
+            timer_.start(ms);
+        else
+            timer_.stop();
+    }
     void onTick(std::function<void()> handler) { handler_ = std::move(handler); }
 
 private:
     QTimer timer_;
-    int interval_ = 0;
+    State state_{};
     std::function<void()> handler_;
 };
 

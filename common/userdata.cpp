@@ -1,32 +1,27 @@
-#include "userdata.h"
+#include "common/userdata.h"
 
-#include "cp932.h"
-#include "fields.h"
-#include "names.h"
+#include "common/cp932.h"
+#include "common/fields.h"
+#include "common/texts.h"
 
 namespace velmora {
 
 std::optional<QString> readOwnerName(const DataFolder& files) {
     auto bytes = files.readIfExists(kUserDataFile);
     if (!bytes || bytes->isEmpty()) return std::nullopt;
-    std::string_view line;
-    LineReader lines(view(*bytes));
-    lines.next(line);
-    FieldReader fields(line);
+    FieldReader fields(firstLine(view(*bytes)));
     return fromCp932(fields.next());
 }
 
 QString ownerName(const DataFolder& files) {
     auto name = readOwnerName(files);
-    if (!name)
-        throw Failure(QStringLiteral("ファイルが読めません \"%1\"").arg(kUserDataFile));
+    if (!name) throw Failure(texts::kUnreadableUserData.arg(kUserDataFile));
     return *name;
 }
 
 void writeOwnerName(const DataFolder& files, const QString& name) {
     auto bytes = toCp932(name);
-    if (!bytes)
-        throw Failure(kUnstorableNameMessage);
+    if (!bytes) throw Failure(texts::kUnstorableName);
     files.replace(kUserDataFile, *bytes + "\r\n");
 }
 

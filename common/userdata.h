@@ -1,7 +1,7 @@
 #pragma once
 // The user-data file holds one line: the owner's name, or nothing on a shared PC.
 
-#include "datafiles.h"
+#include "common/datafiles.h"
 
 #include <QString>
 #include <optional>

@@ -3,7 +3,7 @@
 // elsewhere, entry point get_idm. Bound by name at the first call, not at construction, so that
 // the program starts and shows its window without the library.
 
-#include "seams.h"
+#include "common/seams.h"
 
 #include <QString>
 #include <cstdint>
@@ -21,7 +21,7 @@ public:
 
     // Binds on the first call; a missing library or entry point throws Failure (and the next
     // call tries again). buffer: 1024 writable bytes plus a terminating zero.
-    int32_t get_idm(int32_t mode, char* buffer) override;
+    int32_t getIdm(int32_t mode, char* buffer) override;
 
     // "sony_idm.dll" on Windows, "libsony_idm.so" elsewhere.
     static QString defaultLibraryName();

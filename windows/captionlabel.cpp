@@ -1,4 +1,4 @@
-#include "captionlabel.h"
+#include "windows/captionlabel.h"
 
 #include <QPainter>
 

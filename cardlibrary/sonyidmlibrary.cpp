@@ -1,6 +1,7 @@
-#include "cardlibrary.h"
+#include "cardlibrary/sonyidmlibrary.h"
 
-#include "datafiles.h"
+#include "common/datafiles.h"
+#include "common/texts.h"
 
 #include <utility>
 
@@ -54,29 +55,25 @@ void SonyIdmLibrary::bind() {
     HMODULE module = LoadLibraryExW(reinterpret_cast<const wchar_t*>(library_.utf16()), nullptr,
                                     LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
     if (module == nullptr)
-        throw Failure(QStringLiteral("カードリーダーのライブラリを読み込めません: %1: %2")
-                          .arg(library_, lastErrorText()));
+        throw Failure(texts::kLibraryMissing.arg(library_ + QStringLiteral(": ") + lastErrorText()));
     auto entry =
         reinterpret_cast<Entry>(reinterpret_cast<void*>(GetProcAddress(module, "get_idm")));
     if (entry == nullptr) {
         const QString error = lastErrorText();
         FreeLibrary(module);
-        throw Failure(QStringLiteral("カードリーダーのライブラリに get_idm がありません: %1: %2")
-                          .arg(library_, error));
+        throw Failure(texts::kLibraryWithoutEntry.arg(library_ + QStringLiteral(": ") + error));
     }
 #else
     // A bare name goes through the library search (the program's RUNPATH $ORIGIN first).
     void* module = dlopen(QFile::encodeName(library_).constData(), RTLD_NOW);
     if (module == nullptr)
-        throw Failure(
-            QStringLiteral("カードリーダーのライブラリを読み込めません: %1").arg(lastErrorText()));
+        throw Failure(texts::kLibraryMissing.arg(lastErrorText()));
     dlerror();
     void* symbol = dlsym(module, "get_idm");
     if (symbol == nullptr) {
         const QString error = lastErrorText();
         dlclose(module);
-        throw Failure(
-            QStringLiteral("カードリーダーのライブラリに get_idm がありません: %1").arg(error));
+        throw Failure(texts::kLibraryWithoutEntry.arg(error));
     }
     auto entry = reinterpret_cast<Entry>(symbol);
 #endif
@@ -84,7 +81,7 @@ void SonyIdmLibrary::bind() {
     entry_ = entry;
 }
 
-int32_t SonyIdmLibrary::get_idm(int32_t mode, char* buffer) {
+int32_t SonyIdmLibrary::getIdm(int32_t mode, char* buffer) {
     if (entry_ == nullptr) bind();
     return entry_(mode, buffer);
 }

@@ -1,4 +1,4 @@
-#include "look.h"
+#include "windows/look.h"
 
 #include <QLabel>
 #include <QPalette>

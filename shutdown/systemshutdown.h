@@ -1,7 +1,7 @@
 #pragma once
 // The real power-off behind the Shutdown seam: logind on Linux, the Win32 API on Windows.
 
-#include "seams.h"
+#include "common/seams.h"
 
 #include <memory>
 
@@ -13,7 +13,7 @@ namespace velmora {
 // (not forced) shutdown.
 class Win32Shutdown : public Shutdown {
 public:
-    void ShutdownSystem() override;
+    void requestPowerOff() override;
 };
 
 #else
@@ -22,7 +22,7 @@ public:
 // decides whether this user may and can ask for a password.
 class LogindShutdown : public Shutdown {
 public:
-    void ShutdownSystem() override;
+    void requestPowerOff() override;
 };
 
 #endif

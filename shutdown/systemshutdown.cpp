@@ -1,4 +1,4 @@
-#include "shutdown.h"
+#include "shutdown/systemshutdown.h"
 
 #ifdef _WIN32
 #ifndef WIN32_LEAN_AND_MEAN
@@ -22,7 +22,7 @@ namespace velmora {
 // One count, one 8-byte LUID, one attributes word: the buffer length handed to Windows.
 static_assert(sizeof(TOKEN_PRIVILEGES) == 16);
 
-void Win32Shutdown::ShutdownSystem() {
+void Win32Shutdown::requestPowerOff() {
     // No result is looked at: a refused step just leaves the shutdown to fail, silently.
     HANDLE process = GetCurrentProcess();
     HANDLE token = nullptr;
@@ -53,7 +53,7 @@ std::unique_ptr<Shutdown> makeSystemShutdown() {
 
 #else
 
-void LogindShutdown::ShutdownSystem() {
+void LogindShutdown::requestPowerOff() {
     // systemBus() follows DBUS_SYSTEM_BUS_ADDRESS; no bus means nothing to ask.
     QDBusConnection bus = QDBusConnection::systemBus();
     if (!bus.isConnected())

@@ -1,0 +1,68 @@
+#include "cards/cards.h"
+
+#include "common/cp932.h"
+#include "common/fields.h"
+#include "common/names.h"
+#include "common/texts.h"
+
+#include <array>
+
+namespace velmora {
+
+namespace {
+
+constexpr int32_t kReadMode = 12960;
+constexpr size_t kBufferSize = 1024;
+constexpr qsizetype kIdmLength = 16;
+
+QString nameOnLastLine(BackwardLineReader& lines, const QString& idm) {
+    // Compared on the file's bytes: the lookup runs on every clock tick, so the IDm is
+    // encoded once and only the matching name is decoded.
+    const std::optional<QByteArray> key = toCp932(idm);
+    std::string_view fields[2];
+    if (!key || !lastLineStartingWith(lines, view(*key), fields, 2)) return {};
+    // A name edited in by hand that no record could hold (invalid bytes, a quote) would
+    // make the arrival fail; such a card counts as unregistered.
+    QString name = fromCp932(fields[1]);
+    return isStorableName(name) ? name : QString();
+}
+
+} // namespace
+
+QString readCardText(CardLibrary& library) {
+    // 1024 zero bytes and one more as terminator: the library stays within the 1024, and
+    // zero-filling spares it from terminating what it writes.
+    std::array<char, kBufferSize + 1> buffer{};
+    const int32_t result = library.getIdm(kReadMode, buffer.data());
+    // All 1024 bytes, the NULs after the IDm included: a short IDm is padded with NULs
+    // rather than cut.
+    QString text = fromCp932(std::string_view(buffer.data(), kBufferSize));
+    return result < 0 ? QString() : text;
+}
+
+QString readIdm(CardLibrary& library) { return readCardText(library).left(kIdmLength); }
+
+QString registeredName(std::string_view registry, const QString& idm) {
+    BackwardLineReader lines(registry);
+    return nameOnLastLine(lines, idm);
+}
+
+QString registeredName(const DataFolder& files, const QString& idm) {
+    auto lines = files.linesFromEnd(kRegistryFile);
+    if (!lines) throw Failure(texts::kMissingFile.arg(kRegistryFile));
+    return nameOnLastLine(*lines, idm);
+}
+
+std::optional<QString> registerCard(const DataFolder& files, const QString& name,
+                                    const QString& idm) {
+    if (name.isEmpty()) return texts::kNoName;
+    // The registry has no escape and is CP932: such a name would spoil its own line and
+    // the lines after it.
+    if (!isStorableName(name)) return texts::kUnstorableName;
+    // The same holds for the IDm; a read the file cannot hold is no usable card read.
+    if (idm.isEmpty() || !isStorableName(idm)) return texts::kNoCard;
+    files.appendLine(kRegistryFile, quotedLine({*toCp932(idm), *toCp932(name)}));
+    return std::nullopt;
+}
+
+} // namespace velmora

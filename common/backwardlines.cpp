@@ -1,0 +1,187 @@
+#include "common/backwardlines.h"
+
+#include "common/fields.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace velmora {
+
+namespace {
+
+constexpr size_t npos = std::string_view::npos;
+
+// The first CR or LF at or after `from`.
+size_t firstLineEnd(std::string_view data, size_t from) {
+    if (from >= data.size()) return npos;
+    const char* start = data.data() + from;
+    const size_t n = data.size() - from;
+    const void* cr = std::memchr(start, '\r', n);
+    const void* lf = std::memchr(start, '\n', cr ? size_t(static_cast<const char*>(cr) - start) : n);
+    const void* hit = lf ? lf : cr;
+    return hit ? size_t(static_cast<const char*>(hit) - data.data()) : npos;
+}
+
+// The last `c` in the data.
+size_t lastOf(std::string_view data, char c) {
+#ifdef __GLIBC__
+    const void* hit = memrchr(data.data(), c, data.size());
+    return hit ? size_t(static_cast<const char*>(hit) - data.data()) : npos;
+#else
+    return data.rfind(c);
+#endif
+}
+
+} // namespace
+
+BackwardSearch::BackwardSearch(std::string_view needle) : needle_(needle) {
+    shift_.fill(needle.size());
+    for (size_t i = needle.size(); i-- > 1;) shift_[static_cast<unsigned char>(needle[i])] = i;
+}
+
+size_t BackwardSearch::lastIn(std::string_view data) const {
+    const size_t n = needle_.size();
+    if (n == 0) return data.size();
+    if (data.size() < n) return npos;
+    for (size_t pos = data.size() - n;;) {
+        if (data[pos] == needle_[0] &&
+            std::memcmp(data.data() + pos + 1, needle_.data() + 1, n - 1) == 0)
+            return pos;
+        const size_t shift = shift_[static_cast<unsigned char>(data[pos])];
+        if (pos < shift) return npos;
+        pos -= shift;
+    }
+}
+
+BackwardLineReader::BackwardLineReader(std::string_view data)
+    : window_(QByteArray::fromRawData(data.data(), qsizetype(data.size()))), end_(data.size()),
+      searchEnd_(end_) {}
+
+BackwardLineReader::BackwardLineReader(ReadBefore readBefore, qint64 blockSize)
+    : readBefore_(std::move(readBefore)), blockSize_(std::max<qint64>(blockSize, 1)) {}
+
+bool BackwardLineReader::previous(std::string_view& line) {
+    if (done_) return false;
+    if (!started_ && !start()) return false;
+    for (;;) {
+        const size_t end = lastLineEnd();
+        if (end == std::string_view::npos) {
+            if (const size_t added = growFront()) {
+                searchEnd_ = added; // the bytes behind them hold no line end
+                continue;
+            }
+            // The first line of the data.
+            line = view().substr(0, end_);
+            done_ = true;
+            return true;
+        }
+        size_t lineStart = end + 1;
+        size_t lineEnd = end_;
+        size_t terminator = end;
+        // An LF may be the second half of a CR LF whose CR has not been read yet.
+        if (at(terminator) == '\n' && terminator == 0) {
+            const size_t added = growFront();
+            lineStart += added, lineEnd += added, terminator += added;
+        }
+        const bool crlf = at(terminator) == '\n' && terminator > 0 &&
+                          at(terminator - 1) == '\r';
+        end_ = crlf ? terminator - 1 : terminator;
+        searchEnd_ = end_;
+        line = view().substr(lineStart, lineEnd - lineStart);
+        return true;
+    }
+}
+
+bool BackwardLineReader::previousHolding(const BackwardSearch& search, std::string_view& line) {
+    if (done_) return false;
+    if (!started_ && !start()) return false;
+    for (;;) {
+        const std::string_view unread = view().substr(0, end_);
+        const size_t hit = search.lastIn(unread);
+        if (hit != npos) {
+            // The line holding it ends at the first line end after it; the lines behind
+            // that are dropped unread.
+            const size_t lineEnd = firstLineEnd(unread, hit);
+            if (lineEnd != npos) end_ = searchEnd_ = lineEnd;
+            return previous(line);
+        }
+        // No line here holds it, but the first may go on in the bytes not read yet: all
+        // after its line end is dropped. A line end at 0 may be the LF of a CR LF whose
+        // CR is not read yet; both are kept, as previous() leaves them.
+        size_t first = firstLineEnd(unread, 1);
+        if (first != npos) {
+            if (at(first) == '\n' && at(first - 1) == '\r') --first;
+            end_ = searchEnd_ = first;
+        }
+        if (!growFront()) {
+            done_ = true;
+            return false;
+        }
+        searchEnd_ = end_;
+    }
+}
+
+// The last CR or LF before searchEnd_. Each kind is found with memrchr and kept until
+// passed: a file with one kind of line end is not searched through for the other on
+// every line.
+size_t BackwardLineReader::lastLineEnd() {
+    update(lastCr_, '\r');
+    update(lastLf_, '\n');
+    if (lastCr_.at == npos) return lastLf_.at;
+    if (lastLf_.at == npos) return lastCr_.at;
+    return std::max(lastCr_.at, lastLf_.at);
+}
+
+void BackwardLineReader::update(Found& found, char c) {
+    if (found.known && (found.at == npos || found.at < searchEnd_)) return;
+    found = {lastOf(view().substr(0, searchEnd_), c), true};
+}
+
+// The line end at the very end of the data belongs to the last line.
+bool BackwardLineReader::start() {
+    started_ = true;
+    if (end_ == 0 && !growFront()) {
+        done_ = true;
+        return false;
+    }
+    const char last = at(end_ - 1);
+    if (last == '\n') {
+        if (end_ < 2) growFront();
+        end_ -= end_ >= 2 && at(end_ - 2) == '\r' ? 2 : 1;
+    } else if (last == '\r') {
+        end_ -= 1;
+    }
+    searchEnd_ = end_;
+    return true;
+}
+
+// Puts more of the data in front of the unread part; the lines already given are
+// dropped. Returns how many bytes were added (0 at the data's start).
+size_t BackwardLineReader::growFront() {
+    if (!readBefore_) return 0;
+    // Reading at least as much as is held keeps a very long line from costing
+    // quadratic copying.
+    QByteArray front = readBefore_(std::max<qint64>(blockSize_, qint64(end_)));
+    if (front.isEmpty()) {
+        readBefore_ = nullptr;
+        return 0;
+    }
+    const size_t added = size_t(front.size());
+    front.append(window_.constData(), qsizetype(end_));
+    window_ = std::move(front);
+    end_ += added;
+    lastCr_.known = lastLf_.known = false;
+    return added;
+}
+
+bool lastLineStartingWith(BackwardLineReader& lines, std::string_view key,
+                          std::string_view* fields, size_t count) {
+    if (key.find_first_of("\r\n") != npos) return false;
+    const BackwardSearch search(key);
+    std::string_view line;
+    while (lines.previousHolding(search, line))
+        if (firstFieldIs(line, key) && readFields(line, fields, count) == count) return true;
+    return false;
+}
+
+} // namespace velmora

@@ -1,0 +1,79 @@
+#pragma once
+// Reading a data file from its end. The files grow for years and the line a lookup wants
+// (a user's last record, a card's last registration) is normally near the end, so the
+// file is read backwards in blocks, only as far as needed, and the lines that cannot hold
+// the wanted key are passed over by searching for the key alone, not split.
+
+#include <QByteArray>
+#include <array>
+#include <cstddef>
+#include <functional>
+#include <string_view>
+
+namespace velmora {
+
+// The last place of a needle in bytes, by Horspool's search run from the end: at each try
+// the byte under the needle's first position tells how far it may move back, mostly its
+// whole length, so that most bytes of a long file are never looked at.
+class BackwardSearch {
+public:
+    explicit BackwardSearch(std::string_view needle);
+    // npos when absent; an empty needle is found at the end.
+    size_t lastIn(std::string_view data) const;
+
+private:
+    std::string_view needle_;
+    std::array<size_t, 256> shift_;
+};
+
+// Lines from the last to the first. CR LF, a lone CR and a lone LF each end a line, and a
+// line end at the very end of the data starts no further line.
+class BackwardLineReader {
+public:
+    // Gives up to `limit` bytes lying just before those already read; "" at the start.
+    using ReadBefore = std::function<QByteArray(qint64 limit)>;
+
+    // All the data at hand.
+    explicit BackwardLineReader(std::string_view data);
+    // Only the data's end at hand; `readBefore` brings the rest on demand.
+    BackwardLineReader(ReadBefore readBefore, qint64 blockSize);
+
+    bool previous(std::string_view& line);
+    // The previous line that holds the searched needle (one without a line end in it), as a
+    // loop over previous() keeping only such lines would give it.
+    bool previousHolding(const BackwardSearch& search, std::string_view& line);
+
+private:
+    // `at` is the last such byte before some point at or after searchEnd_ (npos: none);
+    // that stays true while searchEnd_ moves back. growFront() makes it unknown.
+    struct Found {
+        size_t at = std::string_view::npos;
+        bool known = false;
+    };
+
+    std::string_view view() const { return {window_.constData(), size_t(window_.size())}; }
+    // Never through QByteArray's operator[]: it would copy data held in place.
+    char at(size_t i) const { return window_.constData()[i]; }
+    size_t lastLineEnd();
+    void update(Found& found, char c);
+    bool start();
+    size_t growFront();
+
+    ReadBefore readBefore_;
+    qint64 blockSize_ = 0;
+    QByteArray window_; // the unread part of the data ends at end_
+    size_t end_ = 0;
+    size_t searchEnd_ = 0; // where the search for the next line end starts
+    Found lastCr_;
+    Found lastLf_;
+    bool started_ = false;
+    bool done_ = false;
+};
+
+// The last line whose first field is `key` and that has at least `count` fields, read
+// into `fields` (valid until the reader moves on). Shorter lines were not written by the
+// program whole, and a key holding a line break lies on no line: both give false.
+bool lastLineStartingWith(BackwardLineReader& lines, std::string_view key,
+                          std::string_view* fields, size_t count);
+
+} // namespace velmora

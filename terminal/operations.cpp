@@ -1,0 +1,98 @@
+// Arrival and leaving: the present user, the questions for forgotten records, the record
+// and its result.
+
+#include "terminal/terminal.h"
+
+#include "attendance/recordfile.h"
+#include "common/clocktext.h"
+#include "common/names.h"
+#include "common/userdata.h"
+
+namespace velmora {
+
+void Terminal::arrive() {
+    handle([this] { clockIn(); });
+}
+
+void Terminal::leave() {
+    handle([this] { clockOut(); });
+}
+
+void Terminal::clockIn() {
+    screen_.status = texts::kArrivalPressed;
+    clockTimer_.set(ClockTick::Stopped);
+    if (!haveUser()) {
+        // The clock tick is stopped and nothing would restart it.
+        resetToIdle();
+        return;
+    }
+    screen_.messagePoints = 28;
+    const QString today = recordDate(services_.clock.dateText());
+    const QString name = screen_.user;
+    const AttendanceRecord last = findLastRecord(services_.files, name);
+
+    if (last.date != today && last.kind == kArrival)
+        recordMissing(texts::kAskEarlierLeaving, last.date, kLeaving);
+
+    if (last.date == today && last.kind == kArrival) {
+        screen_.status.clear();
+        showResult(texts::kAlreadyArrived);
+        return;
+    }
+
+    const QString time = operationTime(arrivalTime);
+    appendRecord(services_.files, {name, today, time, kArrival});
+    screen_.keyedTimeShown = false;
+    showResult(today + u' ' + time + u' ' + kArrival);
+}
+
+void Terminal::clockOut() {
+    screen_.status = texts::kLeavingPressed;
+    // The clock tick still runs, so the window returns to idle by itself.
+    if (!haveUser()) return;
+    screen_.status.clear();
+    screen_.messagePoints = 28;
+    const QString today = recordDate(services_.clock.dateText());
+    const QString name = screen_.user;
+    const AttendanceRecord last = findLastRecord(services_.files, name);
+
+    if (last.date != today) recordMissing(texts::kAskTodaysArrival, today, kArrival);
+
+    const QString time = operationTime(leavingTime);
+    appendRecord(services_.files, {name, today, time, kLeaving});
+    services_.beeper.beep();
+    screen_.keyedTimeShown = false;
+    showResult(today + u' ' + time + u' ' + kLeaving);
+
+    if (!ownerName(services_.files).isEmpty() && screen_.shutdownChosen)
+        services_.shutdown.requestPowerOff();
+}
+
+bool Terminal::haveUser() {
+    if (screen_.user.isEmpty()) askName();
+    if (screen_.user.isEmpty()) return false;
+    // Refused before anything is asked or written: the record file could not hold it.
+    if (!isStorableName(screen_.user)) throw Failure(texts::kUnstorableName);
+    return true;
+}
+
+void Terminal::recordMissing(const QString& question, const QString& date, const QString& kind) {
+    // A time already keyed for the present operation is kept aside meanwhile.
+    const QString keptTime = screen_.keyedTime;
+    askTime(question);
+    // Closed without "OK", the panel leaves the earlier text, which is then taken as it is.
+    appendRecord(services_.files, {screen_.user, date, screen_.keyedTime, kind});
+    screen_.keyedTime = keptTime;
+}
+
+QString Terminal::operationTime(QString (*computed)(const QString& clockText)) const {
+    return screen_.keyedTime.isEmpty() ? computed(services_.clock.timeText()) : screen_.keyedTime;
+}
+
+void Terminal::showResult(const QString& text) {
+    screen_.message = text;
+    waitSeconds(5);
+    followUpTimer_.set(FollowUp::Now);
+}
+
+} // namespace velmora

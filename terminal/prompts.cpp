@@ -1,0 +1,94 @@
+// Asking the user: for a name (by card or typed), for a time on the panel, and the
+// registration window.
+
+#include "terminal/terminal.h"
+
+#include "cards/cards.h"
+#include "common/names.h"
+
+#include <algorithm>
+
+namespace velmora {
+
+namespace {
+constexpr int kNamePromptCardReads = 3;
+}
+
+QString Terminal::lookUpCard(const QString& idm) {
+    const QString name = registeredName(services_.files, idm);
+    if (!name.isEmpty()) {
+        services_.beeper.beep();
+        screen_.status.clear();
+    }
+    return name;
+}
+
+void Terminal::askName() {
+    screen_.status = texts::kNamePromptStatus;
+    screen_.statusPoints = 14;
+    QString name;
+    for (int reads = 1;; ++reads) {
+        waitSeconds(5);
+        name = lookUpCard(readIdm(services_.cardLibrary));
+        if (reads >= kNamePromptCardReads || !name.isEmpty()) break;
+        name = services_.prompts.inputBox(texts::kNamePrompt);
+        // Refused here, the user gets the next card read or input box as after no answer.
+        if (!name.isEmpty() && !isStorableName(name)) {
+            services_.prompts.messageBox(texts::kUnstorableName);
+            name.clear();
+        }
+        if (!name.isEmpty()) break;
+    }
+    screen_.status.clear();
+    screen_.userPoints = 28;
+    screen_.user = name;
+}
+
+void Terminal::askTime(const QString& question, const QString& start) {
+    // The clock stops while a time is chosen and stays stopped until the terminal is idle.
+    clockTimer_.set(ClockTick::Stopped);
+    present();
+    if (auto chosen = view_.askTime(question, start)) screen_.keyedTime = *chosen;
+}
+
+void Terminal::clockClicked() {
+    // A click while the follow-up is armed would be cut short by it: wait for idle.
+    if (followUp() != FollowUp::Off) return;
+    handle([this] {
+        screen_.status = texts::kChooseTimeStatus;
+        screen_.cancelShown = true;
+        // "H:MM:SS" without the seconds: cut, not rounded, so 9:05:59 starts at 9:05.
+        const QString clock = services_.clock.timeText();
+        askTime(texts::kAskChosenTime, clock.left(std::max<qsizetype>(0, clock.size() - 3)));
+        screen_.keyedTimeShown = true;
+    });
+}
+
+void Terminal::openSettings() {
+    handle([this] {
+        followUpTimer_.set(FollowUp::Off);
+        clockTimer_.set(ClockTick::Stopped);
+        present();
+        view_.showRegistration();
+        waitSeconds(5);
+        clockTimer_.set(ClockTick::Fast);
+    });
+}
+
+QString Terminal::readCardToRegister() {
+    QString idm;
+    guarded([&] { idm = readIdm(services_.cardLibrary); });
+    return idm;
+}
+
+bool Terminal::registerCard(const QString& name, const QString& idm) {
+    bool registered = false;
+    guarded([&] {
+        const auto refusal = velmora::registerCard(services_.files, name, idm);
+        if (refusal) services_.prompts.messageBox(*refusal);
+        registered = !refusal;
+    });
+    return registered;
+}
+
+} // namespace velmora

@@ -1,0 +1,141 @@
+// Start-up, the two timers, the wait and the way back to idle.
+
+#include "terminal/terminal.h"
+
+#include "cards/cards.h"
+#include "common/clocktext.h"
+#include "common/names.h"
+#include "common/userdata.h"
+
+namespace velmora {
+
+Terminal::Terminal(Services services, TerminalView& view)
+    : services_(std::move(services)), view_(view) {
+    clockTimer_.onTick([this] { clockTick(); });
+    followUpTimer_.onTick([this] { followUpTick(); });
+}
+
+void Terminal::handle(const std::function<void()>& work) {
+    // Modal prompts run an event loop: a tick or click arriving under one is dropped.
+    if (busy_) return;
+    busy_ = true;
+    guarded(work);
+    busy_ = false;
+}
+
+void Terminal::guarded(const std::function<void()>& work) {
+    try {
+        work();
+        present();
+    } catch (const Failure& failure) {
+        present();
+        services_.prompts.messageBox(failure.message());
+        services_.programEnd.endProgram(1);
+    }
+}
+
+bool Terminal::start() {
+    bool loaded = false;
+    handle([&] {
+        auto owner = readOwnerName(services_.files);
+        if (!owner) {
+            // A file of zero bytes holds no name either: ask as on the very first start.
+            writeOwnerName(services_.files, firstUseName());
+            owner = ownerName(services_.files);
+        }
+        screen_.user = *owner;
+        screen_.personalPc = !owner->isEmpty();
+        if (!screen_.personalPc) screen_.shutdownChosen = false;
+        screen_.keyedTime.clear();
+        services_.files.createIfMissing(kRecordFile);
+        services_.files.createIfMissing(kRegistryFile);
+        loaded = true;
+    });
+    // The tick starts only now, so that it never runs under the first-use prompt.
+    if (loaded) clockTimer_.set(ClockTick::EverySecond);
+    return loaded;
+}
+
+QString Terminal::firstUseName() {
+    for (;;) {
+        QString answer = services_.prompts.inputBox(texts::kFirstUsePrompt);
+        if (isStorableName(answer)) return answer;
+        services_.prompts.messageBox(texts::kUnstorableName);
+    }
+}
+
+void Terminal::quit() { services_.programEnd.endProgram(0); }
+
+void Terminal::cancel() {
+    handle([this] { resetToIdle(); });
+}
+
+void Terminal::resetToIdle() {
+    followUpTimer_.set(FollowUp::Off);
+    clockTimer_.set(ClockTick::EverySecond);
+    screen_.message.clear();
+    screen_.keyedTime.clear();
+    screen_.keyedTimeShown = false;
+    screen_.status = texts::kHoldCard;
+    screen_.statusPoints = 16;
+    screen_.cancelShown = false;
+    screen_.userPoints = 24;
+    screen_.user.clear();
+}
+
+void Terminal::clockTick() {
+    handle([this] {
+        screen_.messagePoints = 48;
+        const QString clockText = services_.clock.timeText();
+        const QString now = currentTimeText(clockText);
+        screen_.message = now;
+        screen_.seconds = secondsValue(clockText);
+        screen_.status = (isMorning(now) ? texts::kArrivalMode : texts::kLeavingMode) +
+                         texts::kModeSeparator + texts::kHoldCard;
+        dispatchCard(now);
+    });
+}
+
+void Terminal::dispatchCard(const QString& currentTime) {
+    const QString idm = readIdm(services_.cardLibrary);
+    // A card left lying on the reader after its operation must not record again and again:
+    // it counts as no card until a read finds none or another one.
+    if (idm != restingIdm_) restingIdm_.clear();
+    screen_.user = restingIdm_.isEmpty() ? lookUpCard(idm) : QString();
+    if (screen_.user.isEmpty()) return;
+    if (isMorning(currentTime))
+        clockIn();
+    else
+        clockOut();
+    restingIdm_ = idm;
+    followUpTimer_.set(FollowUp::AfterCard);
+}
+
+void Terminal::followUpTick() {
+    handle([this] {
+        const bool personalPc = !ownerName(services_.files).isEmpty();
+        if (personalPc && followUp() == FollowUp::AfterCard)
+            services_.programEnd.endProgram(0);
+        else
+            resetToIdle();
+    });
+}
+
+void Terminal::waitSeconds(int n) {
+    present();
+    view_.repaintNow();
+    const int start = secondsValue(services_.clock.timeText());
+    int target = start + n;
+    const bool nextMinute = target >= 60;
+    if (nextMinute) target -= 60;
+    bool turned = false;
+    for (;;) {
+        const int s = secondsValue(services_.clock.timeText());
+        if (s < start) turned = true;
+        if ((!nextMinute || turned) && s >= target) return;
+        // Pausing spares the processor; no window event is handled meanwhile.
+        services_.clock.sleep(std::chrono::milliseconds(20));
+    }
+}
+
+} // namespace velmora
