@@ -8,8 +8,9 @@ JOBS ?= $(shell nproc)
 WERROR := $(if $(CI),ON,OFF)
 
 FUZZ_SECONDS ?= 60
+FUZZ_TARGETS := fields cp932 records registry
 
-.PHONY: setup configure build run test test-asan bench fuzz screenshots clean
+.PHONY: setup configure build run test test-asan bench fuzz screenshots format format-check clean
 
 setup:
 	bash scripts/setup.sh
@@ -44,11 +45,22 @@ bench: setup
 fuzz: setup
 	cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
 	  -DCMAKE_CXX_COMPILER=clang++ -DVELMORA_TESTS=OFF -DVELMORA_FUZZ=ON
-	cmake --build build-fuzz -j$(JOBS)
-	bash fuzz/run.sh build-fuzz $(FUZZ_SECONDS)
+	cmake --build build-fuzz -j$(JOBS) --target $(addprefix fuzz_,$(FUZZ_TARGETS))
+	# New inputs go to a scratch folder; a crash's input is named in the output.
+	work=$$(mktemp -d) && for t in $(FUZZ_TARGETS); do mkdir -p $$work/$$t && \
+	  build-fuzz/fuzz/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -timeout=10 \
+	  -artifact_prefix=$$work/ $$work/$$t fuzz/corpus/$$t || exit 1; done; rm -rf $$work
 
 screenshots: build
 	QT_QPA_PLATFORM=offscreen $(BUILD)/tests/velmora_screenshots docs
+
+# One format everywhere (.clang-format); CI refuses code that differs from it.
+SOURCES = $(shell git ls-files '*.c' '*.cpp' '*.h')
+format:
+	clang-format -i $(SOURCES)
+
+format-check:
+	clang-format --dry-run -Werror $(SOURCES)
 
 clean:
 	rm -rf $(BUILD) build-asan build-release build-fuzz

@@ -21,8 +21,12 @@ int main(int argc, char* argv[]) {
     velmora::SonyIdmLibrary cardLibrary;
     auto shutdown = velmora::makeSystemShutdown();
     velmora::ImmediateEnd programEnd;
-    velmora::Services services{clock,       prompts,    beeper,
-                               cardLibrary, *shutdown, programEnd,
+    velmora::Services services{clock,
+                               prompts,
+                               beeper,
+                               cardLibrary,
+                               *shutdown,
+                               programEnd,
                                velmora::DataFolder(QDir::current())};
 
     velmora::TerminalWindow window;

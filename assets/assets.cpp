@@ -2,14 +2,8 @@
 
 namespace velmora::assets {
 
-QString backgroundPath()
-{
-    return QStringLiteral(":/assets/background.png");
-}
+QString backgroundPath() { return QStringLiteral(":/assets/background.png"); }
 
-QString iconPath()
-{
-    return QStringLiteral(":/assets/icon.png");
-}
+QString iconPath() { return QStringLiteral(":/assets/icon.png"); }
 
 } // namespace velmora::assets

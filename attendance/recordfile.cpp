@@ -14,8 +14,7 @@ AttendanceRecord lastRecord(BackwardLineReader& lines, const QString& name) {
     const auto wanted = toCp932(name);
     std::string_view fields[4];
     if (!wanted || !lastLineStartingWith(lines, view(*wanted), fields, 4)) return {};
-    return {fromCp932(fields[0]), fromCp932(fields[1]), fromCp932(fields[2]),
-            fromCp932(fields[3])};
+    return {fromCp932(fields[0]), fromCp932(fields[1]), fromCp932(fields[2]), fromCp932(fields[3])};
 }
 
 } // namespace

@@ -4,11 +4,11 @@
 // reading the same bytes from the file and finding their line ends (read + memchr). The
 // ratio is what the parsing costs on top; the raw cost is the floor any reader pays.
 
-#include "attendance.h"
-#include "cards.h"
-#include "cp932.h"
-#include "datafiles.h"
-#include "fields.h"
+#include "attendance/recordfile.h"
+#include "cards/cards.h"
+#include "common/cp932.h"
+#include "common/datafiles.h"
+#include "common/fields.h"
 
 #include <QDir>
 #include <QFile>
@@ -55,8 +55,8 @@ struct Lcg {
 QString staffName(int i) {
     static const char16_t* const families[] = {u"佐藤", u"鈴木", u"高橋", u"田中", u"伊藤",
                                                u"渡辺", u"山本", u"中村", u"小林", u"加藤"};
-    static const char* const latin[] = {"Sato", "Suzuki", "Takahashi", "Tanaka", "Ito",
-                                        "Watanabe", "Yamamoto", "Nakamura", "Kobayashi", "Kato"};
+    static const char* const latin[] = {"Sato",     "Suzuki",   "Takahashi", "Tanaka",    "Ito",
+                                        "Watanabe", "Yamamoto", "Nakamura",  "Kobayashi", "Kato"};
     switch (i % 3) {
     case 0:
         return QString::fromUtf16(families[i % 10]) + QStringLiteral("　職員%1").arg(i);
@@ -76,7 +76,8 @@ QString folderFor(const char* kind, long size) {
 // In one write and without waiting for the disk: the files are scratch, read from the cache.
 void writeOnce(const QString& path, const QByteArray& bytes) {
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size()) {
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        file.write(bytes) != bytes.size()) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
         std::exit(1);
     }
@@ -112,7 +113,7 @@ constexpr long kLinesAfterNear = 999;
 
 struct RecordData {
     QString folder;
-    QString nearUser;         // last record kLinesAfterNear lines before the end
+    QString nearUser; // last record kLinesAfterNear lines before the end
     AttendanceRecord nearLast;
     QString absentUser;       // no record at all
     long long nearOffset = 0; // where the near user's last line starts
@@ -151,16 +152,19 @@ const RecordData& recordsOf(long records) {
         const int user = near ? kUsers : int(random.next() % kUsers);
         const bool arrival = !arrived[user];
         arrived[user] = arrival;
-        const QString time = arrival ? QStringLiteral("%1:%2").arg(7 + random.next() % 2).arg(
-                                           (random.next() % 12) * 5, 2, 10, QChar(u'0'))
-                                     : QStringLiteral("%1:%2").arg(16 + random.next() % 4).arg(
-                                           (random.next() % 12) * 5, 2, 10, QChar(u'0'));
+        const QString time = arrival ? QStringLiteral("%1:%2")
+                                           .arg(7 + random.next() % 2)
+                                           .arg((random.next() % 12) * 5, 2, 10, QChar(u'0'))
+                                     : QStringLiteral("%1:%2")
+                                           .arg(16 + random.next() % 4)
+                                           .arg((random.next() % 12) * 5, 2, 10, QChar(u'0'));
         const QString kind = arrival ? kArrival : kLeaving;
         if (i == nearLine) {
             data.nearOffset = bytes.size();
             data.nearLast = {data.nearUser, QString::fromLatin1(date), time, kind};
         }
-        bytes += quotedLine({near ? nearName : names[size_t(user)], date, cp932(time), cp932(kind)});
+        bytes +=
+            quotedLine({near ? nearName : names[size_t(user)], date, cp932(time), cp932(kind)});
     }
     writeOnce(DataFolder(QDir(data.folder)).path(kRecordFile), bytes);
     return made.emplace(records, data).first->second;
@@ -203,9 +207,8 @@ void registryLookup(benchmark::State& state) {
     const DataFolder files{QDir(data.folder)};
     const QString expected = staffName(int((state.range(0) / 2) % 300));
     for (auto _ : state) {
-        // What Felica() does with the file on every tick.
-        const QByteArray registry = files.read(kRegistryFile);
-        const QString name = registeredName(view(registry), data.idm);
+        // What the card dispatch does with the file on every tick.
+        const QString name = registeredName(files, data.idm);
         if (name != expected) {
             state.SkipWithError("wrong name");
             break;
@@ -218,8 +221,7 @@ void registryNoCard(benchmark::State& state) {
     const RegistryData& data = registryOf(state.range(0));
     const DataFolder files{QDir(data.folder)};
     for (auto _ : state) {
-        const QByteArray registry = files.read(kRegistryFile);
-        if (!registeredName(view(registry), QString()).isEmpty()) {
+        if (!registeredName(files, QString()).isEmpty()) {
             state.SkipWithError("a name for no card");
             break;
         }
@@ -235,7 +237,7 @@ void lastRecordNear(benchmark::State& state) {
     const RecordData& data = recordsOf(state.range(0));
     const DataFolder files{QDir(data.folder)};
     for (auto _ : state) {
-        if (FindLastRecord(files, data.nearUser) != data.nearLast) {
+        if (findLastRecord(files, data.nearUser) != data.nearLast) {
             state.SkipWithError("wrong record");
             break;
         }
@@ -251,7 +253,7 @@ void lastRecordAbsent(benchmark::State& state) {
     const RecordData& data = recordsOf(state.range(0));
     const DataFolder files{QDir(data.folder)};
     for (auto _ : state) {
-        if (FindLastRecord(files, data.absentUser) != AttendanceRecord{}) {
+        if (findLastRecord(files, data.absentUser) != AttendanceRecord{}) {
             state.SkipWithError("a record for a user who has none");
             break;
         }

@@ -55,7 +55,8 @@ void SonyIdmLibrary::bind() {
     HMODULE module = LoadLibraryExW(reinterpret_cast<const wchar_t*>(library_.utf16()), nullptr,
                                     LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
     if (module == nullptr)
-        throw Failure(texts::kLibraryMissing.arg(library_ + QStringLiteral(": ") + lastErrorText()));
+        throw Failure(
+            texts::kLibraryMissing.arg(library_ + QStringLiteral(": ") + lastErrorText()));
     auto entry =
         reinterpret_cast<Entry>(reinterpret_cast<void*>(GetProcAddress(module, "get_idm")));
     if (entry == nullptr) {
@@ -66,8 +67,7 @@ void SonyIdmLibrary::bind() {
 #else
     // A bare name goes through the library search (the program's RUNPATH $ORIGIN first).
     void* module = dlopen(QFile::encodeName(library_).constData(), RTLD_NOW);
-    if (module == nullptr)
-        throw Failure(texts::kLibraryMissing.arg(lastErrorText()));
+    if (module == nullptr) throw Failure(texts::kLibraryMissing.arg(lastErrorText()));
     dlerror();
     void* symbol = dlsym(module, "get_idm");
     if (symbol == nullptr) {

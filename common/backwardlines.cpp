@@ -17,7 +17,8 @@ size_t firstLineEnd(std::string_view data, size_t from) {
     const char* start = data.data() + from;
     const size_t n = data.size() - from;
     const void* cr = std::memchr(start, '\r', n);
-    const void* lf = std::memchr(start, '\n', cr ? size_t(static_cast<const char*>(cr) - start) : n);
+    const void* lf =
+        std::memchr(start, '\n', cr ? size_t(static_cast<const char*>(cr) - start) : n);
     const void* hit = lf ? lf : cr;
     return hit ? size_t(static_cast<const char*>(hit) - data.data()) : npos;
 }
@@ -83,8 +84,7 @@ bool BackwardLineReader::previous(std::string_view& line) {
             const size_t added = growFront();
             lineStart += added, lineEnd += added, terminator += added;
         }
-        const bool crlf = at(terminator) == '\n' && terminator > 0 &&
-                          at(terminator - 1) == '\r';
+        const bool crlf = at(terminator) == '\n' && terminator > 0 && at(terminator - 1) == '\r';
         end_ = crlf ? terminator - 1 : terminator;
         searchEnd_ = end_;
         line = view().substr(lineStart, lineEnd - lineStart);
@@ -174,8 +174,8 @@ size_t BackwardLineReader::growFront() {
     return added;
 }
 
-bool lastLineStartingWith(BackwardLineReader& lines, std::string_view key,
-                          std::string_view* fields, size_t count) {
+bool lastLineStartingWith(BackwardLineReader& lines, std::string_view key, std::string_view* fields,
+                          size_t count) {
     if (key.find_first_of("\r\n") != npos) return false;
     const BackwardSearch search(key);
     std::string_view line;

@@ -73,7 +73,7 @@ private:
 // The last line whose first field is `key` and that has at least `count` fields, read
 // into `fields` (valid until the reader moves on). Shorter lines were not written by the
 // program whole, and a key holding a line break lies on no line: both give false.
-bool lastLineStartingWith(BackwardLineReader& lines, std::string_view key,
-                          std::string_view* fields, size_t count);
+bool lastLineStartingWith(BackwardLineReader& lines, std::string_view key, std::string_view* fields,
+                          size_t count);
 
 } // namespace velmora

@@ -30,7 +30,8 @@ inline const QString kNamePrompt =
     QStringLiteral("氏名の入力\r\r氏名を入力するか。登録されたFelicaカードを当ててOK");
 
 // Message boxes.
-inline const QString kUnstorableName = QStringLiteral("利用者名に使用できない文字が含まれています。");
+inline const QString kUnstorableName =
+    QStringLiteral("利用者名に使用できない文字が含まれています。");
 inline const QString kNoName = QStringLiteral("利用者名の入力ができていません。");
 inline const QString kNoCard = QStringLiteral("FeliCaカードの確認をしてください。");
 
@@ -42,9 +43,11 @@ inline const QString kCannotCreate = QStringLiteral("ファイルを作成でき
 inline const QString kMissingFile = QStringLiteral("ファイルが見つかりません \"%1\"");
 inline const QString kUnreadableUserData = QStringLiteral("ファイルが読めません \"%1\"");
 inline const QString kNotRegularFile = QStringLiteral("通常のファイルではありません");
-inline const QString kUnstorableField = QStringLiteral("\"%1\" に記録できない文字が含まれています: %2");
+inline const QString kUnstorableField =
+    QStringLiteral("\"%1\" に記録できない文字が含まれています: %2");
 // %1 the library, %2 the loader's error.
-inline const QString kLibraryMissing = QStringLiteral("カードリーダーのライブラリを読み込めません: %1");
+inline const QString kLibraryMissing =
+    QStringLiteral("カードリーダーのライブラリを読み込めません: %1");
 inline const QString kLibraryWithoutEntry =
     QStringLiteral("カードリーダーのライブラリに get_idm がありません: %1");
 

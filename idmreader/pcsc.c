@@ -123,8 +123,7 @@ int32_t idm_read_pcsc(char* buffer) {
         return fail(rv, SONY_IDM_NO_READER);
     }
 
-    for (name = names; *name != '\0'; name += strlen(name) + 1)
-        ++count;
+    for (name = names; *name != '\0'; name += strlen(name) + 1) ++count;
     states = (SCARD_READERSTATE*)calloc(count > 0 ? count : 1, sizeof *states);
     if (states == NULL) {
         free(names);

@@ -43,21 +43,17 @@ void Win32Shutdown::requestPowerOff() {
 
     ExitWindowsEx(EWX_SHUTDOWN, 0);
 
-    if (token != nullptr)
-        CloseHandle(token);
+    if (token != nullptr) CloseHandle(token);
 }
 
-std::unique_ptr<Shutdown> makeSystemShutdown() {
-    return std::make_unique<Win32Shutdown>();
-}
+std::unique_ptr<Shutdown> makeSystemShutdown() { return std::make_unique<Win32Shutdown>(); }
 
 #else
 
 void LogindShutdown::requestPowerOff() {
     // systemBus() follows DBUS_SYSTEM_BUS_ADDRESS; no bus means nothing to ask.
     QDBusConnection bus = QDBusConnection::systemBus();
-    if (!bus.isConnected())
-        return;
+    if (!bus.isConnected()) return;
 
     QDBusMessage call = QDBusMessage::createMethodCall(
         QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1"),
@@ -69,9 +65,7 @@ void LogindShutdown::requestPowerOff() {
     bus.asyncCall(call);
 }
 
-std::unique_ptr<Shutdown> makeSystemShutdown() {
-    return std::make_unique<LogindShutdown>();
-}
+std::unique_ptr<Shutdown> makeSystemShutdown() { return std::make_unique<LogindShutdown>(); }
 
 #endif
 

@@ -10,20 +10,20 @@
 namespace velmora {
 
 struct Screen {
-    QString message;                     // mess: the clock, or an operation's result
+    QString message; // mess: the clock, or an operation's result
     double messagePoints = 48;
-    int seconds = 57;                    // Sec: one dot a second
+    int seconds = 57;                      // Sec: one dot a second
     QString status = texts::kStatusDesign; // 動作状態
     double statusPoints = 15.75;
-    QString user = texts::kNameDesign;   // 名前: the present user
+    QString user = texts::kNameDesign; // 名前: the present user
     double userPoints = 24;
-    QString keyedTime;                   // タイム: a time chosen on the panel, or typed
+    QString keyedTime; // タイム: a time chosen on the panel, or typed
     bool keyedTimeShown = false;
-    bool cancelShown = false;            // 中止
+    bool cancelShown = false; // 中止
     // A personal PC hides the settings button and the status line; a shared one hides the
     // shutdown box and its caption.
     bool personalPc = false;
-    bool shutdownChosen = true;          // Check1
+    bool shutdownChosen = true; // Check1
 };
 
 class TerminalView {

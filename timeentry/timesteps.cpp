@@ -19,9 +19,7 @@ Display split(const QString& display) {
     return {display.left(pos), display.mid(pos + 1, 2)};
 }
 
-QString withHour(int hour, const Display& d) {
-    return QString::number(hour) + u':' + d.minuteText;
-}
+QString withHour(int hour, const Display& d) { return QString::number(hour) + u':' + d.minuteText; }
 
 QString withMinute(const Display& d, int minute) {
     return d.hourText + u':' + QStringLiteral("%1").arg(minute, 2, 10, QChar(u'0'));

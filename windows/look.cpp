@@ -9,12 +9,12 @@ namespace velmora {
 
 QFont designFont(double points, const QString& family) {
     static const bool substituted = [] {
-        QFont::insertSubstitutions(kPGothic, {QStringLiteral("IPAPGothic"),
-                                              QStringLiteral("IPA Pゴシック"),
-                                              QStringLiteral("MS PGothic")});
-        QFont::insertSubstitutions(kGothic, {QStringLiteral("IPAGothic"),
-                                             QStringLiteral("IPAゴシック"),
-                                             QStringLiteral("MS Gothic")});
+        QFont::insertSubstitutions(kPGothic,
+                                   {QStringLiteral("IPAPGothic"), QStringLiteral("IPA Pゴシック"),
+                                    QStringLiteral("MS PGothic")});
+        QFont::insertSubstitutions(kGothic,
+                                   {QStringLiteral("IPAGothic"), QStringLiteral("IPAゴシック"),
+                                    QStringLiteral("MS Gothic")});
         return true;
     }();
     (void)substituted;

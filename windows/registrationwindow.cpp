@@ -24,14 +24,16 @@ RegistrationWindow::RegistrationWindow(Terminal& terminal, QWidget* parent)
     QPushButton* readCard =
         button(this, "Felicaチェック", QStringLiteral("Felica"), twips(4560, 120, 855, 495));
 
-    label(this, "Label2", QStringLiteral("登録するカードを、Felicaポートにかざし、FeliCaボタンを押す。 "),
+    label(this, "Label2",
+          QStringLiteral("登録するカードを、Felicaポートにかざし、FeliCaボタンを押す。 "),
           twips(360, 840, 5175, 375));
 
     cardIdm_ = label(this, "ID", QString(), twips(600, 1320, 4935, 375));
     cardIdm_->setTextFormat(Qt::PlainText); // whatever the reader wrote, shown as it is
     cardIdm_->setFont(designFont(15.75, kGothic));
 
-    QPushButton* cancel = button(this, "中止", QStringLiteral("中止"), twips(1680, 2040, 1095, 495));
+    QPushButton* cancel =
+        button(this, "中止", QStringLiteral("中止"), twips(1680, 2040, 1095, 495));
     QPushButton* finish =
         button(this, "登録終了", QStringLiteral("登録して終了"), twips(3000, 2040, 2535, 495));
 

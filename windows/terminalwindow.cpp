@@ -61,7 +61,8 @@ TerminalWindow::TerminalWindow(QWidget* parent)
 }
 
 void TerminalWindow::buildControls() {
-    unusedButton_ = button(this, "Command2", QStringLiteral("Command2"), twips(1200, 4200, 375, 255));
+    unusedButton_ =
+        button(this, "Command2", QStringLiteral("Command2"), twips(1200, 4200, 375, 255));
     unusedButton_->hide();
 
     keptTime_ = control<QLineEdit>(this, "タイム2", twips(1800, 2760, 1575, 270));
@@ -102,8 +103,8 @@ void TerminalWindow::buildControls() {
     keyedTime_->setFont(designFont(48));
     keyedTime_->setFrame(false);
     keyedTime_->setValidator(new StorableTextValidator(keyedTime_));
-    keyedTime_->setStyleSheet(QStringLiteral("QLineEdit { background-color: black; color: %1; }")
-                                  .arg(kLightCyan.name()));
+    keyedTime_->setStyleSheet(
+        QStringLiteral("QLineEdit { background-color: black; color: %1; }").arg(kLightCyan.name()));
     keyedTime_->hide();
 
     secondsBar_ = label(this, "Sec", QString(57, QChar(0xFF65)), twips(720, 1920, 3615, 135));
@@ -124,8 +125,9 @@ void TerminalWindow::buildControls() {
     shutdownCaption_ =
         label(this, "Label_shutdown", QStringLiteral("ShutDown"), twips(3360, 4200, 765, 180));
     // The substitute fonts set Latin text a little wider than the Windows ones did.
-    shutdownCaption_->resize(std::max(shutdownCaption_->width(), shutdownCaption_->sizeHint().width()),
-                             shutdownCaption_->height());
+    shutdownCaption_->resize(
+        std::max(shutdownCaption_->width(), shutdownCaption_->sizeHint().width()),
+        shutdownCaption_->height());
 
     nameLabel_ = control<CaptionLabel>(this, "名前", twips(840, 2160, 3135, 615));
     nameLabel_->setBackdrop(&background_);
@@ -135,8 +137,9 @@ void TerminalWindow::buildControls() {
     setTextColor(nameLabel_, kLightGreen);
 
     // Labels never take the focus; these are the controls that can, in the window's order.
-    QWidget* order[] = {quitButton_,  keyedTime_,     arrivalButton_, leavingButton_, shutdownBox_,
-                        settingsButton_, cancelButton_, keptTime_,      unusedButton_};
+    QWidget* order[] = {quitButton_,    keyedTime_,   arrivalButton_,
+                        leavingButton_, shutdownBox_, settingsButton_,
+                        cancelButton_,  keptTime_,    unusedButton_};
     for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
     for (QWidget* w : order) w->setFocusPolicy(w == keyedTime_ ? Qt::StrongFocus : Qt::TabFocus);
     shutdownBox_->setFocusPolicy(Qt::StrongFocus);
