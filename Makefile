@@ -52,7 +52,7 @@ fuzz: setup
 	  -artifact_prefix=$$work/ $$work/$$t fuzz/corpus/$$t || exit 1; done; rm -rf $$work
 
 screenshots: build
-	QT_QPA_PLATFORM=offscreen $(BUILD)/tests/velmora_screenshots docs
+	bash scripts/screenshots.sh $(BUILD)/bin/velmora docs
 
 # One format everywhere (.clang-format); CI refuses code that differs from it.
 SOURCES = $(shell git ls-files '*.c' '*.cpp' '*.h')

@@ -7,9 +7,7 @@
 
 namespace velmora {
 
-namespace {
-
-AttendanceRecord lastRecord(BackwardLineReader& lines, const QString& name) {
+AttendanceRecord lastRecordIn(BackwardLineReader& lines, const QString& name) {
     // Names are compared as stored; one the file cannot hold was never written to it.
     const auto wanted = toCp932(name);
     std::string_view fields[4];
@@ -17,18 +15,17 @@ AttendanceRecord lastRecord(BackwardLineReader& lines, const QString& name) {
     return {fromCp932(fields[0]), fromCp932(fields[1]), fromCp932(fields[2]), fromCp932(fields[3])};
 }
 
-} // namespace
 
 AttendanceRecord lastRecordIn(std::string_view records, const QString& name) {
     BackwardLineReader lines(records);
-    return lastRecord(lines, name);
+    return lastRecordIn(lines, name);
 }
 
 AttendanceRecord findLastRecord(const DataFolder& files, const QString& name, qint64 blockSize) {
     // Start-up creates the file; should it have gone since, it holds no record, and the
     // next append makes it again as a restart would.
     auto lines = files.linesFromEnd(kRecordFile, blockSize);
-    return lines ? lastRecord(*lines, name) : AttendanceRecord{};
+    return lines ? lastRecordIn(*lines, name) : AttendanceRecord{};
 }
 
 void appendRecord(const DataFolder& files, const AttendanceRecord& record) {

@@ -24,7 +24,8 @@ inline const QString kLeaving = QStringLiteral("退");
 // Incomplete records are skipped. A missing file holds no record.
 AttendanceRecord findLastRecord(const DataFolder& files, const QString& name,
                                 qint64 blockSize = 64 * 1024);
-// The same over bytes at hand.
+// The same over lines at hand.
+AttendanceRecord lastRecordIn(BackwardLineReader& lines, const QString& name);
 AttendanceRecord lastRecordIn(std::string_view records, const QString& name);
 
 // Appends one record line; it is on the disk when this returns. Faults throw Failure.

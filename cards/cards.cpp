@@ -15,7 +15,9 @@ constexpr int32_t kReadMode = 12960;
 constexpr size_t kBufferSize = 1024;
 constexpr qsizetype kIdmLength = 16;
 
-QString nameOnLastLine(BackwardLineReader& lines, const QString& idm) {
+} // namespace
+
+QString registeredName(BackwardLineReader& lines, const QString& idm) {
     // Compared on the file's bytes: the lookup runs on every clock tick, so the IDm is
     // encoded once and only the matching name is decoded.
     const std::optional<QByteArray> key = toCp932(idm);
@@ -26,8 +28,6 @@ QString nameOnLastLine(BackwardLineReader& lines, const QString& idm) {
     QString name = fromCp932(fields[1]);
     return isStorableName(name) ? name : QString();
 }
-
-} // namespace
 
 QString readCardText(CardLibrary& library) {
     // 1024 zero bytes and one more as terminator: the library stays within the 1024, and
@@ -44,13 +44,13 @@ QString readIdm(CardLibrary& library) { return readCardText(library).left(kIdmLe
 
 QString registeredName(std::string_view registry, const QString& idm) {
     BackwardLineReader lines(registry);
-    return nameOnLastLine(lines, idm);
+    return registeredName(lines, idm);
 }
 
 QString registeredName(const DataFolder& files, const QString& idm) {
     auto lines = files.linesFromEnd(kRegistryFile);
     if (!lines) throw Failure(texts::kMissingFile.arg(kRegistryFile));
-    return nameOnLastLine(*lines, idm);
+    return registeredName(*lines, idm);
 }
 
 std::optional<QString> registerCard(const DataFolder& files, const QString& name,

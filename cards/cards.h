@@ -20,6 +20,7 @@ QString readIdm(CardLibrary& library);
 // The name registered for an IDm: the last matching registration wins; "" when none.
 // Incomplete registrations (a line with fewer than two fields) are skipped, and so is a
 // name no record could hold.
+QString registeredName(BackwardLineReader& registry, const QString& idm);
 QString registeredName(std::string_view registry, const QString& idm);
 // The same from the file; a missing registry is a fault.
 QString registeredName(const DataFolder& files, const QString& idm);

@@ -5,6 +5,7 @@
 
 #include "attendance/recordfile.h"
 #include "common/cp932.h"
+#include "common/fields.h"
 #include "terminal/terminal.h"
 
 #include <QDateTime>
@@ -15,8 +16,12 @@
 #include <functional>
 #include <ostream>
 
-inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
-inline void PrintTo(const QByteArray& bytes, std::ostream* os) { *os << '"' << bytes.toStdString() << '"'; }
+inline void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}
+inline void PrintTo(const QByteArray& bytes, std::ostream* os) {
+    *os << '"' << bytes.toStdString() << '"';
+}
 
 namespace velmora::test {
 
@@ -31,10 +36,10 @@ template <class T> T next(std::deque<T>& answers) {
 struct World : Clock, Prompts, Beeper, CardLibrary, Shutdown, ProgramEnd, TerminalView {
     QTemporaryDir dir;
     QDateTime now{QDate(2026, 7, 1), QTime(9, 5, 3)};
-    std::deque<QString> answers;                 // input boxes; none left: cancelled
-    std::deque<std::optional<QString>> panel;    // time panels; none left: closed
+    std::deque<QString> answers;              // input boxes; none left: cancelled
+    std::deque<std::optional<QString>> panel; // time panels; none left: closed
     QStringList asked, messages, questions;
-    QByteArray card;                             // the IDm on the reader; "" none
+    QByteArray card; // the IDm on the reader; "" none
     int beeps = 0, powerOffs = 0, exitCode = -1;
     Screen screen;
     std::function<void()> onWait, inRegistration;
@@ -62,8 +67,12 @@ struct World : Clock, Prompts, Beeper, CardLibrary, Shutdown, ProgramEnd, Termin
         if (inRegistration) inRegistration();
     }
 
-    Services services() { return {*this, *this, *this, *this, *this, *this, DataFolder(QDir(dir.path()))}; }
-    void at(const char* hms) { now.setTime(QTime::fromString(QString::fromLatin1(hms), u"H:mm:ss")); }
+    Services services() {
+        return {*this, *this, *this, *this, *this, *this, DataFolder(QDir(dir.path()))};
+    }
+    void at(const char* hms) {
+        now.setTime(QTime::fromString(QString::fromLatin1(hms), u"H:mm:ss"));
+    }
     QByteArray read(const QString& name) const {
         QFile f(dir.filePath(name));
         return f.open(QIODevice::ReadOnly) ? f.readAll() : "(missing)";

@@ -1,0 +1,211 @@
+#!/usr/bin/env bash
+# scripts/screenshots.sh PATH-TO-VELMORA FOLDER: the README's pictures, taken from the real
+# program in an Xvfb of its own. Each picture gets a fresh temporary working folder, a
+# clock set by libfaketime and a virtual card file; the program is ended after each one.
+#
+#   terminal-shared.png    a shared PC, idle at 9:05
+#   terminal-personal.png  a teacher's own PC just started (before the first clock tick,
+#                          which clears the owner's name when no card lies on the reader)
+#   terminal-record.png    a shared PC just after a card recorded an arrival at 8:05
+#   registration.png       "Felica利用者カード設定" with a name typed and a card read
+#   time-panel.png         "時間の入力", opened by a click on the clock at 9:05
+set -euo pipefail
+
+[ $# -eq 2 ] || { echo "usage: $0 path/to/velmora output-folder" >&2; exit 2; }
+for tool in Xvfb xdotool import convert; do
+  command -v "$tool" >/dev/null || { echo "$tool is missing: run scripts/setup.sh" >&2; exit 1; }
+done
+# The library itself rather than the faketime wrapper, which forks: killing the wrapper
+# would leave the program running.
+FAKETIME_LIB=$(dpkg -L libfaketime 2>/dev/null | grep '/libfaketime\.so\.1$' | head -n 1 || true)
+[ -n "$FAKETIME_LIB" ] || { echo "libfaketime is missing: run scripts/setup.sh" >&2; exit 1; }
+
+OUT=$(realpath -m "$2")
+TMP=$(mktemp -d)
+XPID=""
+VPID=""
+cleanup() {
+  if [ -n "$VPID" ]; then kill "$VPID" 2>/dev/null || true; fi
+  if [ -n "$XPID" ]; then kill "$XPID" 2>/dev/null || true; fi
+  wait 2>/dev/null || true
+  rm -rf "$TMP"
+}
+trap cleanup EXIT
+
+# A copy of its own, so that a rebuild meanwhile cannot change the program under us; the
+# card reader library is looked for beside the program.
+mkdir "$TMP/bin"
+cp "$1" "$TMP/bin/velmora"
+cp "$(dirname "$1")/libsony_idm.so" "$TMP/bin/"
+VELMORA="$TMP/bin/velmora"
+mkdir -p "$OUT"
+
+fail() {
+  echo "screenshots: $*" >&2
+  [ -s "$TMP/velmora.log" ] && { echo "--- velmora's output:" >&2; cat "$TMP/velmora.log" >&2; }
+  exit 1
+}
+
+# Xvfb picks a free display itself and writes its number once it accepts connections.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$TMP/display" 2>"$TMP/xvfb.log" &
+XPID=$!
+for _ in $(seq 100); do
+  [ -s "$TMP/display" ] && break
+  sleep 0.1
+done
+[ -s "$TMP/display" ] || { cat "$TMP/xvfb.log" >&2; fail "Xvfb did not start"; }
+DISPLAY=":$(head -n 1 "$TMP/display")"
+export DISPLAY
+
+TERMINAL='^Velmora 2011\.06\.30$'
+# Regions of the terminal window and the colours drawn there.
+CLOCK_AREA=257x57+32+72   # the big clock
+NAME_AREA=209x41+56+144   # the user's name
+CYAN='#80FFFF'            # the clock's text
+GREEN='#80FF80'           # the name's text
+NAME_BOX=185x25+100+12    # inside the registration window's name box
+SHARED_PC=$'\r\n'
+OWNER=$'\x90\x45\x88\xf5\x41\r\n'   # 職員A in CP932
+CARD=0123456789ABCDEF
+
+# fresh_folder OWNER-LINE REGISTRY-LINES CARD-IDM: a new working folder, made current in
+# $WORK, and the card file ("" = no card on the reader).
+fresh_folder() {
+  WORK=$(mktemp -d "$TMP/work.XXXX")
+  printf '%s' "$1" >"$WORK/使用者データ"
+  : >"$WORK/Velmora.dat"
+  printf '%s' "$2" >"$WORK/利用者Felica.dat"
+  if [ -n "$3" ]; then printf '%s\n' "$3"; fi >"$WORK.card"
+}
+
+# start_at TIME: the program in $WORK with its clock starting at TIME; sets VPID.
+start_at() {
+  (cd "$WORK" && exec env QT_QPA_PLATFORM=xcb VELMORA_CARD_FILE="$WORK.card" \
+    LD_PRELOAD="$FAKETIME_LIB" FAKETIME="@2026-07-01 $1" FAKETIME_DONT_FAKE_MONOTONIC=1 \
+    "$VELMORA") >"$TMP/velmora.log" 2>&1 &
+  VPID=$!
+}
+
+stop() {
+  kill "$VPID" 2>/dev/null || true
+  wait "$VPID" 2>/dev/null || true
+  VPID=""
+}
+
+# wait_window NAME-REGEX: prints the window's id once it is shown.
+wait_window() {
+  local id
+  for _ in $(seq 100); do
+    kill -0 "$VPID" 2>/dev/null || fail "velmora ended before '$1' showed"
+    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 || true)
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.1
+  done
+  fail "window '$1' did not appear"
+}
+
+# shows PICTURE AREA COLOUR: the area of the picture holds pixels of exactly that colour.
+shows() {
+  [ "$(convert "$1" -crop "$2" +repage -fill black +opaque "$3" -format '%[fx:maxima.g>0]' info:)" = 1 ]
+}
+
+# grab_when WINDOW PICTURE CONDITION...: grabs the window until the condition, run with the
+# picture's path appended, holds (10 s at most).
+grab_when() {
+  local window=$1 picture=$2
+  shift 2
+  for _ in $(seq 50); do
+    import -window "$window" "$picture"
+    "$@" "$picture" && return 0
+    sleep 0.2
+  done
+  fail "$(basename "$picture") never showed what it should"
+}
+
+clock_shown() { shows "$1" "$CLOCK_AREA" "$CYAN"; }
+name_shown() { shows "$1" "$NAME_AREA" "$GREEN"; }
+name_before_clock() { name_shown "$1" && ! clock_shown "$1"; }
+
+click_at() { xdotool mousemove --window "$1" "$2" "$3" click 1; }
+
+# A shared PC, idle: started at 9:05:02 so that the first tick shows 9:05:03.
+fresh_folder "$SHARED_PC" "" ""
+start_at 09:05:02
+form=$(wait_window "$TERMINAL")
+grab_when "$form" "$OUT/terminal-shared.png" clock_shown
+stop
+
+# A teacher's own PC, just started: the owner's name shows until the first tick. Should the
+# tick come first (a very slow start), the program is started again.
+for try in 1 2 3; do
+  fresh_folder "$OWNER" "" ""
+  start_at 17:07:42
+  form=$(wait_window "$TERMINAL")
+  for _ in $(seq 20); do
+    import -window "$form" "$TMP/personal.png"
+    name_shown "$TMP/personal.png" && break
+    sleep 0.05
+  done
+  stop
+  name_before_clock "$TMP/personal.png" && break
+  [ "$try" = 3 ] && fail "terminal-personal.png: the owner's name never showed alone"
+done
+cp "$TMP/personal.png" "$OUT/terminal-personal.png"
+
+# A record just written: 職員A's card on the reader of a shared PC at 8:07:10 records an
+# arrival at 8:05, shown for five seconds.
+fresh_folder "$SHARED_PC" "\"$CARD\",\"$(printf '\x90\x45\x88\xf5\x41')\""$'\r\n' "$CARD"
+start_at 08:07:09
+form=$(wait_window "$TERMINAL")
+for _ in $(seq 50); do
+  [ -s "$WORK/Velmora.dat" ] && break
+  sleep 0.1
+done
+[ -s "$WORK/Velmora.dat" ] || fail "terminal-record.png: no record was written"
+sleep 0.5 # the record is written just before it is drawn
+import -window "$form" "$OUT/terminal-record.png"
+stop
+
+# Registering a card: 設定, the name typed, the card read with "Felica", and the focus taken
+# back to the name box as Shift+Tab does, which selects the name.
+fresh_folder "$SHARED_PC" "" "$CARD"
+start_at 09:05:02
+form=$(wait_window "$TERMINAL")
+click_at "$form" 48 292                      # 設定
+settings=$(wait_window '^Felica利用者カード設定$')
+click_at "$settings" 150 24                  # the name box
+xdotool type --delay 50 "職員A"
+click_at "$settings" 332 24                  # Felica: reads the card
+sleep 0.5
+xdotool key shift+Tab
+xdotool mousemove 1023 767                   # off the windows: no button drawn as hovered
+sleep 0.5
+# The name box's cursor blinks. It is drawn inverted over the blue of the selected name, so
+# of a few grabs over more than one blink, the one with the fewest blue pixels in the box
+# has it shown.
+best=""
+for i in 1 2 3 4 5 6 7; do
+  import -window "$settings" "$TMP/registration-$i.png"
+  blue=$(convert "$TMP/registration-$i.png" -crop "$NAME_BOX" +repage \
+    -fx 'b > r + 0.25' -format '%[fx:round(mean*w*h)]' info:)
+  if [ -z "$best" ] || [ "$blue" -lt "$best" ]; then
+    best=$blue
+    cp "$TMP/registration-$i.png" "$OUT/registration.png"
+  fi
+  sleep 0.2
+done
+stop
+
+# The time panel: a click on the clock asks for a time, starting from the clock's 9:05.
+fresh_folder "$SHARED_PC" "" ""
+start_at 09:05:02
+form=$(wait_window "$TERMINAL")
+grab_when "$form" "$TMP/idle.png" clock_shown
+click_at "$form" 160 100                     # the clock
+panel=$(wait_window '^時間の入力$')
+xdotool mousemove 1023 767
+sleep 0.5
+import -window "$panel" "$OUT/time-panel.png"
+stop
+
+echo "wrote $OUT/terminal-shared.png terminal-personal.png terminal-record.png registration.png time-panel.png"
