@@ -101,6 +101,9 @@ TEST(Rules, AppendsWholeLinesAndRefusesFieldsTheFileCannotHold) {
                                        sjis("\"職員A\",\"07/01\",\"8:05\",\"出\"\r\n"));
     EXPECT_THROW(appendRecord(files, {"A\"", "07/01", "8:05", kArrival}), Failure);
     EXPECT_THROW(appendRecord(files, {"A", "07/01", "8:0\"5", kArrival}), Failure);
+    EXPECT_EQ(registerCard(files, "", "01"), texts::kNoName);
+    EXPECT_EQ(registerCard(files, "A\"", "01"), texts::kUnstorableName);
     EXPECT_EQ(registerCard(files, "A", "01\n"), texts::kNoCard);
+    EXPECT_EQ(registerCard(files, "A", ""), texts::kNoCard);
     EXPECT_EQ(w.read(kRecordFile).count('\n'), 2);
 }

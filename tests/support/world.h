@@ -42,7 +42,7 @@ struct World : Clock, Prompts, Beeper, CardLibrary, Shutdown, ProgramEnd, Termin
     QByteArray card; // the IDm on the reader; "" none
     int beeps = 0, powerOffs = 0, exitCode = -1;
     Screen screen;
-    std::function<void()> onWait, inRegistration;
+    std::function<void()> onWait = [] {}, inRegistration = [] {};
 
     QString timeText() const override { return now.toString(u"H:mm:ss"); }
     QString dateText() const override { return now.toString(u"yyyy/MM/dd"); }
@@ -57,15 +57,11 @@ struct World : Clock, Prompts, Beeper, CardLibrary, Shutdown, ProgramEnd, Termin
     void requestPowerOff() override { ++powerOffs; }
     void endProgram(int code) override { exitCode = code; }
     void draw(const Screen& s) override { screen = s; }
-    void repaintNow() override {
-        if (onWait) onWait();
-    }
+    void repaintNow() override { onWait(); }
     std::optional<QString> askTime(const QString& question, const QString&) override {
         return questions << question, next(panel);
     }
-    void showRegistration() override {
-        if (inRegistration) inRegistration();
-    }
+    void showRegistration() override { inRegistration(); }
 
     Services services() {
         return {*this, *this, *this, *this, *this, *this, DataFolder(QDir(dir.path()))};
