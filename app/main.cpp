@@ -9,11 +9,18 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Velmora"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/assets/icon.png")));
+    // Qt's own dialogs ("キャンセル") in Japanese, like the rest of the program.
+    QTranslator qtJapanese;
+    if (qtJapanese.load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtJapanese);
 
     velmora::SystemClock clock;
     velmora::DialogPrompts prompts;

@@ -80,7 +80,6 @@ void Terminal::recordMissing(const QString& question, const QString& date, const
     // A time already keyed for the present operation is kept aside meanwhile.
     const QString keptTime = screen_.keyedTime;
     askTime(question);
-    // Closed without "OK", the panel leaves the earlier text, which is then taken as it is.
     appendRecord(services_.files, {screen_.user, date, screen_.keyedTime, kind});
     screen_.keyedTime = keptTime;
 }

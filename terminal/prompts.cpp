@@ -14,11 +14,21 @@ namespace {
 constexpr int kNamePromptCardReads = 3;
 }
 
-QString Terminal::lookUpCard(const QString& idm) {
+QString Terminal::freshCard() {
+    const QString idm = readIdm(services_.cardLibrary);
+    if (idm != restingIdm_) restingIdm_.clear();
+    return restingIdm_.isEmpty() ? idm : QString();
+}
+
+QString Terminal::userOfCard() {
+    const QString idm = freshCard();
+    // A hand-made registration with an empty IDm would otherwise match the empty reader.
+    if (idm.isEmpty()) return {};
     const QString name = registeredName(services_.files, idm);
     if (!name.isEmpty()) {
         services_.beeper.beep();
         screen_.status.clear();
+        restingIdm_ = idm;
     }
     return name;
 }
@@ -29,7 +39,7 @@ void Terminal::askName() {
     QString name;
     for (int reads = 1;; ++reads) {
         waitSeconds(5);
-        name = lookUpCard(readIdm(services_.cardLibrary));
+        name = userOfCard();
         if (reads >= kNamePromptCardReads || !name.isEmpty()) break;
         name = services_.prompts.inputBox(texts::kNamePrompt);
         // Refused here, the user gets the next card read or input box as after no answer.
@@ -48,7 +58,7 @@ void Terminal::askTime(const QString& question, const QString& start) {
     // The clock stops while a time is chosen and stays stopped until the terminal is idle.
     clockTimer_.set(ClockTick::Stopped);
     present();
-    if (auto chosen = view_.askTime(question, start)) screen_.keyedTime = *chosen;
+    screen_.keyedTime = view_.askTime(question, start);
 }
 
 void Terminal::clockClicked() {
@@ -78,6 +88,8 @@ void Terminal::openSettings() {
 QString Terminal::readCardToRegister() {
     QString idm;
     guarded([&] { idm = readIdm(services_.cardLibrary); });
+    // Once the window closes, the card lying there was for the registration, not a record.
+    if (!idm.isEmpty()) restingIdm_ = idm;
     return idm;
 }
 

@@ -5,7 +5,6 @@
 #include "common/texts.h"
 
 #include <QString>
-#include <optional>
 
 namespace velmora {
 
@@ -32,9 +31,12 @@ public:
     virtual void draw(const Screen& screen) = 0;
     // Draws the window as it stands at once: nothing repaints during a wait.
     virtual void repaintNow() = 0;
+    // Drops the clicks and keys that came while a wait kept the window from listening: run
+    // late, one after another, they would record what nobody meant any more.
+    virtual void dropQueuedInput() = 0;
     // The time panel, modal, starting at `start` when given: the time confirmed with OK,
-    // nullopt when it was closed otherwise.
-    virtual std::optional<QString> askTime(const QString& question, const QString& start) = 0;
+    // its only way out.
+    virtual QString askTime(const QString& question, const QString& start) = 0;
     // The registration window, modal; its clicks come back to the terminal.
     virtual void showRegistration() = 0;
 };

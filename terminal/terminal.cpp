@@ -97,17 +97,12 @@ void Terminal::clockTick() {
 }
 
 void Terminal::dispatchCard(const QString& currentTime) {
-    const QString idm = readIdm(services_.cardLibrary);
-    // A card left lying on the reader after its operation must not record again and again:
-    // it counts as no card until a read finds none or another one.
-    if (idm != restingIdm_) restingIdm_.clear();
-    screen_.user = restingIdm_.isEmpty() ? lookUpCard(idm) : QString();
+    screen_.user = userOfCard();
     if (screen_.user.isEmpty()) return;
     if (isMorning(currentTime))
         clockIn();
     else
         clockOut();
-    restingIdm_ = idm;
     followUpTimer_.set(FollowUp::AfterCard);
 }
 
@@ -132,7 +127,7 @@ void Terminal::waitSeconds(int n) {
     for (;;) {
         const int s = secondsValue(services_.clock.timeText());
         if (s < start) turned = true;
-        if ((!nextMinute || turned) && s >= target) return;
+        if ((!nextMinute || turned) && s >= target) return view_.dropQueuedInput();
         // Pausing spares the processor; no window event is handled meanwhile.
         services_.clock.sleep(std::chrono::milliseconds(20));
     }

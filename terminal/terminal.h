@@ -54,7 +54,11 @@ private:
     void resetToIdle();
     QString firstUseName();
     void dispatchCard(const QString& currentTime);
-    QString lookUpCard(const QString& idm);
+    // The card on the reader, "" for none. A card that has served stays on the reader
+    // without recording again: it counts as none until a read finds none or another one.
+    QString freshCard();
+    // The name registered for a fresh card (beeping once); the card then rests.
+    QString userOfCard();
     void clockIn();
     void clockOut();
     bool haveUser();
@@ -70,7 +74,7 @@ private:
     Timer<ClockTick> clockTimer_{ClockTick::Stopped};
     Timer<FollowUp> followUpTimer_{FollowUp::Off};
     bool busy_ = false;
-    QString restingIdm_; // the card of the last card-started operation, while it stays put
+    QString restingIdm_;
 };
 
 } // namespace velmora

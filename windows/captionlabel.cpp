@@ -1,6 +1,7 @@
 #include "windows/captionlabel.h"
 
 #include <QPainter>
+#include <algorithm>
 
 namespace velmora {
 
@@ -9,11 +10,16 @@ void CaptionLabel::paintEvent(QPaintEvent*) {
     const QString caption = text();
     if (caption.isEmpty()) return;
     if (backdrop_) painter.drawPixmap(0, 0, *backdrop_, x(), y(), width(), height());
-    Qt::Alignment align = alignment();
-    if (fontMetrics().horizontalAdvance(caption) > width())
-        align = (align & ~Qt::AlignHorizontal_Mask) | Qt::AlignLeft;
+    // A text wider than the label is drawn smaller until it fits, clear of both edges: cut,
+    // a result loses its first digit and its 出 or 退.
+    QFont font = this->font();
+    const double room = width() - 2 * kMargin;
+    for (double advance; (advance = QFontMetricsF(font).horizontalAdvance(caption)) > room &&
+                         font.pointSizeF() > 1;)
+        font.setPointSizeF(std::max(1.0, font.pointSizeF() * std::min(room / advance, 0.97)));
+    painter.setFont(font);
     painter.setPen(palette().color(QPalette::WindowText));
-    painter.drawText(rect(), int(align), caption);
+    painter.drawText(rect(), int(alignment()), caption);
 }
 
 } // namespace velmora

@@ -5,9 +5,9 @@
 
 namespace velmora {
 
-// A label drawn over the window's picture. Text wider than the label shows from its start
-// instead of losing both ends; with a backdrop, a label that has text hides what lies under
-// it (the name covers the status line it overlaps).
+// A label drawn over the window's picture whose text is always seen whole; with a backdrop,
+// a label that has text hides what lies under it (the name covers the status line it
+// overlaps).
 class CaptionLabel : public QLabel {
 public:
     using QLabel::QLabel;
@@ -15,6 +15,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    static constexpr int kMargin = 2;
 
 private:
     const QPixmap* backdrop_ = nullptr;

@@ -1,11 +1,18 @@
 #include "windows/look.h"
 
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPalette>
 #include <QPushButton>
+#include <QScreen>
 #include <QWidget>
 
 namespace velmora {
+
+void setDesignSize(QFont& font, double points) {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    font.setPointSizeF(points * 96 / (screen ? screen->logicalDotsPerInchY() : 96));
+}
 
 QFont designFont(double points, const QString& family) {
     static const bool substituted = [] {
@@ -19,7 +26,7 @@ QFont designFont(double points, const QString& family) {
     }();
     (void)substituted;
     QFont font(family);
-    font.setPointSizeF(points);
+    setDesignSize(font, points);
     font.setWeight(QFont::Normal);
     return font;
 }

@@ -21,6 +21,9 @@ constexpr QRect twips(int left, int top, int width, int height) {
 
 // The design fonts are Windows fonts; elsewhere they map to the metric-compatible IPA fonts.
 QFont designFont(double points, const QString& family = kPGothic);
+// Design sizes are points at 96 dpi; on any other screen the text keeps that pixel size,
+// or it would no longer fit the labels, whose places are given in pixels.
+void setDesignSize(QFont& font, double points);
 
 // Controls as the windows' designs give them: an object name and a place in twips.
 template <class W> W* control(QWidget* parent, const char* name, const QRect& rect) {

@@ -9,6 +9,7 @@
 #include "windows/timepanel.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
@@ -34,16 +35,15 @@ public:
 
 void setPoints(QWidget* widget, double points) {
     QFont font = widget->font();
-    if (font.pointSizeF() == points) return;
-    font.setPointSizeF(points);
-    widget->setFont(font);
+    setDesignSize(font, points);
+    if (font != widget->font()) widget->setFont(font);
 }
 
 } // namespace
 
 void ClickableLabel::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) emit clicked();
-    QLabel::mousePressEvent(event);
+    CaptionLabel::mousePressEvent(event);
 }
 
 TerminalWindow::TerminalWindow(QWidget* parent)
@@ -184,9 +184,20 @@ void TerminalWindow::draw(const Screen& screen) {
     }
 }
 
-std::optional<QString> TerminalWindow::askTime(const QString& question, const QString& start) {
+void TerminalWindow::dropQueuedInput() {
+    struct InputFilter : QObject {
+        bool eventFilter(QObject*, QEvent* event) override {
+            return dynamic_cast<QInputEvent*>(event) != nullptr;
+        }
+    } filter;
+    QCoreApplication::instance()->installEventFilter(&filter);
+    QCoreApplication::processEvents();
+    QCoreApplication::instance()->removeEventFilter(&filter);
+}
+
+QString TerminalWindow::askTime(const QString& question, const QString& start) {
     TimePanel panel(question, start);
-    if (panel.exec() != QDialog::Accepted) return std::nullopt;
+    panel.exec();
     return panel.time();
 }
 

@@ -3,6 +3,7 @@
 // arrival and leaving buttons. It draws the terminal's screen and forwards its input.
 
 #include "terminal/screen.h"
+#include "windows/captionlabel.h"
 
 #include <QLabel>
 #include <QPixmap>
@@ -14,14 +15,13 @@ class QPushButton;
 
 namespace velmora {
 
-class CaptionLabel;
 class Terminal;
 
 // The big clock label: a click on it asks for a time to record.
-class ClickableLabel : public QLabel {
+class ClickableLabel : public CaptionLabel {
     Q_OBJECT
 public:
-    using QLabel::QLabel;
+    using CaptionLabel::CaptionLabel;
 signals:
     void clicked();
 
@@ -37,7 +37,8 @@ public:
 
     void draw(const Screen& screen) override;
     void repaintNow() override { repaint(); }
-    std::optional<QString> askTime(const QString& question, const QString& start) override;
+    void dropQueuedInput() override;
+    QString askTime(const QString& question, const QString& start) override;
     void showRegistration() override;
 
 protected:

@@ -3,12 +3,14 @@
 #include "timeentry/timesteps.h"
 #include "windows/look.h"
 
+#include <QCloseEvent>
 #include <QLabel>
 #include <QPushButton>
 
 namespace velmora {
 
-TimePanel::TimePanel(const QString& question, const QString& start) : QDialog(nullptr) {
+TimePanel::TimePanel(const QString& question, const QString& start)
+    : QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
     setObjectName(QStringLiteral("時間の入力パネル"));
     setWindowTitle(QStringLiteral("時間の入力"));
     setFixedSize(twips(0, 0, 4785, 3435).size());
@@ -61,5 +63,7 @@ TimePanel::TimePanel(const QString& question, const QString& start) : QDialog(nu
 }
 
 QString TimePanel::time() const { return display_->text(); }
+
+void TimePanel::closeEvent(QCloseEvent* event) { event->ignore(); }
 
 } // namespace velmora

@@ -36,8 +36,8 @@ template <class T> T next(std::deque<T>& answers) {
 struct World : Clock, Prompts, Beeper, CardLibrary, Shutdown, ProgramEnd, TerminalView {
     QTemporaryDir dir;
     QDateTime now{QDate(2026, 7, 1), QTime(9, 5, 3)};
-    std::deque<QString> answers;              // input boxes; none left: cancelled
-    std::deque<std::optional<QString>> panel; // time panels; none left: closed
+    std::deque<QString> answers; // input boxes; none left: cancelled
+    std::deque<QString> panel;   // times chosen on the panel
     QStringList asked, messages, questions;
     QByteArray card; // the IDm on the reader; "" none
     int beeps = 0, powerOffs = 0, exitCode = -1;
@@ -58,7 +58,8 @@ struct World : Clock, Prompts, Beeper, CardLibrary, Shutdown, ProgramEnd, Termin
     void endProgram(int code) override { exitCode = code; }
     void draw(const Screen& s) override { screen = s; }
     void repaintNow() override { onWait(); }
-    std::optional<QString> askTime(const QString& question, const QString&) override {
+    void dropQueuedInput() override {}
+    QString askTime(const QString& question, const QString&) override {
         return questions << question, next(panel);
     }
     void showRegistration() override { inRegistration(); }

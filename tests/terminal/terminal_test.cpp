@@ -39,12 +39,12 @@ struct Fixture {
 
 TEST(Terminal, ArrivalAndLeavingRoads) {
     const QByteArray today = rec("07/01", "7:00", "出"), old = rec("06/30", "8:00", "出");
-    const QByteArray sato = rec("07/01", "7:55", "出", "Sato"), closed = "(closed)";
+    const QByteArray sato = rec("07/01", "7:55", "出", "Sato");
     struct Road {
         const char* clock; // before noon an arrival, after it a leaving
         QByteArray before;
         QString keyed;      // chosen before pressing the button; none: a card instead
-        QByteArray missing; // the record the panel asked for ("(closed)" without OK)
+        QByteArray missing; // the record the panel asked for
         const char* time;   // of the operation's record; none: refused
     } roads[] = {
         // clang-format off
@@ -56,8 +56,6 @@ TEST(Terminal, ArrivalAndLeavingRoads) {
         {"8:07:59", today + sato, "", "", nullptr},
         {"8:07:59", "", "07:52", "", "07:52"},
         {"8:07:59", old, "7:50", rec("06/30", "18:05", "退"), "7:50"},
-        {"8:07:59", old, "7:50", closed + rec("06/30", "7:50", "退"), "7:50"},
-        {"8:07:59", old, "", closed + rec("06/30", "", "退"), "8:05"},
         {"17:07:30", "", "", rec("07/01", "8:15", "出"), "17:10"},
         {"17:07:30", old, "", rec("07/01", "8:15", "出"), "17:10"},
         {"17:07:30", today, "", "", "17:10"},
@@ -70,10 +68,8 @@ TEST(Terminal, ArrivalAndLeavingRoads) {
         SCOPED_TRACE(c.before.toStdString() + c.clock + c.keyed.toStdString());
         Fixture f(c.before);
         const bool arriving = QByteArray(c.clock).split(':')[0].toInt() < 12;
-        const bool asked = !c.missing.isEmpty(), wasClosed = c.missing.startsWith(closed);
-        const QByteArray missing = wasClosed ? c.missing.mid(closed.size()) : c.missing;
-        if (asked && !wasClosed)
-            f.w.panel.emplace_back(fromCp932(view(missing)).section('"', 5, 5));
+        const bool asked = !c.missing.isEmpty();
+        if (asked) f.w.panel = {fromCp932(view(c.missing)).section('"', 5, 5)};
         if (c.keyed.isEmpty()) {
             f.w.card = kCard;
             f.tick(c.clock);
@@ -83,7 +79,7 @@ TEST(Terminal, ArrivalAndLeavingRoads) {
         }
         const QString kind = arriving ? kArrival : kLeaving;
         EXPECT_EQ(f.w.read(kRecordFile),
-                  c.before + (c.time ? missing + rec("07/01", c.time, kind) : ""));
+                  c.before + (c.time ? c.missing + rec("07/01", c.time, kind) : ""));
         EXPECT_EQ(f.w.screen.message,
                   c.time ? "07/01 " + QString(c.time) + ' ' + kind : "すでに出勤中");
         EXPECT_EQ(f.w.questions.size(), asked ? 1 : 0);
@@ -219,4 +215,32 @@ TEST(Terminal, AFaultEndsTheProgramWithItsMessageAndNothingShownAsRecorded) {
         EXPECT_EQ(f.w.exitCode, 1);
         EXPECT_FALSE(f.w.screen.message.contains(kLeaving));
     }
+}
+
+TEST(Terminal, ACardThatAnsweredThePromptOrWasRegisteredRestsOnTheReaderToo) {
+    for (const char* clock : {"11:02:00", "17:07:00", "settings"}) {
+        Fixture f(rec("07/01", "8:00", "出"));
+        f.w.write(kRegistryFile, f.w.read(kRegistryFile) + "\"\",\"Nobody\"\r\n"); // hand-made
+        f.w.onWait = [&] { f.w.card = kCard; }; // held while the prompt waits
+        f.w.inRegistration = [&] { f.t.registerCard(kUser, f.t.readCardToRegister()); };
+        f.w.at("11:02:00");
+        if (clock == QString("settings"))
+            f.w.card = kCard, f.t.openSettings();
+        else
+            f.w.at(clock), f.t.leave();
+        f.t.followUpTick();
+        for (const char* later : {"17:20:00", "17:20:30"}) f.tick(later), f.t.followUpTick();
+        const QByteArray leaving =
+            clock[0] == '1' ? rec("07/01", clock[1] == '1' ? "11:05" : "17:10", "退") : "";
+        EXPECT_EQ(f.w.read(kRecordFile), rec("07/01", "8:00", "出") + leaving);
+        f.w.card.clear(); // lifted; a time chosen and given up; held again
+        f.tick("17:25:00"), f.t.clockClicked(), f.t.cancel();
+        f.w.card = kCard;
+        f.tick("17:26:00");
+        EXPECT_TRUE(f.w.read(kRecordFile).endsWith(rec("07/01", "17:30", "退")));
+    }
+    Fixture f; // no card at all: the empty reader is nobody's card
+    f.w.write(kRegistryFile, "\"\",\"Nobody\"\r\n");
+    for (const char* clock : {"17:20:00", "17:20:05"}) f.tick(clock);
+    EXPECT_EQ(f.w.read(kRecordFile), "");
 }
