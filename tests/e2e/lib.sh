@@ -1,87 +1,62 @@
-# Shared pieces of the tests that drive the real program in a real X server.
-# Each test gets its own Xvfb, its own temporary working folder and kills what it started.
+# Shared pieces of the tests that drive the real program in a real X server. Each test has its
+# own Xvfb and temporary folder $T (the program's working folder $WORK, the virtual card $CARD),
+# and ends what it started.
 
 set -euo pipefail
-
 VELMORA=${VELMORA:?path to build/bin/velmora}
-for tool in Xvfb xdotool; do
-  command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
-done
+need() { for t; do command -v "$t" >/dev/null || { echo "skipped: no $t"; exit 77; }; done; }
+need Xvfb xdotool faketime
 
-WORK=$(mktemp -d)
+T=$(mktemp -d)
+WORK=$T/work CARD=$T/card IDM=0123456789ABCDEF
+mkdir -m 700 "$WORK" "$T/run"
 PIDS=()
-cleanup() {
-  for pid in "${PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$WORK" "$WORK".*
-}
-trap cleanup EXIT
+trap 's=$?; kill "${PIDS[@]}" 2>/dev/null || true; wait; rm -rf "$T"; ((s)) || echo ok' EXIT
+fail() {   # what failed, what the program said, which windows it showed
+  echo "FAIL: $*"; cat "$T/log"; xdotool search --onlyvisible --name . getwindowname %@; exit 1
+} >&2
 
-fail() {
-  echo "FAIL: $*" >&2
-  echo "--- velmora's output:" >&2
-  cat "$WORK.log" >&2 2>/dev/null || true
-  echo "--- windows shown:" >&2
-  for id in $(xdotool search --onlyvisible --name . 2>/dev/null); do
-    xdotool getwindowname "$id" >&2 || true
+# retry SECONDS COMMAND...: until the command succeeds, or the time is up.
+retry() { local n=$(($1 * 10)); shift; until "$@"; do ((--n)) && sleep 0.1 || return 1; done; }
+
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$T/display" 2>"$T/xvfb" & PIDS+=($!)
+retry 10 test -s "$T/display" || fail "Xvfb did not start"
+export DISPLAY=:$(head -n 1 "$T/display")
+
+# run [VAR=value...] COMMAND...: the program in $WORK. Its home and runtime folder are in $T,
+# and both bus addresses lead nowhere: nothing is written for the user running the tests, no
+# session bus is started for them, and no shutdown can go out.
+run() {
+  (cd "$WORK" && exec env QT_QPA_PLATFORM=xcb VELMORA_CARD_FILE="$CARD" HOME="$T" \
+    XDG_RUNTIME_DIR="$T/run" DBUS_SESSION_BUS_ADDRESS="unix:path=$T/no-bus" \
+    DBUS_SYSTEM_BUS_ADDRESS="unix:path=$T/no-bus" "$@") </dev/null >>"$T/log" 2>&1 &
+  VPID=$! && PIDS+=("$VPID")
+}
+
+# run_at H:MM:SS COMMAND...: as run, on 2026-07-01 from that time on, the clock ten times as
+# fast: the program's waits on the clock pass quickly, its (monotonic) timers keep their pace.
+run_at() {
+  run LD_PRELOAD='/usr/$LIB/faketime/libfaketime.so.1' FAKETIME_DONT_FAKE_MONOTONIC=1 \
+    FAKETIME="@2026-07-01 $1 x10" "${@:2}"
+}
+
+# window NAME-REGEX [ID]: the id of a shown window of that name, other than ID.
+window() { retry 20 shown "$@" || fail "no window '$1'"; }
+shown() { xdotool search --onlyvisible --name "$1" 2>/dev/null | grep -vxm1 "${2:-0}"; }
+click() { xdotool mousemove --window "$1" "$2" "$3" click 1; }
+type_into() { click "$1" 20 20 && xdotool sleep 0.3 type --delay 30 "$2" && xdotool key Return; }
+
+# ends STATUS: the program ends by itself, with this exit status.
+ends() {
+  retry 10 eval '! kill -0 $VPID 2>/dev/null' || fail "velmora did not end"
+  wait "$VPID" && s=0 || s=$?
+  [ "$s" = "$1" ] || fail "velmora ended with $s, not $1"
+}
+
+# holds FILE PRINTF-FORMAT...: each file in $WORK holds exactly these bytes.
+holds() {
+  while (($#)); do
+    cmp -s <(printf "$2") "$WORK/$1" || fail "$1 holds $(od -c "$WORK/$1")"
+    shift 2
   done
-  exit 1
-}
-
-# Xvfb picks a free display itself and writes its number once it accepts connections.
-start_x() {
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$WORK.display" 2>"$WORK.xvfb" &
-  PIDS+=($!)
-  for _ in $(seq 100); do
-    [ -s "$WORK.display" ] && break
-    sleep 0.1
-  done
-  [ -s "$WORK.display" ] || { cat "$WORK.xvfb" >&2; fail "Xvfb did not start"; }
-  export DISPLAY=":$(head -n 1 "$WORK.display")"
-}
-
-# start_velmora [env assignments...]: starts the program in $WORK, sets VPID.
-start_velmora() {
-  (cd "$WORK" && exec env QT_QPA_PLATFORM=xcb "$@" "$VELMORA") >"$WORK.log" 2>&1 &
-  VPID=$!
-  PIDS+=("$VPID")
-}
-
-# wait_window NAME-REGEX [seconds]: prints the window id once it is shown.
-wait_window() {
-  local id
-  for _ in $(seq $(( ${2:-10} * 10 ))); do
-    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 || true)
-    [ -n "$id" ] && { echo "$id"; return 0; }
-    sleep 0.1
-  done
-  fail "window '$1' did not appear"
-}
-
-# click_at WINDOW X Y: a left click at a point of the window's client area.
-click_at() {
-  xdotool mousemove --window "$1" "$2" "$3" click 1
-}
-
-type_into() {
-  xdotool mousemove --window "$1" 20 20 click 1
-  sleep 0.3
-  xdotool type --delay 30 "$2"
-  xdotool key Return
-}
-
-# wait_exit [seconds]: the program has ended by itself.
-wait_exit() {
-  for _ in $(seq $(( ${1:-10} * 10 ))); do
-    kill -0 "$VPID" 2>/dev/null || return 0
-    sleep 0.1
-  done
-  fail "velmora did not end"
-}
-
-# expect_bytes FILE HEX: the file holds exactly these bytes.
-expect_bytes() {
-  local got
-  got=$(od -An -tx1 -v "$WORK/$1" | tr -d ' \n')
-  [ "$got" = "$2" ] || fail "$1 holds $got, expected $2"
 }

@@ -90,36 +90,18 @@ TEST(Terminal, ArrivalAndLeavingRoads) {
     }
 }
 
-TEST(Terminal, ACardLeftOnTheReaderRecordsOnceUntilLiftedOrAnotherComes) {
-    // Also the clock tick's time and mode line, before and after noon.
-    const QByteArray arrivals = rec("07/01", "8:00", "出") + rec("07/01", "8:00", "出", "Sato");
-    Fixture f(arrivals);
-    f.w.write(kRegistryFile, f.w.read(kRegistryFile) + "\"1111111111111111\",\"Sato\"\r\n");
-    f.w.card = kCard;
-    for (const char* clock : {"17:07:00", "17:07:10", "17:07:20"}) f.tick(clock), f.t.cancel();
-    f.w.card = "1111111111111111";
-    f.tick("17:08:00"), f.t.cancel();
-    f.w.card.clear(); // lifted, then held again
-    f.tick("17:09:07");
-    EXPECT_EQ(f.w.screen.message + f.w.screen.status, "17:09退勤 ：Felicaをかざしてください。");
-    EXPECT_EQ(f.w.screen.seconds, 7);
-    f.w.card = kCard;
-    f.tick("17:10:00");
-    EXPECT_EQ(f.w.read(kRecordFile), arrivals + rec("07/01", "17:10", "退") +
-                                         rec("07/01", "17:10", "退", "Sato") +
-                                         rec("07/01", "17:15", "退"));
-}
-
 TEST(Terminal, NamePromptTakesACardOrATypedNameAndGivesUpAfterThreeCardReads) {
     struct Case {
         std::deque<QString> answers;
         int cardAtWait; // the wait after which the card is held; 0: never
         QString user;   // who is recorded; none: nobody
         int prompts;
-    } cases[] = {{{"Tanaka, Ichiro"}, 0, "Tanaka, Ichiro", 1},
-                 {{""}, 2, kUser, 1},
-                 {{"職員😀", "Sato"}, 0, "Sato", 2},
-                 {{}, 0, "", 2}};
+    } cases[] = {
+        // clang-format off
+        {{"Tanaka, Ichiro"}, 0, "Tanaka, Ichiro", 1}, {{""}, 2, kUser, 1}, {{"職員😀", "Sato"}, 0, "Sato", 2},
+        {{}, 0, "", 2},
+        // clang-format on
+    };
     for (auto& c : cases) {
         Fixture f(rec("07/01", "8:00", "出", c.user));
         f.w.answers = c.answers;
@@ -217,24 +199,28 @@ TEST(Terminal, AFaultEndsTheProgramWithItsMessageAndNothingShownAsRecorded) {
     }
 }
 
-TEST(Terminal, ACardThatAnsweredThePromptOrWasRegisteredRestsOnTheReaderToo) {
-    for (const char* clock : {"11:02:00", "17:07:00", "settings"}) {
+TEST(Terminal, ACardThatHasServedRestsOnTheReaderUntilLifted) {
+    for (const QString way : {"card", "11:02:00", "17:07:00", "settings"}) {
         Fixture f(rec("07/01", "8:00", "出"));
         f.w.write(kRegistryFile, f.w.read(kRegistryFile) + "\"\",\"Nobody\"\r\n"); // hand-made
         f.w.onWait = [&] { f.w.card = kCard; }; // held while the prompt waits
         f.w.inRegistration = [&] { f.t.registerCard(kUser, f.t.readCardToRegister()); };
-        f.w.at("11:02:00");
-        if (clock == QString("settings"))
+        if (way == "card")
+            f.w.card = kCard, f.tick("17:07:00");
+        else if (way == "settings")
             f.w.card = kCard, f.t.openSettings();
         else
-            f.w.at(clock), f.t.leave();
+            f.w.at(qPrintable(way)), f.t.leave();
         f.t.followUpTick();
         for (const char* later : {"17:20:00", "17:20:30"}) f.tick(later), f.t.followUpTick();
-        const QByteArray leaving =
-            clock[0] == '1' ? rec("07/01", clock[1] == '1' ? "11:05" : "17:10", "退") : "";
-        EXPECT_EQ(f.w.read(kRecordFile), rec("07/01", "8:00", "出") + leaving);
+        const char* time = way == "settings" ? nullptr : way == "11:02:00" ? "11:05" : "17:10";
+        EXPECT_EQ(f.w.read(kRecordFile),
+                  rec("07/01", "8:00", "出") + (time ? rec("07/01", time, "退") : ""));
         f.w.card.clear(); // lifted; a time chosen and given up; held again
-        f.tick("17:25:00"), f.t.clockClicked(), f.t.cancel();
+        f.tick("17:25:07");
+        EXPECT_EQ(f.w.screen.message + f.w.screen.status, "17:25退勤 ：Felicaをかざしてください。");
+        EXPECT_EQ(f.w.screen.seconds, 7);
+        f.t.clockClicked(), f.t.cancel();
         f.w.card = kCard;
         f.tick("17:26:00");
         EXPECT_TRUE(f.w.read(kRecordFile).endsWith(rec("07/01", "17:30", "退")));
