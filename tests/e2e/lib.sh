@@ -19,25 +19,28 @@ fail() {   # what failed, what the program said, which windows it showed
 # retry SECONDS COMMAND...: until the command succeeds, or the time is up.
 retry() { local n=$(($1 * 10)); shift; until "$@"; do ((--n)) && sleep 0.1 || return 1; done; }
 
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$T/display" 2>"$T/xvfb" & PIDS+=($!)
+Xvfb -displayfd 3 -screen 0 1024x768x24 -dpi "${DPI:-96}" -nolisten tcp 3>"$T/display" 2>"$T/xvfb" & PIDS+=($!)
 retry 10 test -s "$T/display" || fail "Xvfb did not start"
 export DISPLAY=:$(head -n 1 "$T/display")
 
-# run [VAR=value...] COMMAND...: the program in $WORK. Its home and runtime folder are in $T,
+# run [VAR=value...] COMMAND...: the program in $WORK, its texts at the screen resolution DPI
+# (as a desktop's setting gives it, default 96). Its home and runtime folder are in $T,
 # and both bus addresses lead nowhere: nothing is written for the user running the tests, no
 # session bus is started for them, and no shutdown can go out.
 run() {
-  (cd "$WORK" && exec env QT_QPA_PLATFORM=xcb VELMORA_CARD_FILE="$CARD" HOME="$T" \
+  (cd "$WORK" && exec env QT_QPA_PLATFORM=xcb QT_FONT_DPI="${DPI:-96}" VELMORA_CARD_FILE="$CARD" HOME="$T" \
     XDG_RUNTIME_DIR="$T/run" DBUS_SESSION_BUS_ADDRESS="unix:path=$T/no-bus" \
     DBUS_SYSTEM_BUS_ADDRESS="unix:path=$T/no-bus" "$@") </dev/null >>"$T/log" 2>&1 &
   VPID=$! && PIDS+=("$VPID")
 }
 
-# run_at H:MM:SS COMMAND...: as run, on 2026-07-01 from that time on, the clock ten times as
-# fast: the program's waits on the clock pass quickly, its (monotonic) timers keep their pace.
+# run_at H:MM:SS[ xN] COMMAND...: as run, on 2026-07-01 from that time on, the clock ten (or N)
+# times as fast: the program's waits on the clock pass quickly, its (monotonic) timers keep
+# their pace.
 run_at() {
+  local at=$1 && [[ $at == *x* ]] || at+=" x10"
   run LD_PRELOAD='/usr/$LIB/faketime/libfaketime.so.1' FAKETIME_DONT_FAKE_MONOTONIC=1 \
-    FAKETIME="@2026-07-01 $1 x10" "${@:2}"
+    FAKETIME="@2026-07-01 $at" "${@:2}"
 }
 
 # window NAME-REGEX [ID]: the id of a shown window of that name, other than ID.

@@ -8,12 +8,11 @@ form=$(window '^Velmora 2011\.06\.30$')
 click "$form" 48 292   # 設定
 settings=$(window '^Felica利用者カード設定$')
 click "$settings" 150 24 && xdotool type --delay 30 "Sato, Hanako"
-click "$settings" 332 24 && sleep 0.5   # Felica: the card is read
-: > "$CARD"   # and taken away before the clock runs again
+click "$settings" 332 24 && sleep 0.5   # Felica: the card is read, and left on the reader
 click "$settings" 284 152   # 登録して終了
 retry 5 eval '! shown "^Felica利用者カード設定$" >/dev/null' || fail "the window stays open"
 holds 利用者Felica.dat '"0123456789ABCDEF","Sato, Hanako"\r\n'
 sleep 1.5   # the wait after the window (five seconds of the program's clock), then fast ticks
-holds Velmora.dat ''
+holds Velmora.dat ''   # the card that was registered records nothing while it lies there
 click "$form" 160 13
 ends 0
