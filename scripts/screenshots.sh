@@ -7,6 +7,7 @@
 #   terminal-personal.png  a teacher's own PC just started (before the first clock tick,
 #                          which clears the owner's name when no card lies on the reader)
 #   terminal-record.png    a shared PC just after a card recorded an arrival at 8:05
+#   terminal-leaving.png   the same after a leaving at 17:10
 #   registration.png       "Felica利用者カード設定" with a name typed and a card read
 #   time-panel.png         "時間の入力", opened by a click on the clock at 9:05
 set -euo pipefail
@@ -153,18 +154,23 @@ done
 cp "$TMP/personal.png" "$OUT/terminal-personal.png"
 
 # A record just written: 職員A's card on the reader of a shared PC at 8:07:10 records an
-# arrival at 8:05, shown for five seconds.
-fresh_folder "$SHARED_PC" "\"$CARD\",\"$(printf '\x90\x45\x88\xf5\x41')\""$'\r\n' "$CARD"
-start_at 08:07:09
-form=$(wait_window "$TERMINAL")
-for _ in $(seq 50); do
-  [ -s "$WORK/Velmora.dat" ] && break
-  sleep 0.1
+# arrival at 8:05, and at 17:07:10 a leaving at 17:10 (drawn smaller to fit whole), each
+# shown for five seconds.
+for shot in 08:07:09:terminal-record 17:07:09:terminal-leaving; do
+  fresh_folder "$SHARED_PC" "\"$CARD\",\"$(printf '\x90\x45\x88\xf5\x41')\""$'\r\n' "$CARD"
+  [ "${shot%%:*}" = 17 ] && printf '"\x90\x45\x88\xf5\x41","07/01","8:05","\x8f\x6f"\r\n' > "$WORK/Velmora.dat"
+  before=$(wc -l <"$WORK/Velmora.dat")
+  start_at "${shot:0:8}"
+  form=$(wait_window "$TERMINAL")
+  for _ in $(seq 50); do
+    [ "$(wc -l <"$WORK/Velmora.dat")" -gt "$before" ] && break
+    sleep 0.1
+  done
+  [ "$(wc -l <"$WORK/Velmora.dat")" -gt "$before" ] || fail "${shot:9}.png: no record was written"
+  sleep 0.5 # the record is written just before it is drawn
+  import -window "$form" "$OUT/${shot:9}.png"
+  stop
 done
-[ -s "$WORK/Velmora.dat" ] || fail "terminal-record.png: no record was written"
-sleep 0.5 # the record is written just before it is drawn
-import -window "$form" "$OUT/terminal-record.png"
-stop
 
 # Registering a card: 設定, the name typed, the card read with "Felica", and the focus taken
 # back to the name box as Shift+Tab does, which selects the name.
@@ -208,4 +214,4 @@ sleep 0.5
 import -window "$panel" "$OUT/time-panel.png"
 stop
 
-echo "wrote $OUT/terminal-shared.png terminal-personal.png terminal-record.png registration.png time-panel.png"
+echo "wrote $OUT/terminal-shared.png terminal-personal.png terminal-record.png terminal-leaving.png registration.png time-panel.png"
