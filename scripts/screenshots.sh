@@ -48,7 +48,7 @@ fail() {
 }
 
 # Xvfb picks a free display itself and writes its number once it accepts connections.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -dpi "${DPI:-96}" -nolisten tcp 3>"$TMP/display" 2>"$TMP/xvfb.log" &
+Xvfb -displayfd 3 -screen 0 1024x768x24 -dpi "${DPI:-96}" -nolisten tcp -noreset 3>"$TMP/display" 2>"$TMP/xvfb.log" &
 XPID=$!
 for _ in $(seq 100); do
   [ -s "$TMP/display" ] && break

@@ -19,7 +19,8 @@ fail() {   # what failed, what the program said, which windows it showed
 # retry SECONDS COMMAND...: until the command succeeds, or the time is up.
 retry() { local n=$(($1 * 10)); shift; until "$@"; do ((--n)) && sleep 0.1 || return 1; done; }
 
-Xvfb -displayfd 3 -screen 0 1024x768x24 -dpi "${DPI:-96}" -nolisten tcp 3>"$T/display" 2>"$T/xvfb" & PIDS+=($!)
+# -noreset: between two programs the server would reset, and refuse the next one meanwhile.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -dpi "${DPI:-96}" -nolisten tcp -noreset 3>"$T/display" 2>"$T/xvfb" & PIDS+=($!)
 retry 10 test -s "$T/display" || fail "Xvfb did not start"
 export DISPLAY=:$(head -n 1 "$T/display")
 
