@@ -9,6 +9,7 @@
 #include "common/cp932.h"
 #include "common/datafiles.h"
 #include "common/fields.h"
+#include "report/report.h"
 
 #include <QDir>
 #include <QFile>
@@ -266,6 +267,89 @@ void lastRecordAbsentRaw(benchmark::State& state) {
 }
 
 // ---------------------------------------------------------------------------------------
+// The monthly report over years of records: 200 teachers, an arrival and a leaving each on
+// every weekday from April 2016, until `records` lines are written; now and then a leaving
+// is forgotten and written late, before the next arrival, as the terminal does.
+
+constexpr int kTeachers = 200;
+
+struct ReportData {
+    QString file;
+    int lastYear = 0;
+    QDate lastMonth;
+};
+
+const ReportData& reportOf(long records) {
+    static std::map<long, ReportData> made;
+    auto it = made.find(records);
+    if (it != made.end()) return it->second;
+    ReportData data;
+    data.file = DataFolder(QDir(folderFor("report", records))).path(kRecordFile);
+    std::vector<QByteArray> names;
+    for (int t = 0; t < kTeachers; ++t) names.push_back(cp932(staffName(t)));
+    const QByteArray arrival = cp932(kArrival), leaving = cp932(kLeaving);
+    std::vector<QByteArray> late(kTeachers);
+    Lcg random{uint64_t(records)};
+    QByteArray bytes;
+    bytes.reserve(qsizetype(records) * 44);
+    long written = 0;
+    QDate day(2016, 4, 1);
+    for (; written < records; day = day.addDays(1)) {
+        if (day.dayOfWeek() >= Qt::Saturday) continue;
+        const QByteArray date = day.toString(QStringLiteral("MM/dd")).toLatin1();
+        data.lastYear = day.year();
+        data.lastMonth = QDate(day.year(), day.month(), 1);
+        for (int t = 0; t < kTeachers && written < records; ++t, ++written) {
+            if (!late[size_t(t)].isEmpty()) {
+                bytes += late[size_t(t)];
+                late[size_t(t)].clear();
+                ++written;
+            }
+            const QByteArray time =
+                QStringLiteral("7:%1").arg((random.next() % 12) * 5, 2, 10, QChar(u'0')).toLatin1();
+            bytes += quotedLine({names[size_t(t)], date, time, arrival});
+        }
+        for (int t = 0; t < kTeachers && written < records; ++t, ++written) {
+            const QByteArray time = QStringLiteral("%1:%2")
+                                        .arg(16 + random.next() % 5)
+                                        .arg((random.next() % 12) * 5, 2, 10, QChar(u'0'))
+                                        .toLatin1();
+            const QByteArray line = quotedLine({names[size_t(t)], date, time, leaving});
+            if (random.next() % 50 == 0) {
+                late[size_t(t)] = line;
+                --written;
+            } else {
+                bytes += line;
+            }
+        }
+    }
+    writeOnce(data.file, bytes);
+    return made.emplace(records, data).first->second;
+}
+
+// The newest month reads the file back to April (or six months); a month of the first
+// school year reads all of it.
+void runReport(benchmark::State& state, std::optional<QDate> month) {
+    const ReportData& data = reportOf(state.range(0));
+    ReportRequest request;
+    request.files = {data.file};
+    request.lastYear = data.lastYear;
+    request.month = month;
+    for (auto _ : state) {
+        const MonthReport report = buildReport(request);
+        if (report.teachers.size() != kTeachers || report.month != month.value_or(data.lastMonth)) {
+            state.SkipWithError("wrong report");
+            break;
+        }
+    }
+}
+
+void monthReport(benchmark::State& state) { runReport(state, std::nullopt); }
+void firstYearReport(benchmark::State& state) { runReport(state, QDate(2017, 3, 1)); }
+
+void monthReportRaw(benchmark::State& state) { raw(state, reportOf(state.range(0)).file, 0); }
+
+// ---------------------------------------------------------------------------------------
 // One table: each case beside its raw cost.
 
 struct Case {
@@ -412,6 +496,13 @@ int main(int argc, char** argv) {
                "≤ 1.5× raw", [](double, double ratio) { return ratio <= 1.5; });
         add("absent", lastRecordAbsent, lastRecordAbsentRaw, n, c);
     }
+
+    add("report", monthReport, monthReportRaw, 1000000,
+        Case("monthly report, newest month, 1M records", "≤ 3× raw",
+             [](double, double ratio) { return ratio <= 3.0; }));
+    add("report-first-year", firstYearReport, monthReportRaw, 1000000,
+        Case("monthly report, 2017-03 (whole file), 1M", "≤ 3× raw",
+             [](double, double ratio) { return ratio <= 3.0; }));
 
     TableReporter table;
     benchmark::RunSpecifiedBenchmarks(&table);

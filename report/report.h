@@ -1,0 +1,41 @@
+#pragma once
+// The month's report from the record files: every teacher's days and month figures.
+
+#include "report/month.h"
+
+#include <QDate>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace velmora {
+
+struct TeacherMonth {
+    QString name;
+    QList<Day> days;    // every day of the month
+    int workedDays = 0; // days with both records counted
+    int inSchool = 0;
+    int beyond = 0;
+    int yearBeyond = 0; // April to this month
+    QStringList flags;
+};
+
+struct MonthReport {
+    QDate month;                  // its first day
+    QList<TeacherMonth> teachers; // by name
+    int skipped = 0;              // lines no record could be read from
+};
+
+struct ReportRequest {
+    QStringList files;
+    std::optional<int> lastYear; // else each file's modification year
+    std::optional<QDate> month;  // its first day; else the month of the newest record
+    WorkRules rules;
+};
+
+// Reads each file once. Faults (a missing or unreadable file, no record in the month)
+// throw Failure naming the file.
+MonthReport buildReport(const ReportRequest& request);
+
+} // namespace velmora

@@ -1,0 +1,259 @@
+// The report's rules through tables, and the real program on hand-made record files.
+
+#include "report/holidays.h"
+#include "report/month.h"
+#include "report/records.h"
+#include "report/report.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace velmora;
+
+QT_BEGIN_NAMESPACE
+// Failures show the texts.
+inline void PrintTo(const QString& s, std::ostream* os) { *os << s.toStdString(); }
+QT_END_NAMESPACE
+
+namespace {
+
+// The published lists; one year a line.
+// clang-format off
+const char* const kHolidays[] = {
+    "2019: 0101 0114 0211 0321 0429 0430 0501 0502 0503 0504 0505 0506 0715 0811 0812 0916 0923 1014 1022 1103 1104 1123",
+    "2020: 0101 0113 0211 0223 0224 0320 0429 0503 0504 0505 0506 0723 0724 0810 0921 0922 1103 1123",
+    "2021: 0101 0111 0211 0223 0320 0429 0503 0504 0505 0722 0723 0808 0809 0920 0923 1103 1123",
+    "2022: 0101 0110 0211 0223 0321 0429 0503 0504 0505 0718 0811 0919 0923 1010 1103 1123",
+    "2023: 0101 0102 0109 0211 0223 0321 0429 0503 0504 0505 0717 0811 0918 0923 1009 1103 1123",
+    "2024: 0101 0108 0211 0212 0223 0320 0429 0503 0504 0505 0506 0715 0811 0812 0916 0922 0923 1014 1103 1104 1123",
+    "2025: 0101 0113 0211 0223 0224 0320 0429 0503 0504 0505 0506 0721 0811 0915 0923 1013 1103 1123 1124",
+    "2026: 0101 0112 0211 0223 0320 0429 0503 0504 0505 0506 0720 0811 0921 0922 0923 1012 1103 1123",
+    "2027: 0101 0111 0211 0223 0321 0322 0429 0503 0504 0505 0719 0811 0920 0923 1011 1103 1123",
+};
+// clang-format on
+
+TEST(Holidays, MatchThePublishedLists) {
+    for (const char* line : kHolidays) {
+        const int year = QByteArray(line).left(4).toInt();
+        QStringList got;
+        for (const QDate& d : nationalHolidays(year)) got << d.toString(QStringLiteral("MMdd"));
+        EXPECT_EQ(QString::number(year) + QStringLiteral(": ") + got.join(u' '), line);
+        EXPECT_TRUE(isNationalHoliday(nationalHolidays(year).back()));
+    }
+}
+
+struct YearCase {
+    const char* dates; // the records' MM/DD in file order; "x" a line of two fields
+    int lastYear;
+    const char* expected; // their dates, "-" for a line skipped
+};
+
+// clang-format off
+const YearCase kYears[] = {
+    {"12/30 12/31 01/04 01/05",                   2026, "2025-12-30 2025-12-31 2026-01-04 2026-01-05"},
+    {"12/27 12/28 01/04 12/28 01/05",             2026, "2025-12-27 2025-12-28 2026-01-04 2025-12-28 2026-01-05"},
+    {"06/01 06/02 06/21 06/01 06/22",             2026, "2026-06-01 2026-06-02 2026-06-21 2026-06-01 2026-06-22"},
+    {"12/20 01/08 01/09 12/20 01/12",             2026, "2025-12-20 2026-01-08 2026-01-09 2025-12-20 2026-01-12"},
+    {"06/20 06/21 06/18 08/25",                   2026, "2026-06-20 2026-06-21 2026-06-18 2026-08-25"},
+    {"03/19 04/06 07/18 08/25",                   2026, "2026-03-19 2026-04-06 2026-07-18 2026-08-25"},
+    {"02/28 02/29 03/01",                         2024, "2024-02-28 2024-02-29 2024-03-01"},
+    {"02/28 02/29 03/01",                         2025, "2025-02-28 - 2025-03-01"},
+    {"02/29 12/31 01/02",                         2025, "2024-02-29 2024-12-31 2025-01-02"},
+    {"11/30 x 13/01 2/30",                         2026, "2026-11-30 - - -"},
+};
+// clang-format on
+
+TEST(Records, TakeTheirYearFromTheFileOrder) {
+    for (const YearCase& c : kYears) {
+        QByteArray file;
+        for (const QString& d : QString::fromLatin1(c.dates).split(u' '))
+            file += d == u"x" ? QByteArray("\"A\",\"01/01\"\r\n")
+                              : "\"A\",\"" + d.toLatin1() + "\",\"8:00\",\"\x91\xde\"\r\n";
+        const DatedFile dated = dateRecords({file.constData(), size_t(file.size())}, c.lastYear);
+        QStringList got;
+        for (const DatedRecord& r : dated.records)
+            got.prepend(QDate::fromJulianDay(r.day).toString(Qt::ISODate));
+        const QString expected = QString::fromLatin1(c.expected);
+        EXPECT_EQ(got.join(u' '), QString(expected).remove(u" -"_qs)) << c.dates;
+        EXPECT_EQ(dated.skipped, expected.count(u" -"_qs)) << c.dates;
+    }
+}
+
+struct DayCase {
+    const char* date;
+    const char* records;  // 出 or 退 and a time; "?" unreadable
+    const char* expected; // arrival leaving in-school beyond | notes
+};
+
+// clang-format off
+const DayCase kDays[] = {
+    {"2026-07-01", "出8:00 退17:00",          "8:00 17:00 8:15 0:30 |"},
+    {"2026-07-01", "退17:00 出8:00",          "8:00 17:00 8:15 0:30 |"},
+    {"2026-07-01", "出8:00 退14:00",          "8:00 14:00 6:00 0:00 |"},
+    {"2026-07-01", "出8:00 退14:05",          "8:00 14:05 5:20 0:00 |"},
+    {"2026-07-01", "出8:00 退24:00",          "8:00 24:00 15:15 7:30 |"},
+    {"2026-07-01", "出8:00 退12:00 退17:30",  "8:00 17:30 8:45 1:00 |"},
+    {"2026-07-01", "出8:00 出8:00 退17:00",   "8:00 17:00 8:15 0:30 |"},
+    {"2026-07-04", "出9:00 退12:00",          "9:00 12:00 3:00 3:00 |"},
+    {"2026-07-05", "出9:00 退17:00",          "9:00 17:00 7:15 7:15 |"},
+    {"2026-07-20", "出9:00 退12:00",          "9:00 12:00 3:00 3:00 | 祝日"},
+    {"2026-07-31", "出9:00 退12:00",          "9:00 12:00 3:00 3:00 | 休業日"},
+    {"2026-07-01", "出8:00",                  "8:00 - - - | 出のみ"},
+    {"2026-07-01", "退17:00",                 "- 17:00 - - | 退のみ"},
+    {"2026-07-01", "出8:00 退7:55",           "8:00 7:55 - - | 退が出より前"},
+    {"2026-07-01", "出8:00 退?",              "8:00 - - - | 時刻不正"},
+    {"2026-07-01", "出24:00 退24:00",         "- 24:00 - - | 時刻不正"},
+    {"2026-07-01", "出8:00 出9:00 退17:00",   "8:00 17:00 - - | 出が2回"},
+    {"2026-07-04", "",                        "- - - - |"},
+};
+// clang-format on
+
+QString shown(int minutes) { return minutes < 0 ? QStringLiteral("-") : hoursText(minutes); }
+
+TEST(Days, CountOnlyWhatTheRecordsShow) {
+    WorkRules rules;
+    rules.daysOff.insert(QDate(2026, 7, 31));
+    for (const DayCase& c : kDays) {
+        QList<DayRecord> records;
+        for (const QString& r : QString::fromUtf8(c.records).split(u' ', Qt::SkipEmptyParts))
+            records << DayRecord{r[0] == u'出', parseClock(r.mid(1).toStdString())};
+        const Day d =
+            evaluateDay(calendarDay(QDate::fromString(c.date, Qt::ISODate), rules), records, rules);
+        const QString got = QStringList{shown(d.arrival), shown(d.leaving), shown(d.inSchool),
+                                        shown(d.beyond),  u"|"_qs,          d.notes.join(u' ')}
+                                .join(u' ');
+        EXPECT_EQ(got.trimmed(), QString::fromUtf8(c.expected)) << c.date << " " << c.records;
+    }
+}
+
+struct FlagCase {
+    const char* months; // H:MM beyond regular hours, oldest first
+    int inSchoolYear;
+    const char* expected;
+};
+
+// clang-format off
+const FlagCase kFlags[] = {
+    {"0:00 0:00 0:00 0:00 0:00 45:00",         1, ""},
+    {"0:00 0:00 0:00 0:00 0:00 45:05",         1, "月45時間超"},
+    {"0:00 0:00 0:00 0:00 0:00 80:00",         1, "月45時間超 月80時間以上"},
+    {"0:00 0:00 0:00 0:00 0:00 100:00",        1, "月45時間超 月80時間以上 月100時間以上"},
+    {"0:00 0:00 0:00 0:00 80:00 80:00",        2, "月45時間超 月80時間以上"},
+    {"0:00 0:00 0:00 0:00 80:05 80:00",        2, "月45時間超 月80時間以上 2〜6か月平均80時間超"},
+    {"80:05 80:00 80:00 80:00 80:00 80:00",    6, "月45時間超 月80時間以上 2〜6か月平均80時間超 年360時間超"},
+    {"0:00 0:00 0:00 0:00 0:00 90:00 71:00",   2, "月45時間超 2〜6か月平均80時間超"},
+    {"45:05 45:05 45:05 45:05 45:05 45:05 45:05", 7, "月45時間超 45時間超が年7か月以上"},
+    {"45:05 45:05 45:05 45:05 45:05 45:05 45:05", 6, "月45時間超"},
+    {"0:00 0:00 0:00 0:00 0:00 40:00 40:00 40:00 40:00 40:00 40:00 40:00 40:00 40:00", 9, ""},
+    {"0:00 0:00 0:00 0:00 0:00 40:00 40:00 40:00 40:00 40:00 40:00 40:00 40:00 40:05", 9, "年360時間超"},
+    {"60:00 60:00 60:00 60:00 60:00 60:00 60:00 60:00 60:00 60:00 60:00 60:00", 12, "月45時間超 45時間超が年7か月以上 年360時間超"},
+    {"60:00 60:00 60:00 60:00 60:00 60:00 60:00 60:00 60:00 60:00 60:00 60:05", 12, "月45時間超 45時間超が年7か月以上 年360時間超 年720時間超"},
+};
+// clang-format on
+
+TEST(Flags, StartAtTheirExactThresholds) {
+    for (const FlagCase& c : kFlags) {
+        QList<int> months;
+        for (const QString& m : QString::fromUtf8(c.months).split(u' '))
+            months << m.section(u':', 0, 0).toInt() * 60 + m.section(u':', 1).toInt();
+        EXPECT_EQ(monthFlags(months, c.inSchoolYear).join(u' '), QString::fromUtf8(c.expected))
+            << c.months;
+    }
+}
+
+// A school year of seven teachers working every day, 135 KB: the file is read from
+// its end in blocks, and lines cross their borders.
+TEST(Report, ReadsAFileOfManyBlocks) {
+    QTemporaryDir dir;
+    QFile file(dir.filePath(u"Velmora.dat"_qs));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    int beyond = 0;
+    for (QDate d(2025, 4, 1); d.year() < 2026 || d.month() < 4; d = d.addDays(1)) {
+        for (const char* record : {"\",\"8:00\",\"\x8f\x6f\"\r\n", "\",\"17:00\",\"\x91\xde\"\r\n"})
+            for (int t = 0; t < 7; ++t)
+                file.write("\"T" + QByteArray::number(t) + "\",\"" +
+                           d.toString(u"MM/dd"_qs).toLatin1() + record);
+        beyond += d.dayOfWeek() > 5 || isNationalHoliday(d) ? 8 * 60 + 15 : 30;
+    }
+    file.close();
+    const MonthReport report = buildReport({{file.fileName()}, 2026, QDate(2026, 3, 1), {}});
+    ASSERT_EQ(report.teachers.size(), 7);
+    EXPECT_EQ(report.skipped, 0);
+    for (const TeacherMonth& t : report.teachers) EXPECT_EQ(t.yearBeyond, beyond) << t.workedDays;
+}
+
+// The real program in a temporary folder, on the hand-made files of two terminals: two
+// teachers over New Year, a leaving of 12/28 written on 01/05, and every mark.
+class Program : public ::testing::Test {
+protected:
+    int run(QStringList args) {
+        QProcess p;
+        p.setWorkingDirectory(dir.path());
+        p.start(QStringLiteral(VELMORA_REPORT), args << u"--last-year"_qs << u"2026"_qs);
+        p.waitForFinished(60000);
+        err = p.readAllStandardError();
+        return p.exitCode();
+    }
+    QByteArray read(const QString& name) {
+        QFile f(QDir(dir.path()).filePath(name));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    QTemporaryDir dir;
+    QByteArray err;
+    const QStringList terminals = {DATA "/terminal1.dat", DATA "/terminal2.dat"};
+};
+
+TEST_F(Program, WritesTheExpectedCsv) {
+    ASSERT_EQ(run(terminals), 0) << err.constData();
+    for (const QString& suffix : {u""_qs, u"_集計"_qs})
+        EXPECT_EQ(read(u"在校等時間_2026-01%1.csv"_qs.arg(suffix)),
+                  read(QStringLiteral(DATA "/expected%1.csv").arg(suffix)));
+}
+
+TEST_F(Program, StoresDurationsAsHourNumbersInXlsx) {
+    ASSERT_EQ(run(terminals + QStringList{u"-f"_qs, u"xlsx"_qs}), 0) << err.constData();
+    auto unzip = [&](const char* member) {
+        QProcess p;
+        p.start(u"unzip"_qs, {u"-p"_qs, dir.filePath(u"在校等時間_2026-01.xlsx"_qs),
+                              QString::fromLatin1(member)});
+        p.waitForFinished(60000);
+        return QString::fromUtf8(p.readAllStandardOutput());
+    };
+    // Tanaka's sheet, 2026-01-05: 8:10 to 16:00 is 7:05 in school.
+    const auto cell = QRegularExpression(uR"re(<c r="E6" s="(\d+)"><v>([0-9.]+)</v>)re"_qs)
+                          .match(unzip("xl/worksheets/sheet2.xml"));
+    ASSERT_TRUE(cell.hasMatch());
+    EXPECT_NEAR(cell.captured(2).toDouble(), 425.0 / 1440, 1e-9);
+    // Its style's number format: the xf's first attribute is numFmtId.
+    const QString styles = unzip("xl/styles.xml");
+    const QString xf =
+        styles.section(u"<cellXfs"_qs, 1).split(u"<xf "_qs).value(cell.captured(1).toInt() + 1);
+    EXPECT_TRUE(styles.contains(
+        u"<numFmt numFmtId=\"%1\" formatCode=\"[h]:mm\""_qs.arg(xf.section(u'"', 1, 1))))
+        << qPrintable(xf);
+}
+
+// clang-format off
+const char* const kBadInput[][2] = {
+    {"missing.dat",                          "missing.dat: no such file"},
+    {"--month 2026-13 TERMINAL",             "--month 2026-13: not YYYY-MM"},
+    {"--month 2025-09 TERMINAL",             "no records in 2025-09"},
+    {"--days-off DATA/daysoff.txt TERMINAL",  "daysoff.txt:3: not a date"},
+    {"--format pdf TERMINAL",                "--format pdf"},
+};
+// clang-format on
+
+TEST_F(Program, RefusesBadInputWithoutWritingAFile) {
+    for (const auto& [args, message] : kBadInput) {
+        QString line = QString::fromUtf8(args).replace(u"TERMINAL"_qs, terminals[0]);
+        EXPECT_EQ(run(line.replace(u"DATA"_qs, QStringLiteral(DATA)).split(u' ')), 2) << args;
+        EXPECT_TRUE(err.contains(message)) << err.constData();
+        EXPECT_EQ(QDir(dir.path()).entryList({u"在校*"_qs}), QStringList()) << args;
+    }
+}
+
+} // namespace
