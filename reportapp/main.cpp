@@ -1,17 +1,22 @@
-// velmora-report: the month's time in school from the record files, as CSV and XLSX.
-// Bad input gets one message on stderr and exit status 2, and no file is written.
+// velmora-report: the month's time in school from the record files, as CSV, XLSX and PDF.
+// Bad input gets one message on stderr and exit status 2, and no file is written. Started
+// without arguments in a desktop session, it opens the window instead.
 
 #include "common/datafiles.h"
 #include "report/output.h"
 #include "report/report.h"
+#include "report/sheets.h"
+#include "reportwindow/reportwindow.h"
+
+#include <QApplication>
 
 #include <QCommandLineParser>
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
-#include <QSaveFile>
+#include <algorithm>
 #include <cstdio>
+#include <memory>
 
 using namespace velmora;
 
@@ -43,12 +48,6 @@ QSet<QDate> readDaysOff(const QString& path) {
     return days;
 }
 
-void save(const QString& path, const QByteArray& bytes) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw Failure(QStringLiteral("%1: cannot write: %2").arg(path, file.errorString()));
-}
-
 // Minutes from "H:MM"; -1 when it is not that.
 int parseHours(const QString& text) {
     static const QRegularExpression pattern(QStringLiteral("^(\\d{1,2}):([0-5]\\d)$"));
@@ -59,7 +58,21 @@ int parseHours(const QString& text) {
 } // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    if (argc == 1 &&
+        (qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY"))) {
+        QApplication app(argc, argv);
+        QApplication::setApplicationName(QStringLiteral("velmora-report"));
+        ReportWindow window;
+        window.show();
+        return QApplication::exec();
+    }
+    // The PDF's fonts need a QGuiApplication, on no screen; the other files only Qt Core.
+    const bool pdf = std::any_of(argv + 1, argv + argc,
+                                 [](const char* a) { return QByteArray(a).endsWith("pdf"); });
+    if (pdf && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    const std::unique_ptr<QCoreApplication> app(pdf ? new QGuiApplication(argc, argv)
+                                                    : new QCoreApplication(argc, argv));
     QCoreApplication::setApplicationName(QStringLiteral("velmora-report"));
     QCoreApplication::setApplicationVersion(QStringLiteral(VELMORA_VERSION));
 
@@ -77,8 +90,8 @@ int main(int argc, char** argv) {
                                                   "the newest record)."),
                                    QStringLiteral("YYYY-MM"));
     const QCommandLineOption format({QStringLiteral("f"), QStringLiteral("format")},
-                                    QStringLiteral("csv or xlsx; may be given twice (default "
-                                                   "csv)."),
+                                    QStringLiteral("csv, xlsx or pdf; may be given more than "
+                                                   "once (default csv)."),
                                     QStringLiteral("FORMAT"));
     const QCommandLineOption out({QStringLiteral("o"), QStringLiteral("out")},
                                  QStringLiteral("Folder for the reports (default: the current "
@@ -131,28 +144,25 @@ int main(int argc, char** argv) {
     if (!breakOk || request.rules.breakMinutes < 0 || request.rules.breakMinutes > 360)
         return fail(
             QStringLiteral("--break %1: not minutes from 0 to 360").arg(parser.value(breakTime)));
-    bool csv = false, xlsx = false;
+    Formats formats;
     for (const QString& f : parser.values(format)) {
         if (f == QStringLiteral("csv"))
-            csv = true;
+            formats.csv = true;
         else if (f == QStringLiteral("xlsx"))
-            xlsx = true;
+            formats.xlsx = true;
+        else if (f == QStringLiteral("pdf"))
+            formats.pdf = true;
         else
-            return fail(QStringLiteral("--format %1: csv or xlsx").arg(f));
+            return fail(QStringLiteral("--format %1: csv, xlsx or pdf").arg(f));
     }
-    if (!xlsx) csv = true;
+    if (!formats.xlsx && !formats.pdf) formats.csv = true;
     const QDir outDir(parser.value(out));
     if (!outDir.exists()) return fail(QStringLiteral("%1: no such folder").arg(parser.value(out)));
 
     try {
         if (parser.isSet(daysOff)) request.rules.daysOff = readDaysOff(parser.value(daysOff));
         const MonthReport report = buildReport(request);
-        const QString base = outDir.filePath(reportBaseName(report.month));
-        if (csv) {
-            save(base + QStringLiteral(".csv"), dailyCsv(report));
-            save(base + QStringLiteral("_集計.csv"), summaryCsv(report));
-        }
-        if (xlsx) writeXlsx(report, base + QStringLiteral(".xlsx"));
+        saveReport(report, outDir, formats);
         if (report.skipped > 0)
             std::fprintf(stderr, "velmora-report: %d lines without a readable record skipped\n",
                          report.skipped);

@@ -11,7 +11,7 @@ packages=(
   fonts-ipafont-gothic
   xvfb xdotool x11-utils faketime imagemagick librsvg2-bin
   dbus python3-dbusmock
-  libxlsxwriter-dev unzip
+  libxlsxwriter-dev unzip poppler-utils
 )
 
 missing=()

@@ -243,7 +243,7 @@ const char* const kBadInput[][2] = {
     {"--month 2026-13 TERMINAL",             "--month 2026-13: not YYYY-MM"},
     {"--month 2025-09 TERMINAL",             "no records in 2025-09"},
     {"--days-off DATA/daysoff.txt TERMINAL",  "daysoff.txt:3: not a date"},
-    {"--format pdf TERMINAL",                "--format pdf"},
+    {"--format ods TERMINAL",                "--format ods"},
 };
 // clang-format on
 

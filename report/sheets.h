@@ -1,0 +1,27 @@
+#pragma once
+// The printed sheets of a month on A4 portrait: page 1 the school's summary with a chart of
+// each teacher's hours beyond regular hours, then one page per teacher with the days, the
+// totals and flags, a daily chart and the seals. Qt Gui: needs a QGuiApplication.
+
+#include "report/report.h"
+
+#include <QDir>
+#include <QPagedPaintDevice>
+#include <QStringList>
+
+namespace velmora {
+
+// Paints every page on a device already set to A4 portrait (a QPdfWriter or a QPrinter).
+void paintSheets(const MonthReport& report, QPagedPaintDevice& device);
+
+// The PDF through a temporary file beside `path`, renamed into place. Throws Failure.
+void writePdf(const MonthReport& report, const QString& path);
+
+struct Formats {
+    bool csv = false, xlsx = false, pdf = false;
+};
+// Writes the chosen files into `folder` under reportBaseName(); returns their paths. Both
+// the command line and the window save through it. Throws Failure.
+QStringList saveReport(const MonthReport& report, const QDir& folder, Formats formats);
+
+} // namespace velmora

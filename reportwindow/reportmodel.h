@@ -1,0 +1,32 @@
+#pragma once
+// The month's report as a table: the summary (one row per teacher) or one teacher's days.
+// Every figure and flag comes from the report library; red marks what it flagged.
+
+#include "report/report.h"
+
+#include <QAbstractTableModel>
+
+namespace velmora {
+
+class ReportModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    using QAbstractTableModel::QAbstractTableModel;
+
+    void setReport(const MonthReport& report);
+    // -1: the summary; else the teacher at that index of the report.
+    void showTeacher(int teacher);
+    const MonthReport& report() const { return report_; }
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+
+private:
+    MonthReport report_;
+    int teacher_ = -1;
+};
+
+} // namespace velmora
