@@ -7,7 +7,7 @@
 [ $# -eq 1 ] || { echo "usage: $0 path/to/velmora" >&2; exit 2; }
 VELMORA=$(realpath "$1")
 export VELMORA
-# Xvfb, the temporary folder, start_velmora, wait_window, click_at, and the clean-up of
+# Xvfb, the temporary folder, run, window, click, and the clean-up of
 # everything started here.
 source "$(dirname "$0")/../tests/e2e/lib.sh"
 
@@ -47,17 +47,16 @@ setup_folder() {
   : > "$WORK/Velmora.dat"
   printf '"0123456789ABCDEF","Sato, Hanako"\r\n"FEDCBA9876543210","Tanaka Ichiro"\r\n"0011223344556677","Suzuki"\r\n' \
     > "$WORK/利用者Felica.dat"
-  : > "$WORK.card"
+  : > "$CARD"
 }
 
-start_x
 setup_folder
 
 # --- Start-up: from the launch to the terminal window being mapped; 5 runs. ------------
 startups=()
 for _ in 1 2 3 4 5; do
   t0=$(now)
-  start_velmora VELMORA_CARD_FILE="$WORK.card"
+  run "$VELMORA"
   until xdotool search --onlyvisible --name "$FORM" >/dev/null 2>&1; do
     kill -0 "$VPID" 2>/dev/null || fail "velmora ended at start-up"
     awk -v t0="$t0" -v n="$(now)" 'BEGIN { exit !(n - t0 > 10) }' && fail "no window in 10 s"
@@ -73,8 +72,8 @@ startup_median=${sorted[2]}
 startup_best=${sorted[0]}
 
 # --- One program for the rest. -----------------------------------------------------------
-start_velmora VELMORA_CARD_FILE="$WORK.card"
-form=$(wait_window "$FORM")
+run "$VELMORA"
+form=$(window "$FORM")
 sleep 3 # past the first paints
 
 idle=$(percent "$(measure_cpu "$VPID" 30)")
@@ -84,10 +83,10 @@ idle=$(percent "$(measure_cpu "$VPID" 30)")
 # opens the same from the 10 ms tick).
 waits=()
 for _ in 1 2 3; do
-  click_at "$form" 48 292 # 設定
-  settings=$(wait_window "$SETTINGS")
+  click "$form" 48 292 # 設定
+  settings=$(window "$SETTINGS")
   sleep 0.5
-  click_at "$settings" 148 152 # 中止
+  click "$settings" 148 152 # 中止
   closed=$(now)
   sleep 0.2
   # The wait ends at the fifth turn of the clock's second, 4 to 5 s after the close.

@@ -217,18 +217,6 @@ void registryLookup(benchmark::State& state) {
     }
 }
 
-// No card on the reader: the tick looks up the empty IDm, which no line holds.
-void registryNoCard(benchmark::State& state) {
-    const RegistryData& data = registryOf(state.range(0));
-    const DataFolder files{QDir(data.folder)};
-    for (auto _ : state) {
-        if (!registeredName(files, QString()).isEmpty()) {
-            state.SkipWithError("a name for no card");
-            break;
-        }
-    }
-}
-
 void registryRaw(benchmark::State& state) {
     const RegistryData& data = registryOf(state.range(0));
     raw(state, DataFolder(QDir(data.folder)).path(kRegistryFile), 0);
@@ -478,10 +466,6 @@ int main(int argc, char** argv) {
             c.met = [](double, double ratio) { return ratio <= 2.0; };
         }
         add("registry", registryLookup, registryRaw, n, c);
-    }
-    for (long n : {100L, 1000L, 10000L}) {
-        add("nocard", registryNoCard, registryRaw, n,
-            Case("registry, no card on the reader, " + std::to_string(n)));
     }
     for (long n : {10000L, 100000L, 1000000L}) {
         Case c("last record, within last 1,000 lines, " + std::to_string(n / 1000) + "k");
