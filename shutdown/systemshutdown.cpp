@@ -7,7 +7,7 @@
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
-#include <windows.h>
+#include "shutdown/win32calls.h"
 #else
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -22,14 +22,21 @@ namespace velmora {
 // One count, one 8-byte LUID, one attributes word: the buffer length handed to Windows.
 static_assert(sizeof(TOKEN_PRIVILEGES) == 16);
 
+static const Win32ShutdownCalls& windowsCalls() {
+    static const Win32ShutdownCalls calls;
+    return calls;
+}
+
+Win32Shutdown::Win32Shutdown() : calls_(windowsCalls()) {}
+
 void Win32Shutdown::requestPowerOff() {
     // No result is looked at: a refused step just leaves the shutdown to fail, silently.
-    HANDLE process = GetCurrentProcess();
+    HANDLE process = calls_.getCurrentProcess();
     HANDLE token = nullptr;
-    OpenProcessToken(process, TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token);
+    calls_.openProcessToken(process, TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token);
 
     LUID luid{};
-    LookupPrivilegeValueA(nullptr, "SeShutdownPrivilege", &luid);
+    calls_.lookupPrivilegeValue(nullptr, "SeShutdownPrivilege", &luid);
 
     TOKEN_PRIVILEGES newState{};
     newState.PrivilegeCount = 1;
@@ -38,12 +45,12 @@ void Win32Shutdown::requestPowerOff() {
 
     TOKEN_PRIVILEGES previous{};
     DWORD returnLength = 0;
-    AdjustTokenPrivileges(token, FALSE, &newState, static_cast<DWORD>(sizeof newState), &previous,
-                          &returnLength);
+    calls_.adjustTokenPrivileges(token, FALSE, &newState, static_cast<DWORD>(sizeof newState),
+                                 &previous, &returnLength);
 
-    ExitWindowsEx(EWX_SHUTDOWN, 0);
+    calls_.exitWindowsEx(EWX_SHUTDOWN, 0);
 
-    if (token != nullptr) CloseHandle(token);
+    if (token != nullptr) calls_.closeHandle(token);
 }
 
 std::unique_ptr<Shutdown> makeSystemShutdown() { return std::make_unique<Win32Shutdown>(); }

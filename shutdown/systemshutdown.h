@@ -9,11 +9,18 @@ namespace velmora {
 
 #ifdef _WIN32
 
+struct Win32ShutdownCalls; // shutdown/win32calls.h
+
 // Enables SeShutdownPrivilege for this process, then asks Windows for an ordinary
-// (not forced) shutdown.
+// (not forced) shutdown, through Windows' own functions or a test's.
 class Win32Shutdown : public Shutdown {
 public:
+    Win32Shutdown();
+    explicit Win32Shutdown(const Win32ShutdownCalls& calls) : calls_(calls) {}
     void requestPowerOff() override;
+
+private:
+    const Win32ShutdownCalls& calls_;
 };
 
 #else
