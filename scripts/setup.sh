@@ -14,15 +14,61 @@ packages=(
   libxlsxwriter-dev unzip poppler-utils
 )
 
+# windows (`setup.sh windows`): cross-building the Windows programs with MinGW and a static Qt,
+# and testing them under Wine (make windows, windows-test, windows-package).
+windows_packages=(
+  g++-mingw-w64-x86-64-posix libz-mingw-w64-dev ninja-build wine wine64 fonts-wine locales xz-utils zip
+)
+windows=false
+[[ " $* " == *" windows "* ]] && windows=true && packages+=("${windows_packages[@]}")
+
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
 
-echo "Installing: ${missing[*]}"
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
-export DEBIAN_FRONTEND=noninteractive
-$sudo apt-get update -qq
-$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo apt-get update -qq
+  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# windows: the static Qt 6.4.2 for MinGW at /opt/qt6-mingw (it only works there), unpacked from
+# the toolchains folder that lies beside the checkout (its README tells how it was built).
+if $windows && [ ! -f /opt/qt6-mingw/lib/cmake/Qt6/qt.toolchain.cmake ]; then
+  toolchains=$(cd "$(dirname "$0")/.." && pwd)/../shared/toolchains
+  [ -f "$toolchains/qt6-mingw-6.4.2.tar.xz" ] ||
+    { echo "No $toolchains/qt6-mingw-6.4.2.tar.xz: build it with build-qt6-mingw.sh there" >&2; exit 1; }
+  (cd "$toolchains" && sha256sum --quiet -c SHA256SUMS)
+  echo "Unpacking the static Qt for MinGW at /opt/qt6-mingw"
+  $sudo tar -C /opt -xJf "$toolchains/qt6-mingw-6.4.2.tar.xz"
+fi
+
+# windows: Debian has no libxlsxwriter for MinGW; this builds a static one at
+# /opt/libxlsxwriter-mingw from Debian's source of the version the Linux build uses (about 20 s),
+# through a private apt configuration that turns the machine's package sources into source ones.
+if $windows && [ ! -f /opt/libxlsxwriter-mingw/lib/libxlsxwriter.a ]; then
+  work=$(mktemp -d)
+  trap 'rm -rf "$work"' EXIT
+  mkdir -p "$work/parts" "$work/lists/partial"
+  for f in /etc/apt/sources.list.d/*.sources; do
+    [ -f "$f" ] && sed -E 's/^Types:.*/Types: deb-src/' "$f" > "$work/parts/$(basename "$f")"
+  done
+  for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
+    [ -f "$f" ] && sed -nE 's/^deb[[:space:]]/deb-src /p' "$f" >> "$work/sources.list"
+  done
+  apt=(apt-get -q -o Dir::Etc::SourceList="$work/sources.list" -o Dir::Etc::SourceParts="$work/parts"
+       -o Dir::State::Lists="$work/lists" -o APT::Sandbox::User=root)
+  "${apt[@]}" update >/dev/null
+  version=$(dpkg-query -W -f='${source:Version}' libxlsxwriter-dev)
+  (cd "$work" && "${apt[@]}" source --download-only "libxlsxwriter=$version" >/dev/null)
+  tar -C "$work" -xzf "$work"/libxlsxwriter_*.orig.tar.gz
+  cmake -G Ninja -S "$(echo "$work"/libxlsxwriter-*/)" -B "$work/build" -DBUILD_SHARED_LIBS=OFF \
+    -DCMAKE_TOOLCHAIN_FILE=/opt/qt6-mingw/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_INSTALL_PREFIX=/opt/libxlsxwriter-mingw >/dev/null
+  cmake --build "$work/build" -j2 >/dev/null
+  $sudo cmake --install "$work/build" >/dev/null
+fi
