@@ -11,6 +11,7 @@ FUZZ_SECONDS ?= 60
 FUZZ_TARGETS := fields cp932 records registry
 
 .PHONY: setup configure build run test test-asan bench fuzz screenshots format format-check clean
+.PHONY: windows-configure windows windows-test windows-run windows-package
 
 setup:
 	bash scripts/setup.sh
@@ -54,6 +55,29 @@ fuzz: setup
 screenshots: build
 	bash scripts/screenshots.sh $(BUILD)/bin/velmora docs
 
+# Windows, cross-built with MinGW and the static Qt of ../shared/toolchains (setup.sh windows):
+# build-windows/velmora.exe, sony_idm.dll and velmora-report.exe, tested under Wine.
+WINDOWS_BUILD ?= build-windows
+windows-configure:
+	bash scripts/setup.sh windows
+	cmake -G Ninja -S . -B $(WINDOWS_BUILD) -DCMAKE_BUILD_TYPE=Release -DVELMORA_WERROR=$(WERROR) \
+	  -DCMAKE_TOOLCHAIN_FILE=/opt/qt6-mingw/lib/cmake/Qt6/qt.toolchain.cmake \
+	  -DQT_ADDITIONAL_PACKAGES_PREFIX_PATH=/opt/libxlsxwriter-mingw
+
+windows: windows-configure
+	cmake --build $(WINDOWS_BUILD) -j$(JOBS) --target velmora sony_idm velmora-report
+
+# The Windows test program under Wine, offscreen; then velmora.exe itself under Wine on Xvfb.
+windows-test: windows
+	cmake --build $(WINDOWS_BUILD) -j$(JOBS) --target velmora_tests
+	bash tests/wine/run.sh $(WINDOWS_BUILD)
+
+# velmora.exe under Wine, in DATA as its working folder.
+windows-run: windows
+	mkdir -p "$(DATA)"
+	cd "$(DATA)" && bash "$(CURDIR)/scripts/wine.sh" "$(CURDIR)/$(WINDOWS_BUILD)/wine" \
+	  "$(CURDIR)/$(WINDOWS_BUILD)/velmora.exe"
+
 # One format everywhere (.clang-format); CI refuses code that differs from it.
 SOURCES = $(shell git ls-files '*.c' '*.cpp' '*.h')
 format:
@@ -63,4 +87,4 @@ format-check:
 	clang-format --dry-run -Werror $(SOURCES)
 
 clean:
-	rm -rf $(BUILD) build-asan build-release build-fuzz
+	rm -rf $(BUILD) build-asan build-release build-fuzz $(WINDOWS_BUILD)

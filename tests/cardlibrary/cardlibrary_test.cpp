@@ -13,7 +13,12 @@
 TEST(CardFile, FirstLineIsTheIdmReadAfreshEachTime) {
     QTemporaryDir dir;
     const QString card = dir.filePath(QStringLiteral("カード.txt"));
+#ifdef _WIN32
+    // Wide, as Windows keeps the environment: a narrow one passes through the C runtime's locale.
+    _wputenv_s(L"VELMORA_CARD_FILE", reinterpret_cast<const wchar_t*>(card.utf16()));
+#else
     qputenv("VELMORA_CARD_FILE", QFile::encodeName(card));
+#endif
     velmora::SonyIdmLibrary library{QStringLiteral(SONY_IDM_PATH)};
     // clang-format off
     const std::string idm = "0123456789ABCDEF", bom = "\xEF\xBB\xBF", x(3000, 'X'), guard(64, 'Z');
