@@ -60,8 +60,7 @@ BackwardLineReader::BackwardLineReader(std::string_view data)
     : window_(QByteArray::fromRawData(data.data(), qsizetype(data.size()))), end_(data.size()),
       searchEnd_(end_) {}
 
-BackwardLineReader::BackwardLineReader(ReadBefore readBefore, qint64 blockSize,
-                                       qint64 longestLine)
+BackwardLineReader::BackwardLineReader(ReadBefore readBefore, qint64 blockSize, qint64 longestLine)
     : readBefore_(std::move(readBefore)), blockSize_(std::max<qint64>(blockSize, 1)),
       longestLine_(size_t(longestLine)) {}
 
@@ -83,7 +82,7 @@ bool BackwardLineReader::previous(std::string_view& line) {
             // The first line of the data.
             line = withoutByteOrderMark(view().substr(0, end_));
             done_ = true;
-            return line.size() <= longestLine_;
+            return end_ <= longestLine_;
         }
         size_t lineStart = end + 1;
         size_t lineEnd = end_;
@@ -124,7 +123,7 @@ bool BackwardLineReader::previousHolding(const BackwardSearch& search, std::stri
         if (first != npos) {
             if (at(first) == '\n' && at(first - 1) == '\r') --first;
             end_ = searchEnd_ = first;
-        } else if (end_ > longestLine_) {
+        } else if (end_ > longestLine_ + 1) { // even after a line end at 0
             if (skipLongLine()) continue;
             done_ = true;
             return false;
@@ -180,7 +179,8 @@ void BackwardLineReader::dropFinalLineEnd() {
 // when that line was the data's first.
 bool BackwardLineReader::skipLongLine() {
     for (;;) {
-        QByteArray front = readBefore_ ? readBefore_(std::max<qint64>(blockSize_, kSkipBlock)) : QByteArray();
+        QByteArray front =
+            readBefore_ ? readBefore_(std::max<qint64>(blockSize_, kSkipBlock)) : QByteArray();
         if (front.isEmpty()) {
             readBefore_ = nullptr;
             return false;

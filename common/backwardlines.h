@@ -42,8 +42,7 @@ public:
     // All the data at hand.
     explicit BackwardLineReader(std::string_view data);
     // Only the data's end at hand; `readBefore` brings the rest on demand.
-    BackwardLineReader(ReadBefore readBefore, qint64 blockSize,
-                       qint64 longestLine = kLongestLine);
+    BackwardLineReader(ReadBefore readBefore, qint64 blockSize, qint64 longestLine = kLongestLine);
 
     bool previous(std::string_view& line);
     // The previous line that holds the searched needle (one without a line end in it), as a

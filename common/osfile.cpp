@@ -122,8 +122,7 @@ void OsFile::lockForAppending(std::chrono::milliseconds wait) {
             return;
         }
         if (GetLastError() != ERROR_LOCK_VIOLATION) fail(texts::kCannotWrite);
-        if (deadline.hasExpired())
-            velmora::fail(texts::kCannotWrite, name_, texts::kFileBusy);
+        if (deadline.hasExpired()) velmora::fail(texts::kCannotWrite, name_, texts::kFileBusy);
         QThread::msleep(kLockRetryMs);
     }
 }
@@ -151,7 +150,7 @@ void OsFile::appendWhole(const QByteArray& bytes, qint64 sizeBefore) {
 
 std::optional<OsFile> OsFile::open(const QString& path, const QString& name, Access access) {
     const QByteArray native = QFile::encodeName(path);
-    const int how = access == Access::Read     ? O_RDONLY
+    const int how = access == Access::Read ? O_RDONLY
                     : access == Access::Create ? O_WRONLY | O_CREAT
                                                : O_RDWR | O_APPEND | O_CREAT;
     int fd;
@@ -196,14 +195,13 @@ QByteArray OsFile::readAt(qint64 offset, qint64 n) const {
 
 void OsFile::lockForAppending(std::chrono::milliseconds wait) {
     const QDeadlineTimer deadline(wait);
-    struct flock whole{};
+    struct flock whole {};
     whole.l_type = F_WRLCK;
     whole.l_whence = SEEK_SET; // from 0 to the end, however far it grows
     while (fcntl(handle_, F_SETLK, &whole) != 0) {
         if (errno == EINTR) continue;
         if (errno != EACCES && errno != EAGAIN) fail(texts::kCannotWrite);
-        if (deadline.hasExpired())
-            velmora::fail(texts::kCannotWrite, name_, texts::kFileBusy);
+        if (deadline.hasExpired()) velmora::fail(texts::kCannotWrite, name_, texts::kFileBusy);
         QThread::msleep(kLockRetryMs);
     }
     locked_ = true;
