@@ -58,7 +58,7 @@ std::optional<QString> registerCard(const DataFolder& files, const QString& name
     if (name.isEmpty()) return texts::kNoName;
     // The registry has no escape and is CP932: such a name would spoil its own line and
     // the lines after it.
-    if (!isStorableName(name)) return texts::kUnstorableName;
+    if (const auto fault = typedNameFault(name)) return fault;
     // The same holds for the IDm; a read the file cannot hold is no usable card read.
     if (idm.isEmpty() || !isStorableName(idm)) return texts::kNoCard;
     files.appendLine(kRegistryFile, quotedLine({*toCp932(idm), *toCp932(name)}));

@@ -10,6 +10,8 @@ namespace velmora {
 namespace {
 
 constexpr size_t npos = std::string_view::npos;
+// Bytes that are only searched for a line end are read in larger blocks.
+constexpr qint64 kSkipBlock = 1 << 20;
 
 // The first CR or LF at or after `from`.
 size_t firstLineEnd(std::string_view data, size_t from) {
@@ -58,8 +60,9 @@ BackwardLineReader::BackwardLineReader(std::string_view data)
     : window_(QByteArray::fromRawData(data.data(), qsizetype(data.size()))), end_(data.size()),
       searchEnd_(end_) {}
 
-BackwardLineReader::BackwardLineReader(ReadBefore readBefore, qint64 blockSize)
-    : readBefore_(std::move(readBefore)), blockSize_(std::max<qint64>(blockSize, 1)) {}
+BackwardLineReader::BackwardLineReader(ReadBefore readBefore, qint64 blockSize, qint64 longestLine)
+    : readBefore_(std::move(readBefore)), blockSize_(std::max<qint64>(blockSize, 1)),
+      longestLine_(size_t(longestLine)) {}
 
 bool BackwardLineReader::previous(std::string_view& line) {
     if (done_) return false;
@@ -67,14 +70,19 @@ bool BackwardLineReader::previous(std::string_view& line) {
     for (;;) {
         const size_t end = lastLineEnd();
         if (end == std::string_view::npos) {
+            if (end_ > longestLine_) {
+                if (skipLongLine()) continue;
+                done_ = true;
+                return false;
+            }
             if (const size_t added = growFront()) {
                 searchEnd_ = added; // the bytes behind them hold no line end
                 continue;
             }
             // The first line of the data.
-            line = view().substr(0, end_);
+            line = withoutByteOrderMark(view().substr(0, end_));
             done_ = true;
-            return true;
+            return end_ <= longestLine_;
         }
         size_t lineStart = end + 1;
         size_t lineEnd = end_;
@@ -88,7 +96,7 @@ bool BackwardLineReader::previous(std::string_view& line) {
         end_ = crlf ? terminator - 1 : terminator;
         searchEnd_ = end_;
         line = view().substr(lineStart, lineEnd - lineStart);
-        return true;
+        if (line.size() <= longestLine_) return true;
     }
 }
 
@@ -103,7 +111,10 @@ bool BackwardLineReader::previousHolding(const BackwardSearch& search, std::stri
             // that are dropped unread.
             const size_t lineEnd = firstLineEnd(unread, hit);
             if (lineEnd != npos) end_ = searchEnd_ = lineEnd;
-            return previous(line);
+            if (!previous(line)) return false;
+            // Otherwise its line was too long and previous() went on to the one before.
+            if (search.lastIn(line) != npos) return true;
+            continue;
         }
         // No line here holds it, but the first may go on in the bytes not read yet: all
         // after its line end is dropped. A line end at 0 may be the LF of a CR LF whose
@@ -112,6 +123,10 @@ bool BackwardLineReader::previousHolding(const BackwardSearch& search, std::stri
         if (first != npos) {
             if (at(first) == '\n' && at(first - 1) == '\r') --first;
             end_ = searchEnd_ = first;
+        } else if (end_ > longestLine_ + 1) { // even after a line end at 0
+            if (skipLongLine()) continue;
+            done_ = true;
+            return false;
         }
         if (!growFront()) {
             done_ = true;
@@ -144,6 +159,11 @@ bool BackwardLineReader::start() {
         done_ = true;
         return false;
     }
+    dropFinalLineEnd();
+    return true;
+}
+
+void BackwardLineReader::dropFinalLineEnd() {
     const char last = at(end_ - 1);
     if (last == '\n') {
         if (end_ < 2) growFront();
@@ -152,7 +172,29 @@ bool BackwardLineReader::start() {
         end_ -= 1;
     }
     searchEnd_ = end_;
-    return true;
+}
+
+// The unread part is the end of a line too long to be kept: it is dropped, and so is
+// every block read before it up to the line end that ends the line before. Returns false
+// when that line was the data's first.
+bool BackwardLineReader::skipLongLine() {
+    for (;;) {
+        QByteArray front =
+            readBefore_ ? readBefore_(std::max<qint64>(blockSize_, kSkipBlock)) : QByteArray();
+        if (front.isEmpty()) {
+            readBefore_ = nullptr;
+            return false;
+        }
+        const std::string_view bytes = {front.constData(), size_t(front.size())};
+        const size_t cr = lastOf(bytes, '\r');
+        const size_t lf = lastOf(bytes, '\n');
+        if (cr == npos && lf == npos) continue;
+        end_ = (cr == npos ? lf : lf == npos ? cr : std::max(cr, lf)) + 1;
+        window_ = std::move(front);
+        lastCr_.known = lastLf_.known = false;
+        dropFinalLineEnd();
+        return true;
+    }
 }
 
 // Puts more of the data in front of the unread part; the lines already given are

@@ -12,6 +12,11 @@
 
 namespace velmora {
 
+// No line the program writes comes near this. A longer line in a file was put there by
+// something else; it is skipped as malformed, and never held whole, so that memory stays
+// bounded whatever a file holds.
+inline constexpr qint64 kLongestLine = 1 << 20;
+
 // The last place of a needle in bytes, by Horspool's search run from the end: at each try
 // the byte under the needle's first position tells how far it may move back, mostly its
 // whole length, so that most bytes of a long file are never looked at.
@@ -27,7 +32,8 @@ private:
 };
 
 // Lines from the last to the first. CR LF, a lone CR and a lone LF each end a line, and a
-// line end at the very end of the data starts no further line.
+// line end at the very end of the data starts no further line. Lines longer than
+// `longestLine` are passed over.
 class BackwardLineReader {
 public:
     // Gives up to `limit` bytes lying just before those already read; "" at the start.
@@ -36,7 +42,7 @@ public:
     // All the data at hand.
     explicit BackwardLineReader(std::string_view data);
     // Only the data's end at hand; `readBefore` brings the rest on demand.
-    BackwardLineReader(ReadBefore readBefore, qint64 blockSize);
+    BackwardLineReader(ReadBefore readBefore, qint64 blockSize, qint64 longestLine = kLongestLine);
 
     bool previous(std::string_view& line);
     // The previous line that holds the searched needle (one without a line end in it), as a
@@ -57,10 +63,13 @@ private:
     size_t lastLineEnd();
     void update(Found& found, char c);
     bool start();
+    void dropFinalLineEnd();
+    bool skipLongLine();
     size_t growFront();
 
     ReadBefore readBefore_;
     qint64 blockSize_ = 0;
+    size_t longestLine_ = kLongestLine;
     QByteArray window_; // the unread part of the data ends at end_
     size_t end_ = 0;
     size_t searchEnd_ = 0; // where the search for the next line end starts

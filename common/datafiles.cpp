@@ -1,109 +1,68 @@
 #include "common/datafiles.h"
 
+#include "common/fields.h"
+#include "common/osfile.h"
 #include "common/texts.h"
 
-#include <QFile>
+#include <QSaveFile>
 #include <memory>
-
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
 
 namespace velmora {
 
 namespace {
 
+// Another terminal's append takes milliseconds; one that holds the file longer has hung.
+constexpr std::chrono::seconds kLockWait{3};
+
 [[noreturn]] void fail(const QString& text, const QString& name, const QString& reason) {
     throw Failure(text.arg(name, reason));
 }
 
-bool syncToDisk(QFile& file) {
-    if (!file.flush()) return false;
-#ifdef _WIN32
-    return _commit(file.handle()) == 0;
-#else
-    return fsync(file.handle()) == 0;
-#endif
-}
-
-void writeDurably(QFile& file, const QString& name, const QByteArray& bytes,
-                  QIODevice::OpenMode mode) {
-    if (!file.open(mode | QIODevice::WriteOnly | QIODevice::Unbuffered))
-        fail(texts::kCannotOpen, name, file.errorString());
-    if (file.write(bytes) != bytes.size() || !syncToDisk(file)) {
-        const QString reason = file.errorString();
-        file.close();
-        fail(texts::kCannotWrite, name, reason);
-    }
-    file.close();
-}
-
-// Opened straight away: the registry is read on every clock tick, and a look-up of the
-// file before each open is one more system call each time. Only a failed open asks why.
-std::unique_ptr<QFile> openForReading(const QString& path, const QString& name) {
-    auto file = std::make_unique<QFile>(path);
-    if (file->open(QIODevice::ReadOnly)) return file;
-    if (!file->exists()) return nullptr;
-    fail(texts::kCannotRead, name, file->errorString());
-}
-
 } // namespace
 
-std::optional<QByteArray> DataFolder::readIfExists(const QString& name) const {
-    const auto file = openForReading(path(name), name);
-    if (!file) return std::nullopt;
-    QByteArray bytes = file->readAll();
-    if (file->error() != QFileDevice::NoError) fail(texts::kCannotRead, name, file->errorString());
-    return bytes;
+std::optional<QByteArray> DataFolder::firstLine(const QString& name) const {
+    const auto file = OsFile::open(path(name), name, OsFile::Access::Read);
+    if (!file || file->size() == 0) return std::nullopt;
+    // Nothing after the longest line a file may hold is read.
+    const QByteArray start = file->readAt(0, std::min(file->size(), kLongestLine + 4));
+    const std::string_view line = velmora::firstLine(withoutByteOrderMark(view(start)));
+    if (qint64(line.size()) > kLongestLine) fail(texts::kCannotRead, name, texts::kLineTooLong);
+    return QByteArray(line.data(), qsizetype(line.size()));
 }
 
 std::optional<BackwardLineReader> DataFolder::linesFromEnd(const QString& name,
                                                            qint64 blockSize) const {
-    std::shared_ptr<QFile> file = openForReading(path(name), name);
-    if (!file) return std::nullopt;
-    // A device would be read without end.
-    if (file->isSequential()) fail(texts::kCannotRead, name, texts::kNotRegularFile);
+    auto opened = OsFile::open(path(name), name, OsFile::Access::Read);
+    if (!opened) return std::nullopt;
+    auto file = std::make_shared<OsFile>(std::move(*opened));
     qint64 unread = file->size();
     return BackwardLineReader(
-        [file, unread, name](qint64 limit) mutable {
+        [file, unread](qint64 limit) mutable {
             const qint64 n = std::min(unread, limit);
             if (n == 0) return QByteArray();
-            if (!file->seek(unread - n)) fail(texts::kCannotRead, name, file->errorString());
-            QByteArray bytes = file->read(n);
-            if (bytes.size() != n) fail(texts::kCannotRead, name, file->errorString());
             unread -= n;
-            return bytes;
+            return file->readAt(unread, n);
         },
         blockSize);
 }
 
 void DataFolder::createIfMissing(const QString& name) const {
-    QFile file(path(name));
-    if (file.open(QIODevice::ReadOnly)) return;
-    // Append mode creates a missing file without truncating an existing one.
-    if (!file.open(QIODevice::Append | QIODevice::WriteOnly))
-        fail(texts::kCannotCreate, name, file.errorString());
+    OsFile::open(path(name), name, OsFile::Access::Create);
 }
 
 void DataFolder::replace(const QString& name, const QByteArray& bytes) const {
-    QFile file(path(name));
-    writeDurably(file, name, bytes, QIODevice::Truncate);
+    QSaveFile file(path(name));
+    if (!file.open(QIODevice::WriteOnly)) fail(texts::kCannotOpen, name, file.errorString());
+    if (file.write(bytes) != bytes.size() || !file.commit())
+        fail(texts::kCannotWrite, name, file.errorString());
 }
 
 void DataFolder::appendLine(const QString& name, const QByteArray& line) const {
-    bool endsMidLine = false;
-    {
-        // Whatever keeps the file from being read here is met and named by the append.
-        QFile file(path(name));
-        char last = 0;
-        if (file.open(QIODevice::ReadOnly) && !file.isSequential() && file.size() > 0 &&
-            file.seek(file.size() - 1) && file.getChar(&last))
-            endsMidLine = last != '\r' && last != '\n';
-    }
-    QFile file(path(name));
-    writeDurably(file, name, endsMidLine ? "\r\n" + line : line, QIODevice::Append);
+    OsFile file = *OsFile::open(path(name), name, OsFile::Access::Append);
+    file.lockForAppending(kLockWait);
+    const qint64 size = file.size();
+    const bool endsMidLine = size > 0 && !QByteArray("\r\n").contains(file.readAt(size - 1, 1));
+    file.appendWhole(endsMidLine ? "\r\n" + line : line, size);
 }
 
 } // namespace velmora

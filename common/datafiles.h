@@ -33,19 +33,22 @@ public:
     explicit DataFolder(QDir dir = QDir::current()) : dir_(std::move(dir)) {}
     QString path(const QString& name) const { return dir_.filePath(name); }
 
-    // nullopt when the file does not exist; any other fault throws.
-    std::optional<QByteArray> readIfExists(const QString& name) const;
+    // The file's first line without its line end; nullopt when the file does not exist or
+    // is empty.
+    // Faults throw, as does a first line longer than kLongestLine.
+    std::optional<QByteArray> firstLine(const QString& name) const;
     // The file's lines from its end, read `blockSize` bytes at a time as the reader goes
     // back (more for a long line); nullopt when the file does not exist. Faults throw.
     std::optional<BackwardLineReader> linesFromEnd(const QString& name,
                                                    qint64 blockSize = 64 * 1024) const;
     // Creates a missing file empty and leaves an existing one untouched.
     void createIfMissing(const QString& name) const;
-    // Replaces the file's content; the data is on the disk when this returns.
+    // Replaces the file's content whole or not at all; the data is on the disk when this
+    // returns.
     void replace(const QString& name, const QByteArray& bytes) const;
-    // Adds a whole line at the end in one write; it is on the disk when this returns. A
-    // file left by an edit without its final line end gets one first: the line would
-    // otherwise be glued to the last one and misread.
+    // Adds a whole line at the end, or nothing; it is on the disk when this returns. A file
+    // left by an edit without its final line end gets one first: the line would otherwise
+    // be glued to the last one and misread.
     void appendLine(const QString& name, const QByteArray& line) const;
 
 private:

@@ -16,6 +16,13 @@ namespace velmora {
 // The first line of the data, without its line end.
 std::string_view firstLine(std::string_view data);
 
+// Editors on Windows may start a file with a UTF-8 byte-order mark; it is no part of the
+// first line's first field.
+inline std::string_view withoutByteOrderMark(std::string_view data) {
+    constexpr std::string_view kMark = "\xEF\xBB\xBF";
+    return data.substr(0, kMark.size()) == kMark ? data.substr(kMark.size()) : data;
+}
+
 // Reads the fields of one line (without its line end). A blank line has no fields.
 class FieldReader {
 public:

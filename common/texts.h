@@ -32,6 +32,7 @@ inline const QString kNamePrompt =
 // Message boxes.
 inline const QString kUnstorableName =
     QStringLiteral("利用者名に使用できない文字が含まれています。");
+inline const QString kNameTooLong = QStringLiteral("利用者名は64文字以内で入力してください。");
 inline const QString kNoName = QStringLiteral("利用者名の入力ができていません。");
 inline const QString kNoCard = QStringLiteral("FeliCaカードの確認をしてください。");
 
@@ -43,6 +44,9 @@ inline const QString kCannotCreate = QStringLiteral("ファイルを作成でき
 inline const QString kMissingFile = QStringLiteral("ファイルが見つかりません \"%1\"");
 inline const QString kUnreadableUserData = QStringLiteral("ファイルが読めません \"%1\"");
 inline const QString kNotRegularFile = QStringLiteral("通常のファイルではありません");
+inline const QString kFileBusy = QStringLiteral("ほかの端末が書き込み中のまま終わりません");
+inline const QString kFileShrank = QStringLiteral("読んでいる間にファイルが短くなりました");
+inline const QString kLineTooLong = QStringLiteral("行が長すぎます");
 inline const QString kUnstorableField =
     QStringLiteral("\"%1\" に記録できない文字が含まれています: %2");
 // %1 the library, %2 the loader's error.

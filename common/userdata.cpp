@@ -7,9 +7,9 @@
 namespace velmora {
 
 std::optional<QString> readOwnerName(const DataFolder& files) {
-    auto bytes = files.readIfExists(kUserDataFile);
-    if (!bytes || bytes->isEmpty()) return std::nullopt;
-    FieldReader fields(firstLine(view(*bytes)));
+    auto line = files.firstLine(kUserDataFile);
+    if (!line) return std::nullopt;
+    FieldReader fields(view(*line));
     return fromCp932(fields.next());
 }
 

@@ -43,8 +43,8 @@ void Terminal::askName() {
         if (reads >= kNamePromptCardReads || !name.isEmpty()) break;
         name = services_.prompts.inputBox(texts::kNamePrompt);
         // Refused here, the user gets the next card read or input box as after no answer.
-        if (!name.isEmpty() && !isStorableName(name)) {
-            services_.prompts.messageBox(texts::kUnstorableName);
+        if (const auto fault = typedNameFault(name); !name.isEmpty() && fault) {
+            services_.prompts.messageBox(*fault);
             name.clear();
         }
         if (!name.isEmpty()) break;

@@ -59,8 +59,9 @@ bool Terminal::start() {
 QString Terminal::firstUseName() {
     for (;;) {
         QString answer = services_.prompts.inputBox(texts::kFirstUsePrompt);
-        if (isStorableName(answer)) return answer;
-        services_.prompts.messageBox(texts::kUnstorableName);
+        const auto fault = typedNameFault(answer);
+        if (!fault) return answer;
+        services_.prompts.messageBox(*fault);
     }
 }
 

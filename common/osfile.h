@@ -1,0 +1,54 @@
+#pragma once
+// A data file as the system sees it. Every data file is opened without blocking, since a
+// FIFO put in its place would hang the open before any window shows, and only a regular
+// file is accepted: a device or a directory would be read without end or not at all.
+// Faults throw a Failure naming the file.
+
+#include <QByteArray>
+#include <QString>
+#include <chrono>
+#include <optional>
+
+namespace velmora {
+
+class OsFile {
+public:
+    enum class Access {
+        Read,   // an existing file
+        Create, // made empty when missing, otherwise left as it is
+        Append, // made when missing; written only at its end
+    };
+    // nullopt when a file to be read does not exist.
+    static std::optional<OsFile> open(const QString& path, const QString& name, Access access);
+
+    OsFile(OsFile&& other) noexcept;
+    OsFile& operator=(OsFile&&) = delete;
+    ~OsFile();
+
+    qint64 size() const;
+    // Exactly `n` bytes from `offset`.
+    QByteArray readAt(qint64 offset, qint64 n) const;
+    // Several PCs may append to one shared file: only the holder of this lock writes, and
+    // it holds it across its reading of the file's end, its write and any take-back. Waits
+    // up to `wait` for another writer to finish.
+    void lockForAppending(std::chrono::milliseconds wait);
+    // Writes `bytes` at the end and puts them on the disk. A write that does not complete
+    // (a full disk takes part of it) is taken back to `sizeBefore`, so that no half line
+    // is ever left to be read as a record.
+    void appendWhole(const QByteArray& bytes, qint64 sizeBefore);
+
+private:
+#ifdef _WIN32
+    using Handle = void*;
+#else
+    using Handle = int;
+#endif
+    OsFile(Handle handle, QString name) : handle_(handle), name_(std::move(name)) {}
+    [[noreturn]] void fail(const QString& text) const;
+
+    Handle handle_;
+    QString name_;
+    bool locked_ = false;
+};
+
+} // namespace velmora
