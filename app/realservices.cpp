@@ -1,17 +1,23 @@
 #include "app/realservices.h"
 
 #include <QApplication>
-#include <QDate>
 #include <QThread>
-#include <QTime>
 #include <cstdio>
 #include <cstdlib>
 
 namespace velmora {
 
-QString SystemClock::timeText() const { return QTime::currentTime().toString(u"H:mm:ss"); }
+SystemClock::SystemClock() {
+    const QDateTime start =
+        QDateTime::fromString(qEnvironmentVariable("VELMORA_TEST_CLOCK"), Qt::ISODate);
+    if (start.isValid()) offsetMs_ = QDateTime::currentDateTime().msecsTo(start);
+}
 
-QString SystemClock::dateText() const { return QDate::currentDate().toString(u"yyyy/MM/dd"); }
+QDateTime SystemClock::now() const { return QDateTime::currentDateTime().addMSecs(offsetMs_); }
+
+QString SystemClock::timeText() const { return now().toString(u"H:mm:ss"); }
+
+QString SystemClock::dateText() const { return now().toString(u"yyyy/MM/dd"); }
 
 void SystemClock::sleep(std::chrono::milliseconds duration) {
     QThread::msleep(static_cast<unsigned long>(duration.count()));

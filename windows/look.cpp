@@ -16,12 +16,18 @@ void setDesignSize(QFont& font, double points) {
 
 QFont designFont(double points, const QString& family) {
     static const bool substituted = [] {
+#ifdef _WIN32
+        // Windows has the design fonts, under their English names outside a Japanese Windows.
+        QFont::insertSubstitution(kPGothic, QStringLiteral("MS PGothic"));
+        QFont::insertSubstitution(kGothic, QStringLiteral("MS Gothic"));
+#else
         QFont::insertSubstitutions(kPGothic,
                                    {QStringLiteral("IPAPGothic"), QStringLiteral("IPA Pゴシック"),
                                     QStringLiteral("MS PGothic")});
         QFont::insertSubstitutions(kGothic,
                                    {QStringLiteral("IPAGothic"), QStringLiteral("IPAゴシック"),
                                     QStringLiteral("MS Gothic")});
+#endif
         return true;
     }();
     (void)substituted;

@@ -19,7 +19,8 @@ constexpr QRect twips(int left, int top, int width, int height) {
     return {(left + 7) / 15, (top + 7) / 15, (width + 7) / 15, (height + 7) / 15};
 }
 
-// The design fonts are Windows fonts; elsewhere they map to the metric-compatible IPA fonts.
+// The design fonts are Windows fonts, taken by name there; elsewhere they map to the
+// metric-compatible IPA fonts.
 QFont designFont(double points, const QString& family = kPGothic);
 // Design sizes are points at 96 dpi; on any other screen the text keeps that pixel size,
 // or it would no longer fit the labels, whose places are given in pixels.
