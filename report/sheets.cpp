@@ -26,7 +26,8 @@ const QColor kOffFill(0xe8, 0xe8, 0xe8);
 const QColor kBar(0x4a, 0x6f, 0xa5);
 
 QFont font(int size, bool bold = false) {
-    QFont f(QStringLiteral("IPAGothic"));
+    QFont f;
+    f.setFamilies({QStringLiteral("IPAGothic"), QStringLiteral("MS Gothic")}); // MS: Windows'
     f.setPixelSize(size);
     f.setBold(bold);
     return f;

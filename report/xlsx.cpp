@@ -9,6 +9,10 @@
 #include <cstdio>
 #include <xlsxwriter.h>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace velmora {
 namespace {
 
@@ -152,6 +156,17 @@ void fill(Book& book, const MonthReport& report) {
     }
 }
 
+// Replaces an older report in one step, which Windows' rename() refuses to do.
+bool replaceFile(const QString& from, const QString& to) {
+#ifdef _WIN32
+    return MoveFileExW(reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(from).utf16()),
+                       reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(to).utf16()),
+                       MOVEFILE_REPLACE_EXISTING);
+#else
+    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+#endif
+}
+
 } // namespace
 
 void writeXlsx(const MonthReport& report, const QString& path) {
@@ -164,9 +179,7 @@ void writeXlsx(const MonthReport& report, const QString& path) {
         fill(book, report);
         error = book.close();
     }
-    // rename() replaces an older report in one step.
-    if (error != LXW_NO_ERROR || std::rename(QFile::encodeName(temporary).constData(),
-                                             QFile::encodeName(path).constData()) != 0) {
+    if (error != LXW_NO_ERROR || !replaceFile(temporary, path)) {
         QFile::remove(temporary);
         throw Failure(QStringLiteral("%1: cannot write: %2")
                           .arg(path, error != LXW_NO_ERROR ? QString::fromUtf8(lxw_strerror(error))

@@ -58,8 +58,13 @@ int parseHours(const QString& text) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 1 &&
-        (qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY"))) {
+#ifdef _WIN32
+    const bool desktop = true; // Windows always has one
+#else
+    const bool desktop =
+        qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
+#endif
+    if (argc == 1 && desktop) {
         QApplication app(argc, argv);
         QApplication::setApplicationName(QStringLiteral("velmora-report"));
         ReportWindow window;
@@ -69,8 +74,10 @@ int main(int argc, char** argv) {
     // The PDF's fonts need a QGuiApplication, on no screen; the other files only Qt Core.
     const bool pdf = std::any_of(argv + 1, argv + argc,
                                  [](const char* a) { return QByteArray(a).endsWith("pdf"); });
+#ifndef _WIN32 // Windows' own platform needs no screen, and has the fonts
     if (pdf && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+#endif
     const std::unique_ptr<QCoreApplication> app(pdf ? new QGuiApplication(argc, argv)
                                                     : new QCoreApplication(argc, argv));
     QCoreApplication::setApplicationName(QStringLiteral("velmora-report"));
