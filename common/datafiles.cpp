@@ -47,12 +47,16 @@ std::optional<BackwardLineReader> DataFolder::linesFromEnd(const QString& name,
 }
 
 void DataFolder::createIfMissing(const QString& name) const {
-    OsFile::open(path(name), name, OsFile::Access::Create);
+    // An existing file is only looked at: it may be read-only, or no regular file.
+    if (!OsFile::open(path(name), name, OsFile::Access::Read))
+        OsFile::open(path(name), name, OsFile::Access::Create);
 }
 
 void DataFolder::replace(const QString& name, const QByteArray& bytes) const {
     QSaveFile file(path(name));
-    if (!file.open(QIODevice::WriteOnly)) fail(texts::kCannotOpen, name, file.errorString());
+    // Unbuffered: a buffered write that fails at the commit would still replace the file.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        fail(texts::kCannotOpen, name, file.errorString());
     if (file.write(bytes) != bytes.size() || !file.commit())
         fail(texts::kCannotWrite, name, file.errorString());
 }

@@ -6,7 +6,10 @@
  *
  * The resource manager context is kept from one call to the next and set up again after the
  * service went away (pcscd restarted, the Windows smart card service stopped when the last
- * reader was unplugged), so that neither needs the program to restart. */
+ * reader was unplugged), so that neither needs the program to restart.
+ *
+ * A read here takes as long as the reader does; pcsc_limit.c runs it on a thread of its own and
+ * waits for it at most 0.4 s. */
 #if defined(_WIN32)
 #undef UNICODE /* the char (ANSI) forms of the reader names */
 #undef _UNICODE
@@ -101,7 +104,7 @@ static int32_t read_uid(const char* reader, char* buffer) {
     return 16;
 }
 
-int32_t idm_read_pcsc(char* buffer) {
+int32_t idm_read_pcsc_waiting(char* buffer) {
     DWORD names_length = 0;
     char* names = NULL;
     SCARD_READERSTATE* states = NULL;

@@ -37,7 +37,9 @@ extern "C" {
 /* mode is ignored (the program always passes 12960). On success writes the IDm text from the
  * start of buffer, at most SONY_IDM_BUFFER_SIZE bytes and without a terminator, and returns the
  * number of bytes written (16 for a real card); otherwise writes nothing and returns one of the
- * negative values above. Never blocks waiting for a card. Not thread-safe: call from one thread. */
+ * negative values above. Never blocks waiting for a card, and returns within half a second
+ * whatever the reader does (a card that has not answered by then counts as no card). Not
+ * thread-safe: call from one thread. */
 SONY_IDM_EXPORT int32_t SONY_IDM_CALL get_idm(int32_t mode, char* buffer);
 
 #ifdef __cplusplus

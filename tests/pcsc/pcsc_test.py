@@ -29,18 +29,21 @@ def connect(port):
 
 # A card on vpcd's slot at port until removed. vpcd sends a 2-byte big-endian length and a
 # payload: 1 byte is a control (4: send the ATR; the others want no answer), more an APDU. GET
-# UID (FF CA 00 00 00) is answered with the IDm and 90 00, any other APDU with 6A 81.
+# UID (FF CA 00 00 00) is answered with the IDm and 90 00, any other APDU with 6A 81; a card
+# without an IDm ("") never answers an APDU. asked: an APDU came.
 class Card(threading.Thread):
     def __init__(self, idm, port):
         super().__init__(daemon=True)
-        self.idm, self.socket = bytes.fromhex(idm), until(lambda: connect(port), "no vpcd")
+        self.idm, self.asked = bytes.fromhex(idm), False
+        self.socket = until(lambda: connect(port), "no vpcd")
         self.start()
 
     def run(self):
         stream = self.socket.makefile("rb")
         while len(length := stream.read(2)) == 2:
             payload = stream.read(int.from_bytes(length, "big"))
-            if len(payload) == 1 and payload != b"\4":
+            self.asked |= len(payload) > 1
+            if payload != b"\4" and (len(payload) == 1 or not self.idm):
                 continue
             uid = self.idm + b"\x90\x00" if payload == bytes.fromhex("FFCA000000") else b"\x6a\x81"
             answer = ATR if payload == b"\4" else uid
@@ -106,6 +109,11 @@ try:
         expect(idm.upper())
         card.remove()
         expect(None)
+    # A card that never answers counts as no card, each read under a second, until taken away.
+    silent = Card("", port)
+    until(lambda: read() is None and silent.asked, "the silent card was never asked")
+    expect(None)
+    silent.remove()
     Card(IDM, port)
     expect(IDM)
     # Stopped with a card on, started without readers, started again: this process reads again.

@@ -103,6 +103,7 @@ TEST(Rules, AppendsWholeLinesAndRefusesFieldsTheFileCannotHold) {
     EXPECT_THROW(appendRecord(files, {"A", "07/01", "8:0\"5", kArrival}), Failure);
     EXPECT_EQ(registerCard(files, "", "01"), texts::kNoName);
     EXPECT_EQ(registerCard(files, "A\"", "01"), texts::kUnstorableName);
+    EXPECT_EQ(registerCard(files, QString(65, u'A'), "01"), texts::kNameTooLong);
     EXPECT_EQ(registerCard(files, "A", "01\n"), texts::kNoCard);
     EXPECT_EQ(registerCard(files, "A", ""), texts::kNoCard);
     EXPECT_EQ(w.read(kRecordFile).count('\n'), 2);

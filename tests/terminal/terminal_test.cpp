@@ -125,10 +125,10 @@ TEST(Terminal, FirstStartAsksForTheOwnerAndMakesOnlyMissingFiles) {
         World w;
         if (!missing) w.write(kUserDataFile, "");
         w.write(kRecordFile, "kept");
-        w.answers = {"職員😀", missing ? "Sato" : ""};
+        w.answers = {missing ? "職員😀" : QString(65, u'x'), missing ? "Sato" : ""};
         Terminal t(w.services(), w);
         ASSERT_TRUE(t.start());
-        EXPECT_EQ(w.messages, QStringList{texts::kUnstorableName});
+        EXPECT_EQ(w.messages, QStringList{missing ? texts::kUnstorableName : texts::kNameTooLong});
         EXPECT_EQ(w.read(kUserDataFile), missing ? "Sato\r\n" : "\r\n");
         EXPECT_EQ(w.read(kRecordFile) + w.read(kRegistryFile), "kept");
         EXPECT_EQ(w.screen.personalPc && w.screen.shutdownChosen, missing);
