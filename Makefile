@@ -67,16 +67,25 @@ windows-configure:
 windows: windows-configure
 	cmake --build $(WINDOWS_BUILD) -j$(JOBS) --target velmora sony_idm velmora-report
 
-# The Windows test program under Wine, offscreen; then velmora.exe itself under Wine on Xvfb.
+# The Windows test program under Wine, offscreen; then velmora.exe itself under Wine on an Xvfb
+# display. Both in the build's own Wine prefix, WINDOWS_BUILD/wine.
 windows-test: windows
 	cmake --build $(WINDOWS_BUILD) -j$(JOBS) --target velmora_tests
-	bash tests/wine/run.sh $(WINDOWS_BUILD)
+	cd $(WINDOWS_BUILD) && WINEQT_QPA_PLATFORM=offscreen WINEQT_QPA_FONTDIR='C:\windows\Fonts' \
+	  WINE_TIMEOUT=300 bash $(CURDIR)/scripts/wine.sh wine velmora_tests.exe
+	WINEPREFIX=$(CURDIR)/$(WINDOWS_BUILD)/wine wineserver -w
+	VELMORA=$(WINDOWS_BUILD)/velmora.exe WINEPREFIX=$(WINDOWS_BUILD)/wine bash tests/wine/first_start.sh
 
 # velmora.exe under Wine, in DATA as its working folder.
 windows-run: windows
 	mkdir -p "$(DATA)"
 	cd "$(DATA)" && bash "$(CURDIR)/scripts/wine.sh" "$(CURDIR)/$(WINDOWS_BUILD)/wine" \
 	  "$(CURDIR)/$(WINDOWS_BUILD)/velmora.exe"
+
+# velmora-VERSION-windows-x64.zip in WINDOWS_BUILD: the programs, sony_idm.dll, the license
+# and the quick start in Japanese (docs/windows-quickstart-ja.txt).
+windows-package: windows
+	bash scripts/package-windows.sh $(WINDOWS_BUILD)
 
 # One format everywhere (.clang-format); CI refuses code that differs from it.
 SOURCES = $(shell git ls-files '*.c' '*.cpp' '*.h')

@@ -3,8 +3,9 @@
 # is answered by typing the owner's name; the owner's card at 8:07 records the arrival 8:05, and
 # this personal PC's program ends. SCREENSHOT=file.png keeps the window showing the record.
 source "$(dirname "$0")/../e2e/lib.sh"
+wine=$(realpath "$(dirname "$0")/../../scripts/wine.sh") WINEPREFIX=$(realpath "${WINEPREFIX:?}")
 printf '"0123456789ABCDEF","Sato"\r\n' > "$WORK/利用者Felica.dat"
-run VELMORA_TEST_CLOCK=2026-07-01T08:07:00 VELMORA_CARD_FILE="Z:$CARD" bash "$WINE" "$WINEPREFIX" "$VELMORA"
+run VELMORA_TEST_CLOCK=2026-07-01T08:07:00 VELMORA_CARD_FILE="Z:$CARD" bash "$wine" "$WINEPREFIX" "$(realpath "$VELMORA")"
 type_into "$(window '^Velmora$')" Sato
 form=$(window '^Velmora 2011\.06\.30$')
 echo "$IDM" > "$CARD"
