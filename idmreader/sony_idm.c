@@ -14,6 +14,10 @@
 
 #if defined(_WIN32)
 #include <wchar.h>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 static FILE* open_card_file(void) {
@@ -24,8 +28,24 @@ static FILE* open_card_file(void) {
     return _wfopen(path, L"rb");
 #else
     const char* path = getenv(SONY_IDM_CARD_FILE_VARIABLE);
+    struct stat status;
+    FILE* file;
+    int fd;
     if (path == NULL || path[0] == '\0') return NULL;
-    return fopen(path, "rb");
+    /* Without blocking, and only a regular file: a FIFO would hang the read, and the window
+     * with it; a device would give bytes without end. */
+    fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return NULL;
+    if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        static int warned;
+        if (!warned) fprintf(stderr, "sony_idm: %s is not a regular file; no card\n", path);
+        warned = 1;
+        close(fd);
+        return NULL;
+    }
+    file = fdopen(fd, "rb");
+    if (file == NULL) close(fd);
+    return file;
 #endif
 }
 

@@ -10,6 +10,10 @@
 
 #include <optional>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 TEST(CardFile, FirstLineIsTheIdmReadAfreshEachTime) {
     QTemporaryDir dir;
     const QString card = dir.filePath(QStringLiteral("カード.txt"));
@@ -35,6 +39,12 @@ TEST(CardFile, FirstLineIsTheIdmReadAfreshEachTime) {
         EXPECT_EQ(library.getIdm(12960, buffer.data()), out.empty() ? -1 : int(out.size())) << out;
         EXPECT_EQ(buffer, out + std::string(1025 - out.size(), '\0') + guard);
     }
+#ifndef _WIN32
+    QFile::remove(card);
+    mkfifo(QFile::encodeName(card), 0600); // never written to: an open that waits would hang
+    char buffer[1025];
+    EXPECT_EQ(library.getIdm(12960, buffer), -1);
+#endif
 }
 
 TEST(SonyIdmLibrary, MissingLibraryOrEntryPointThrowsFailureNamingTheError) {
