@@ -13,7 +13,9 @@
 #include <string.h>
 
 #if defined(_WIN32)
+#include <io.h>
 #include <wchar.h>
+#include <windows.h>
 #else
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -24,8 +26,15 @@ static FILE* open_card_file(void) {
 #if defined(_WIN32)
     /* The wide forms, so that a path outside the ANSI code page works too. */
     const wchar_t* path = _wgetenv(L"" SONY_IDM_CARD_FILE_VARIABLE);
+    FILE* file;
     if (path == NULL || path[0] == L'\0') return NULL;
-    return _wfopen(path, L"rb");
+    file = _wfopen(path, L"rb");
+    /* Only a file on a disk: a device such as CON would wait for typing, and the window with it. */
+    if (file != NULL && GetFileType((HANDLE)_get_osfhandle(_fileno(file))) != FILE_TYPE_DISK) {
+        fclose(file);
+        return NULL;
+    }
+    return file;
 #else
     const char* path = getenv(SONY_IDM_CARD_FILE_VARIABLE);
     struct stat status;
