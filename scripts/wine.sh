@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # wine.sh PREFIX COMMAND...: runs a Windows program under Wine in the Wine prefix PREFIX, a folder
-# of its own that is made at the first run (about a minute), as on a Japanese Windows (code page
+# of its own that is made at the first run (under a minute), as on a Japanese Windows (code page
 # 932). The prefix has Wine's own fonts, and the IPA fonts stand in for the Windows design fonts.
 # The program is stopped after WINE_TIMEOUT seconds (default 600); `WINEPREFIX=PREFIX wineserver
 # -k` ends what is left of the prefix's Wine.

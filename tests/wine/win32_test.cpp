@@ -1,12 +1,16 @@
-// The power-off's Win32 calls recorded in place of made, never the real ExitWindowsEx: the
-// shutdown right enabled first, then an ordinary shutdown asked for; its refusal passes silently.
+// What only Windows has: the power-off's Win32 calls, recorded in place of made (never the real
+// ExitWindowsEx), and the byte-range lock between writers of a data file.
 
+#include "attendance/recordfile.h"
+#include "common/osfile.h"
+#include "common/texts.h"
 #include "shutdown/systemshutdown.h"
 #include "shutdown/win32calls.h"
 
-#include <gtest/gtest.h>
+#include <gmock/gmock.h>
 
 #include <QStringList>
+#include <QTemporaryDir>
 
 namespace {
 
@@ -44,4 +48,23 @@ TEST(Win32Shutdown, EnablesTheRightThenAsksForAnOrdinaryShutdown) {
     EXPECT_EQ(calls.join(u'\n').toStdString(),
               "GetCurrentProcess\nOpenProcessToken -1 40\nSeShutdownPrivilege 0\n"
               "AdjustTokenPrivileges 40 0 1 7 19 2 16 1\nExitWindowsEx 1 0\nCloseHandle 40");
+}
+
+// Another writer holds the record file (another handle: Windows' locks are per handle): an
+// append waits, then gives up naming the file busy, and writes nothing. (Wine does not keep
+// readers out of a locked range as Windows does, so the lock's place beyond the data cannot be
+// checked here.)
+TEST(Win32Files, AWriterWaitsForAnotherThenGivesUp) {
+    using namespace velmora;
+    QTemporaryDir dir;
+    const DataFolder files(QDir(dir.path()));
+    appendRecord(files, {"A", "07/01", "8:05", kArrival});
+    auto other = OsFile::open(files.path(kRecordFile), kRecordFile, OsFile::Access::Append);
+    other->lockForAppending(std::chrono::seconds(1));
+    EXPECT_THAT(
+        [&] {
+            appendRecord(files, {"A", "07/01", "17:10", kLeaving});
+        },
+        testing::ThrowsMessage<Failure>(testing::EndsWith(texts::kFileBusy.toStdString())));
+    EXPECT_EQ(findLastRecord(files, "A").time, "8:05");
 }
