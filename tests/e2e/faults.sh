@@ -31,7 +31,6 @@ while IFS='|' read -r fault setup start after; do
   [ "$(files)" = "$before" ] || fail "the data files changed"
 done <<'EOF'
 read-only folder|chmod 711 .. && chmod 555 .|as_nobody "$VELMORA"|answer Sato
-record file on a full device|shared; ln -sf /dev/full Velmora.dat|run_at 08:07:00 "$VELMORA"|
 no card reader library|shared; mkdir ../bin; cp "$VELMORA" ../bin|run_at 08:07:00 "$T/bin/velmora"|
 registry removed while running|shared|run_at 08:07:00 "$VELMORA"|removed 利用者Felica.dat
 EOF
