@@ -148,6 +148,7 @@ void ReportWindow::rebuild() {
     if (monthChosen_) request.month = month_->date().addDays(1 - month_->date().day());
     stop_ = std::make_shared<std::atomic_bool>(false);
     reading_ = true;
+    if (!files_.isEmpty()) message_->setText(texts::kReadingFiles);
     building_.setFuture(QtConcurrent::run([this, request, stop = stop_]() mutable -> Built {
         if (request.files.isEmpty())
             return {{}, QStringLiteral("記録ファイル（Velmora.dat）を追加してください。")};
