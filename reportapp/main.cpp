@@ -22,8 +22,6 @@
 #include <memory>
 #ifdef _WIN32
 #include <io.h>
-#define isatty _isatty
-#define fileno _fileno
 #else
 #include <unistd.h>
 #endif
@@ -31,6 +29,14 @@
 using namespace velmora;
 
 namespace {
+
+bool stderrIsTerminal() {
+#ifdef _WIN32
+    return _isatty(_fileno(stderr));
+#else
+    return isatty(fileno(stderr));
+#endif
+}
 
 // The reading's progress on one line of a terminal's stderr, redrawn in place; a line left
 // unfinished by a fault is ended before its message.
@@ -197,7 +203,7 @@ int main(int argc, char** argv) {
 
     // Progress only on a terminal: redirected, stderr keeps the messages alone.
     ProgressMeter progress(showProgress);
-    if (isatty(fileno(stderr))) request.progress = &progress;
+    if (stderrIsTerminal()) request.progress = &progress;
     try {
         if (parser.isSet(daysOff)) request.rules.daysOff = readDaysOff(parser.value(daysOff));
         const MonthReport report = buildReport(request);
