@@ -1,12 +1,15 @@
 #include "report/output.h"
 
 #include "common/datafiles.h"
+#include "common/texts.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <xlsxwriter.h>
 
 namespace velmora {
@@ -36,7 +39,7 @@ QString sheetName(const QString& name, QSet<QString>& used) {
 class Book {
 public:
     explicit Book(const QString& path) : book_(workbook_new(QFile::encodeName(path).constData())) {
-        if (!book_) throw Failure(QStringLiteral("%1: cannot write").arg(path));
+        if (!book_) throw Failure(texts::kCannotWriteFile.arg(path));
         for (int shaded = 0; shaded < 2; ++shaded) {
             text_[shaded] = format(shaded, nullptr);
             date_[shaded] = format(shaded, "yyyy-mm-dd");
@@ -165,13 +168,13 @@ void writeXlsx(const MonthReport& report, const QString& path) {
         error = book.close();
     }
     // rename() replaces an older report in one step.
-    if (error != LXW_NO_ERROR || std::rename(QFile::encodeName(temporary).constData(),
-                                             QFile::encodeName(path).constData()) != 0) {
-        QFile::remove(temporary);
-        throw Failure(QStringLiteral("%1: cannot write: %2")
-                          .arg(path, error != LXW_NO_ERROR ? QString::fromUtf8(lxw_strerror(error))
-                                                           : QStringLiteral("rename failed")));
-    }
+    if (error == LXW_NO_ERROR && std::rename(QFile::encodeName(temporary).constData(),
+                                             QFile::encodeName(path).constData()) == 0)
+        return;
+    const QString reason = error != LXW_NO_ERROR ? QString::fromUtf8(lxw_strerror(error))
+                                                 : QString::fromLocal8Bit(std::strerror(errno));
+    QFile::remove(temporary);
+    throw Failure(texts::kCannotWrite.arg(path, reason));
 }
 
 } // namespace velmora

@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libpcsclite-dev pcscd vsmartcard-vpcd
   fonts-ipafont-gothic
-  xvfb xdotool x11-utils faketime imagemagick librsvg2-bin inotify-tools
+  xvfb xdotool x11-utils faketime imagemagick librsvg2-bin inotify-tools strace
   dbus python3-dbusmock
   libxlsxwriter-dev unzip poppler-utils
 )
