@@ -51,4 +51,9 @@ inline const QString kLibraryMissing =
 inline const QString kLibraryWithoutEntry =
     QStringLiteral("カードリーダーのライブラリに get_idm がありません: %1");
 
+// The command line (%1 its arguments) and the menu start's folder (%1).
+inline const QString kBadArgument =
+    QStringLiteral("使えない引数です: %1（使い方は velmora --help で表示します）");
+inline const QString kCannotUseFolder = QStringLiteral("作業フォルダを作成できません \"%1\"");
+
 } // namespace velmora::texts
