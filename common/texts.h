@@ -63,5 +63,9 @@ inline const QString kNoRecordsInMonth = QStringLiteral("%1年%2月の記録が�
 inline const QString kCannotWriteFile = QStringLiteral("ファイルに書き込めません \"%1\"");
 inline const QString kReportStopped = QStringLiteral("読み込みを中止しました。");
 inline const QString kReadingFiles = QStringLiteral("記録ファイルを読んでいます…");
+// The command line (%1 its arguments) and the menu start's folder (%1).
+inline const QString kBadArgument =
+    QStringLiteral("使えない引数です: %1（使い方は velmora --help で表示します）");
+inline const QString kCannotUseFolder = QStringLiteral("作業フォルダを作成できません \"%1\"");
 
 } // namespace velmora::texts
