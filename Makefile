@@ -1,5 +1,8 @@
-# Velmora: `make run` to use the time clock, `make test` to run every test.
+# Velmora: `make` builds the programs, `make run` starts the time clock, `make demo` tries it
+# with example cards, `make test` runs every test.
 
+# The programs alone in APP_BUILD (for make, run, demo, package); with every test in BUILD.
+APP_BUILD ?= build-app
 BUILD ?= build
 DATA ?= data
 BUILD_TYPE ?= RelWithDebInfo
@@ -10,21 +13,38 @@ WERROR := $(if $(CI),ON,OFF)
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS := fields cp932 records registry
 
-.PHONY: setup configure build run test test-asan bench fuzz screenshots format format-check clean
-.PHONY: windows-configure windows windows-test windows-run windows-package
+.PHONY: all app setup configure build run demo package test test-asan bench fuzz screenshots \
+	format format-check clean
+
+all: app
+
+# The Debian packages to build and run the programs; setup adds those of the tests.
+app:
+	bash scripts/setup.sh run build
+	cmake -S . -B $(APP_BUILD) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DVELMORA_TESTS=OFF \
+	  -DVELMORA_WERROR=$(WERROR)
+	cmake --build $(APP_BUILD) -j$(JOBS)
+
+run: app
+	mkdir -p "$(DATA)"
+	cd "$(DATA)" && "$(CURDIR)/$(APP_BUILD)/bin/velmora"
+
+# The time clock in demo/: a shared PC with two example cards and a virtual card reader.
+demo: app
+	bash scripts/demo.sh "$(APP_BUILD)/bin/velmora" demo
+
+# The Debian package, in APP_BUILD.
+package: app
+	cd $(APP_BUILD) && cpack -G DEB
 
 setup:
-	bash scripts/setup.sh
+	bash scripts/setup.sh run build test
 
 configure: setup
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DVELMORA_WERROR=$(WERROR)
 
 build: configure
 	cmake --build $(BUILD) -j$(JOBS)
-
-run: build
-	mkdir -p "$(DATA)"
-	cd "$(DATA)" && "$(CURDIR)/$(BUILD)/bin/velmora"
 
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS)
@@ -36,14 +56,16 @@ test-asan: setup
 	cd build-asan && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS)
 
 # Speed and memory figures, from an optimised build.
-bench: setup
+bench:
+	bash scripts/setup.sh run build bench
 	cmake -S . -B build-release -DCMAKE_BUILD_TYPE=Release -DVELMORA_TESTS=OFF -DVELMORA_BENCH=ON
 	cmake --build build-release -j$(JOBS)
 	build-release/bench/velmora_bench
 	bash bench/program.sh build-release/bin/velmora
 
 # Each fuzz target for FUZZ_SECONDS, starting from the corpus in fuzz/corpus/.
-fuzz: setup
+fuzz:
+	bash scripts/setup.sh run build fuzz
 	cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
 	  -DCMAKE_CXX_COMPILER=clang++ -DVELMORA_TESTS=OFF -DVELMORA_FUZZ=ON
 	cmake --build build-fuzz -j$(JOBS) --target $(addprefix fuzz_,$(FUZZ_TARGETS))
@@ -58,8 +80,9 @@ screenshots: build
 # Windows, cross-built with MinGW and the static Qt of ../shared/toolchains (setup.sh windows):
 # build-windows/velmora.exe, sony_idm.dll and velmora-report.exe, tested under Wine.
 WINDOWS_BUILD ?= build-windows
+.PHONY: windows-configure windows windows-test windows-run windows-package
 windows-configure:
-	bash scripts/setup.sh windows
+	bash scripts/setup.sh build windows
 	cmake -G Ninja -S . -B $(WINDOWS_BUILD) -DCMAKE_BUILD_TYPE=Release -DVELMORA_WERROR=$(WERROR) \
 	  -DCMAKE_TOOLCHAIN_FILE=/opt/qt6-mingw/lib/cmake/Qt6/qt.toolchain.cmake \
 	  -DQT_ADDITIONAL_PACKAGES_PREFIX_PATH=/opt/libxlsxwriter-mingw
@@ -96,4 +119,4 @@ format-check:
 	clang-format --dry-run -Werror $(SOURCES)
 
 clean:
-	rm -rf $(BUILD) build-asan build-release build-fuzz $(WINDOWS_BUILD)
+	rm -rf $(APP_BUILD) $(BUILD) build-asan build-release build-fuzz $(WINDOWS_BUILD)

@@ -1,5 +1,7 @@
-// Velmora: the attendance time clock. Works in the folder it is started in.
+// Velmora: the attendance time clock. Works in the folder it is started in, or in ~/Velmora
+// when started from the desktop's menu (--menu).
 
+#include "app/commandline.h"
 #include "app/realservices.h"
 #include "cardlibrary/sonyidmlibrary.h"
 #include "shutdown/systemshutdown.h"
@@ -9,21 +11,19 @@
 
 #include <QApplication>
 #include <QIcon>
-#include <QLibraryInfo>
-#include <QTranslator>
 
 int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Velmora"));
+    QApplication::setApplicationVersion(QStringLiteral(VELMORA_VERSION));
+    const velmora::StartOptions options = velmora::readCommandLine(argc, argv);
+    QApplication app(argc, argv);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/assets/icon.png")));
     // Qt's own dialogs ("キャンセル") in Japanese, like the rest of the program.
-    QTranslator qtJapanese;
-    if (qtJapanese.load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),
-                        QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtJapanese);
+    velmora::loadQtJapanese();
 
     velmora::SystemClock clock;
     velmora::DialogPrompts prompts;
+    if (options.fromMenu && !velmora::enterMenuFolder(prompts)) return 1;
     velmora::SystemBeeper beeper;
     velmora::SonyIdmLibrary cardLibrary;
     auto shutdown = velmora::makeSystemShutdown();

@@ -1,7 +1,8 @@
 #include "cardlibrary/sonyidmlibrary.h"
 
-#include "common/datafiles.h"
+#include "common/logging.h"
 #include "common/texts.h"
+#include "idmreader/sony_idm.h"
 
 #include <utility>
 
@@ -57,35 +58,54 @@ void SonyIdmLibrary::bind() {
     HMODULE module = LoadLibraryExW(reinterpret_cast<const wchar_t*>(library_.utf16()), nullptr,
                                     LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
     if (module == nullptr)
-        throw Failure(
+        throw CardFailure(
             texts::kLibraryMissing.arg(library_ + QStringLiteral(": ") + lastErrorText()));
     auto entry =
         reinterpret_cast<Entry>(reinterpret_cast<void*>(GetProcAddress(module, "get_idm")));
     if (entry == nullptr) {
         const QString error = lastErrorText();
         FreeLibrary(module);
-        throw Failure(texts::kLibraryWithoutEntry.arg(library_ + QStringLiteral(": ") + error));
+        throw CardFailure(texts::kLibraryWithoutEntry.arg(library_ + QStringLiteral(": ") + error));
     }
+    const QString loaded = library_;
 #else
     // A bare name goes through the library search (the program's RUNPATH $ORIGIN first).
     void* module = dlopen(QFile::encodeName(library_).constData(), RTLD_NOW);
-    if (module == nullptr) throw Failure(texts::kLibraryMissing.arg(lastErrorText()));
+    if (module == nullptr) throw CardFailure(texts::kLibraryMissing.arg(lastErrorText()));
     dlerror();
     void* symbol = dlsym(module, "get_idm");
     if (symbol == nullptr) {
         const QString error = lastErrorText();
         dlclose(module);
-        throw Failure(texts::kLibraryWithoutEntry.arg(error));
+        throw CardFailure(texts::kLibraryWithoutEntry.arg(error));
     }
     auto entry = reinterpret_cast<Entry>(symbol);
+    // Which file the search found: the installed program's RUNPATH or the build's folder.
+    Dl_info info{};
+    const QString loaded = dladdr(symbol, &info) != 0 && info.dli_fname != nullptr
+                               ? QFile::decodeName(info.dli_fname)
+                               : library_;
 #endif
+    qCInfo(lcCard).noquote() << "card reader library:" << loaded;
     // The module handle is dropped on purpose: the library stays loaded until the program ends.
     entry_ = entry;
 }
 
 int32_t SonyIdmLibrary::getIdm(int32_t mode, char* buffer) {
     if (entry_ == nullptr) bind();
-    return entry_(mode, buffer);
+    const int32_t result = entry_(mode, buffer);
+    // A reader's fault is read again every second: it is logged when it starts and ends.
+    const int32_t fault = result == SONY_IDM_NO_READER || result == SONY_IDM_FAILED ? result : 0;
+    if (fault != readerFault_) {
+        if (fault == SONY_IDM_NO_READER)
+            qCWarning(lcCard) << "card reader: no PC/SC service or no reader";
+        else if (fault == SONY_IDM_FAILED)
+            qCWarning(lcCard) << "card reader: the card or the reader answered with an error";
+        else
+            qCWarning(lcCard) << "card reader: answering again";
+    }
+    readerFault_ = fault;
+    return result;
 }
 
 } // namespace velmora

@@ -19,8 +19,8 @@ public:
     SonyIdmLibrary(const SonyIdmLibrary&) = delete;
     SonyIdmLibrary& operator=(const SonyIdmLibrary&) = delete;
 
-    // Binds on the first call; a missing library or entry point throws Failure (and the next
-    // call tries again). buffer: 1024 writable bytes plus a terminating zero.
+    // Binds on the first call; a missing library or entry point throws CardFailure (and the
+    // next call tries again). buffer: 1024 writable bytes plus a terminating zero.
     int32_t getIdm(int32_t mode, char* buffer) override;
 
     // "sony_idm.dll" on Windows, "libsony_idm.so" elsewhere.
@@ -36,6 +36,7 @@ private:
 
     QString library_;
     Entry entry_ = nullptr;
+    int32_t readerFault_ = 0; // the last read's fault, 0 for none
 };
 
 } // namespace velmora

@@ -33,7 +33,14 @@ public:
     virtual void beep() = 0;
 };
 
-// The card reader library's one entry point, get_idm. Binding faults throw Failure.
+// A fault of the card reader library itself (missing, or without get_idm): logged as a card
+// fault rather than a file fault.
+class CardFailure : public Failure {
+public:
+    using Failure::Failure;
+};
+
+// The card reader library's one entry point, get_idm. Binding faults throw CardFailure.
 class CardLibrary {
 public:
     virtual ~CardLibrary() = default;
@@ -41,7 +48,7 @@ public:
     virtual int32_t getIdm(int32_t mode, char* buffer) = 0;
 };
 
-// Asks the operating system for an orderly power-off; faults pass silently.
+// Asks the operating system for an orderly power-off; faults are logged, never shown.
 class Shutdown {
 public:
     virtual ~Shutdown() = default;

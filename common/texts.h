@@ -55,4 +55,17 @@ inline const QString kLibraryMissing =
 inline const QString kLibraryWithoutEntry =
     QStringLiteral("カードリーダーのライブラリに get_idm がありません: %1");
 
+// The monthly report (velmora-report and its window). %1 the files, or what was given.
+inline const QString kNoRecords = QStringLiteral("記録がありません: %1");
+// %1 the year, %2 the month, %3 the files.
+inline const QString kNoRecordsInMonth = QStringLiteral("%1年%2月の記録がありません: %3");
+// %1 the file, when no reason is known.
+inline const QString kCannotWriteFile = QStringLiteral("ファイルに書き込めません \"%1\"");
+inline const QString kReportStopped = QStringLiteral("読み込みを中止しました。");
+inline const QString kReadingFiles = QStringLiteral("記録ファイルを読んでいます…");
+// The command line (%1 its arguments) and the menu start's folder (%1).
+inline const QString kBadArgument =
+    QStringLiteral("使えない引数です: %1（使い方は velmora --help で表示します）");
+inline const QString kCannotUseFolder = QStringLiteral("作業フォルダを作成できません \"%1\"");
+
 } // namespace velmora::texts

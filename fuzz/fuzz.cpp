@@ -17,7 +17,7 @@ namespace {
 using namespace velmora;
 
 // Lines no longer than `longest`, the first without a byte-order mark.
-std::vector<std::string_view> forwardLines(std::string_view data, size_t longest = kLongestLine) {
+std::vector<std::string_view> forwardLines(std::string_view data, size_t longest) {
     std::vector<std::string_view> lines;
     for (size_t pos = 0; pos < data.size();) {
         const size_t end = std::min(data.find('\r', pos), data.find('\n', pos));
@@ -67,31 +67,23 @@ const char* check(std::string_view target, std::string_view in) {
     const QString name = fromCp932(key);
     if (toCp932(name) != QByteArray(key.data(), qsizetype(key.size()))) return nullptr;
     const size_t count = target == "records" ? 4 : 2;
-    // What a forward reading finds, as the record and as the registered name.
-    const auto expected = [&](size_t longest) {
-        std::string_view f[4], last[4];
-        bool found = false;
-        for (std::string_view line : forwardLines(file, longest))
-            if (firstFieldIs(line, key) && readFields(line, f, count) == count)
-                found = true, std::copy(f, f + count, last);
-        const QString registered = found ? fromCp932(last[1]) : QString();
-        return std::pair{found ? AttendanceRecord{fromCp932(last[0]), fromCp932(last[1]),
-                                                  fromCp932(last[2]), fromCp932(last[3])}
-                               : AttendanceRecord{},
-                         isStorableName(registered) ? registered : QString()};
-    };
-    // Read backwards from bytes at hand, and in blocks as from a file: the same answer.
-    const auto [record, registered] = expected(kLongestLine);
-    const auto [recordInBlocks, registeredInBlocks] = expected(longestLineFor(file));
+    // A forward reading's answer, and the backward one in blocks as from a file: the same.
+    std::string_view f[4], last[4];
+    bool found = false;
+    for (std::string_view line : forwardLines(file, longestLineFor(file)))
+        if (firstFieldIs(line, key) && readFields(line, f, count) == count)
+            found = true, std::copy(f, f + count, last);
     BackwardLineReader blocks = inBlocks(file);
-    if (target == "records")
-        return lastRecordIn(file, name) == record && lastRecordIn(blocks, name) == recordInBlocks
-                   ? nullptr
-                   : "records differ";
-    return registeredName(file, name) == registered &&
-                   registeredName(blocks, name) == registeredInBlocks
-               ? nullptr
-               : "registry differs";
+    if (target == "records") {
+        const AttendanceRecord expected{fromCp932(last[0]), fromCp932(last[1]), fromCp932(last[2]),
+                                        fromCp932(last[3])};
+        const bool same = lastRecordIn(blocks, name) == (found ? expected : AttendanceRecord{});
+        return same ? nullptr : "records differ";
+    }
+    const QString registered = found ? fromCp932(last[1]) : QString();
+    const bool same =
+        registeredName(blocks, name) == (isStorableName(registered) ? registered : "");
+    return same ? nullptr : "registry differs";
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "common/cp932.h"
 #include "common/datafiles.h"
+#include "common/texts.h"
 #include "report/records.h"
 
 #include <QFile>
@@ -51,6 +52,8 @@ struct Reading {
     std::vector<Kept> kept;
     int64_t newest = -1;
     int skipped = 0;
+    ProgressMeter* progress = nullptr;
+    qint64 passed = 0; // bytes of the files before this one
 };
 
 // Reads a file from its end in blocks and keeps the records of the days that the month
@@ -58,10 +61,8 @@ struct Reading {
 // where the records before can only lie earlier: a report reads the last year or so.
 void readFile(const QString& path, int lastYear, std::optional<QDate> month, Reading& out) {
     QFile file(path);
-    if (!QFileInfo::exists(path)) throw Failure(QStringLiteral("%1: no such file").arg(path));
-    auto cannotRead = [&] {
-        return Failure(QStringLiteral("%1: cannot read: %2").arg(path, file.errorString()));
-    };
+    if (!QFileInfo::exists(path)) throw Failure(texts::kMissingFile.arg(path));
+    auto cannotRead = [&] { return Failure(texts::kCannotRead.arg(path, file.errorString())); };
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) throw cannotRead();
     RecordDater dater(lastYear);
     int64_t keepFrom = month ? rangeStartOf(*month).toJulianDay() : INT64_MIN;
@@ -79,6 +80,7 @@ void readFile(const QString& path, int lastYear, std::optional<QDate> month, Rea
         block.resize(size_t(n) + carry.size());
         std::copy(carry.begin(), carry.end(), block.begin() + n);
         if (!file.seek(at) || file.read(block.data(), n) != n) throw cannotRead();
+        if (out.progress) out.progress->advance(out.passed + file.size() - at);
         const std::string_view data(block.data(), block.size());
         const size_t start = at > 0 ? data.find_first_of("\r\n") : 0;
         carry.assign(data.substr(0, std::min(start, data.size())));
@@ -99,12 +101,21 @@ void readFile(const QString& path, int lastYear, std::optional<QDate> month, Rea
         }
     }
     out.skipped += dater.skipped();
+    // What was not read is passed too: a report reads the last year or so of each file.
+    out.passed += file.size();
+    if (out.progress) out.progress->advance(out.passed);
 }
 
 } // namespace
 
 MonthReport buildReport(const ReportRequest& request) {
     Reading reading;
+    reading.progress = request.progress;
+    if (reading.progress) {
+        qint64 total = 0;
+        for (const QString& path : request.files) total += QFileInfo(path).size();
+        reading.progress->start(total);
+    }
     for (const QString& path : request.files) {
         readFile(path, request.lastYear.value_or(QFileInfo(path).lastModified().date().year()),
                  request.month, reading);
@@ -112,7 +123,7 @@ MonthReport buildReport(const ReportRequest& request) {
     MonthReport report;
     report.skipped = reading.skipped;
     const QString fileList = request.files.join(QStringLiteral(", "));
-    if (reading.newest < 0) throw Failure(QStringLiteral("%1: no records").arg(fileList));
+    if (reading.newest < 0) throw Failure(texts::kNoRecords.arg(fileList));
 
     const QDate month = request.month.value_or(monthOf(reading.newest));
     report.month = month;
@@ -132,8 +143,7 @@ MonthReport buildReport(const ReportRequest& request) {
         anyInMonth |= k.entry.day >= monthFrom;
     }
     if (!anyInMonth)
-        throw Failure(QStringLiteral("%1: no records in %2")
-                          .arg(fileList, month.toString(QStringLiteral("yyyy-MM"))));
+        throw Failure(texts::kNoRecordsInMonth.arg(month.year()).arg(month.month()).arg(fileList));
 
     const int months = monthIndex(month) - monthIndex(rangeStart) + 1;
     const int schoolMonths = monthIndex(month) - monthIndex(yearStart) + 1;

@@ -2,6 +2,7 @@
 // The month's report from the record files: every teacher's days and month figures.
 
 #include "report/month.h"
+#include "report/progress.h"
 
 #include <QDate>
 #include <QList>
@@ -32,10 +33,11 @@ struct ReportRequest {
     std::optional<int> lastYear; // else each file's modification year
     std::optional<QDate> month;  // its first day; else the month of the newest record
     WorkRules rules;
+    ProgressMeter* progress = nullptr; // told the bytes read of all the files
 };
 
 // Reads each file once. Faults (a missing or unreadable file, no record in the month)
-// throw Failure naming the file.
+// throw Failure naming the file; so does a stop asked for through the progress.
 MonthReport buildReport(const ReportRequest& request);
 
 } // namespace velmora

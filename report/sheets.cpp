@@ -1,6 +1,7 @@
 #include "report/sheets.h"
 
 #include "common/datafiles.h"
+#include "common/texts.h"
 #include "report/output.h"
 
 #include <QFile>
@@ -316,7 +317,7 @@ void writePdf(const MonthReport& report, const QString& path) {
     QFile::remove(path);
     if (QFileInfo(temporary).size() == 0 || !QFile::rename(temporary, path)) {
         QFile::remove(temporary);
-        throw Failure(QStringLiteral("%1: cannot write").arg(path));
+        throw Failure(texts::kCannotWriteFile.arg(path));
     }
 }
 
@@ -326,7 +327,7 @@ QStringList saveReport(const MonthReport& report, const QDir& folder, Formats fo
     auto save = [&](const QString& path, const QByteArray& bytes) {
         QSaveFile file(path);
         if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-            throw Failure(QStringLiteral("%1: cannot write: %2").arg(path, file.errorString()));
+            throw Failure(texts::kCannotWrite.arg(path, file.errorString()));
         written << path;
     };
     if (formats.csv) {

@@ -1,6 +1,7 @@
 #include "report/output.h"
 
 #include "common/datafiles.h"
+#include "common/texts.h"
 
 #include <QDir>
 #include <QFile>
@@ -40,7 +41,7 @@ QString sheetName(const QString& name, QSet<QString>& used) {
 class Book {
 public:
     explicit Book(const QString& path) : book_(workbook_new(QFile::encodeName(path).constData())) {
-        if (!book_) throw Failure(QStringLiteral("%1: cannot write").arg(path));
+        if (!book_) throw Failure(texts::kCannotWriteFile.arg(path));
         for (int shaded = 0; shaded < 2; ++shaded) {
             text_[shaded] = format(shaded, nullptr);
             date_[shaded] = format(shaded, "yyyy-mm-dd");
@@ -179,12 +180,12 @@ void writeXlsx(const MonthReport& report, const QString& path) {
         fill(book, report);
         error = book.close();
     }
-    if (error != LXW_NO_ERROR || !replaceFile(temporary, path)) {
-        QFile::remove(temporary);
-        throw Failure(QStringLiteral("%1: cannot write: %2")
-                          .arg(path, error != LXW_NO_ERROR ? QString::fromUtf8(lxw_strerror(error))
-                                                           : QStringLiteral("rename failed")));
-    }
+    if (error == LXW_NO_ERROR && replaceFile(temporary, path)) return;
+    // qt_error_string(): errno's text, or on Windows GetLastError()'s.
+    const QString reason =
+        error != LXW_NO_ERROR ? QString::fromUtf8(lxw_strerror(error)) : qt_error_string();
+    QFile::remove(temporary);
+    throw Failure(texts::kCannotWrite.arg(path, reason));
 }
 
 } // namespace velmora

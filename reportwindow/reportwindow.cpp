@@ -1,6 +1,7 @@
 #include "reportwindow/reportwindow.h"
 
 #include "common/datafiles.h"
+#include "common/texts.h"
 #include "report/output.h"
 
 #include <QComboBox>
@@ -15,10 +16,12 @@
 #include <QPageSize>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <QtConcurrent>
 
 namespace velmora {
 
@@ -26,9 +29,9 @@ ReportWindow::ReportWindow(QWidget* parent)
     : QMainWindow(parent), fileList_(new QListWidget), month_(new QDateEdit),
       teacher_(new QComboBox), table_(new QTableView), message_(new QLabel) {
     setWindowTitle(QStringLiteral("Velmora 在校等時間集計"));
-    auto* addFilesButton = new QPushButton(QStringLiteral("記録ファイルを追加…"));
-    auto* addFolderButton = new QPushButton(QStringLiteral("フォルダを追加…"));
-    auto* clearButton = new QPushButton(QStringLiteral("クリア"));
+    auto* addFilesButton = new QPushButton(QStringLiteral("記録ファイルを追加(&A)…"));
+    auto* addFolderButton = new QPushButton(QStringLiteral("フォルダを追加(&F)…"));
+    auto* clearButton = new QPushButton(QStringLiteral("クリア(&L)"));
     connect(addFilesButton, &QPushButton::clicked, this, &ReportWindow::askFiles);
     connect(addFolderButton, &QPushButton::clicked, this, &ReportWindow::askFolder);
     connect(clearButton, &QPushButton::clicked, this, [this] {
@@ -42,6 +45,8 @@ ReportWindow::ReportWindow(QWidget* parent)
     message_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
 
     month_->setDisplayFormat(QStringLiteral("yyyy年MM月"));
+    // A typed month is read once it is complete (Enter, or the focus leaving), not at each digit.
+    month_->setKeyboardTracking(false);
     month_->setDate(QDate::currentDate().addDays(1 - QDate::currentDate().day()));
     connect(month_, &QDateEdit::dateChanged, this, [this] {
         monthChosen_ = true;
@@ -57,10 +62,10 @@ ReportWindow::ReportWindow(QWidget* parent)
     table_->setAlternatingRowColors(false);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
 
-    auto* previewButton = new QPushButton(QStringLiteral("印刷プレビュー…"));
-    auto* csvButton = new QPushButton(QStringLiteral("CSVを保存…"));
-    auto* xlsxButton = new QPushButton(QStringLiteral("XLSXを保存…"));
-    auto* pdfButton = new QPushButton(QStringLiteral("PDFを保存…"));
+    auto* previewButton = new QPushButton(QStringLiteral("印刷プレビュー(&P)…"));
+    auto* csvButton = new QPushButton(QStringLiteral("CSVを保存(&C)…"));
+    auto* xlsxButton = new QPushButton(QStringLiteral("XLSXを保存(&X)…"));
+    auto* pdfButton = new QPushButton(QStringLiteral("PDFを保存(&D)…"));
     connect(previewButton, &QPushButton::clicked, this, &ReportWindow::preview);
     connect(csvButton, &QPushButton::clicked, this, [this] { askSave({.csv = true}); });
     connect(xlsxButton, &QPushButton::clicked, this, [this] { askSave({.xlsx = true}); });
@@ -75,10 +80,14 @@ ReportWindow::ReportWindow(QWidget* parent)
     fileButtons->addStretch();
     files->addLayout(fileButtons);
     auto* choice = new QHBoxLayout;
-    choice->addWidget(new QLabel(QStringLiteral("月:")));
+    auto* monthLabel = new QLabel(QStringLiteral("月(&M):"));
+    monthLabel->setBuddy(month_);
+    auto* teacherLabel = new QLabel(QStringLiteral("表示(&V):"));
+    teacherLabel->setBuddy(teacher_);
+    choice->addWidget(monthLabel);
     choice->addWidget(month_);
     choice->addSpacing(20);
-    choice->addWidget(new QLabel(QStringLiteral("表示:")));
+    choice->addWidget(teacherLabel);
     choice->addWidget(teacher_, 1);
     auto* actions = new QHBoxLayout;
     actions->addWidget(message_, 1);
@@ -92,7 +101,13 @@ ReportWindow::ReportWindow(QWidget* parent)
     central->setLayout(layout);
     setCentralWidget(central);
     resize(900, 640);
+    connect(&building_, &QFutureWatcher<Built>::finished, this, &ReportWindow::built);
     rebuild();
+}
+
+ReportWindow::~ReportWindow() {
+    if (stop_) *stop_ = true;
+    building_.waitForFinished();
 }
 
 void ReportWindow::addFiles(const QStringList& files) {
@@ -104,10 +119,6 @@ void ReportWindow::addFiles(const QStringList& files) {
     }
     rebuild();
 }
-
-void ReportWindow::setMonth(QDate month) { month_->setDate(month); }
-
-void ReportWindow::showTeacher(int teacher) { teacher_->setCurrentIndex(teacher + 1); }
 
 void ReportWindow::choose(int teacher) {
     model_.showTeacher(teacher);
@@ -124,49 +135,74 @@ void ReportWindow::choose(int teacher) {
                                t.flags.join(u'・')));
 }
 
-QString ReportWindow::message() const { return message_->text(); }
-
+// The report of the files and month chosen, read in the background. A new choice while one
+// is read stops it and reads again.
 void ReportWindow::rebuild() {
-    MonthReport report;
-    QString text;
-    if (files_.isEmpty()) {
-        text = QStringLiteral("記録ファイル（Velmora.dat）を追加してください。");
-    } else {
+    if (reading_) {
+        *stop_ = true;
+        rebuildAgain_ = true;
+        return;
+    }
+    ReportRequest request;
+    request.files = files_;
+    if (monthChosen_) request.month = month_->date().addDays(1 - month_->date().day());
+    stop_ = std::make_shared<std::atomic_bool>(false);
+    reading_ = true;
+    if (!files_.isEmpty()) message_->setText(texts::kReadingFiles);
+    building_.setFuture(QtConcurrent::run([this, request, stop = stop_]() mutable -> Built {
+        if (request.files.isEmpty())
+            return {{}, QStringLiteral("記録ファイル（Velmora.dat）を追加してください。")};
+        ProgressMeter meter([this, stop](int percent) {
+            QMetaObject::invokeMethod(this, [this, percent] { showProgress(percent); });
+            return !*stop;
+        });
+        request.progress = &meter;
         try {
-            ReportRequest request;
-            request.files = files_;
-            if (monthChosen_) request.month = month_->date().addDays(1 - month_->date().day());
-            report = buildReport(request);
-            const QSignalBlocker quiet(month_);
-            month_->setDate(report.month);
-            text = QStringLiteral("教職員 %1名").arg(report.teachers.size());
-            if (report.skipped > 0)
-                text += QStringLiteral("（読めない行 %1 を除外）").arg(report.skipped);
+            return {buildReport(request), {}};
         } catch (const Failure& failure) {
-            text = failure.message();
+            return {{}, failure.message()};
         }
+    }));
+}
+
+void ReportWindow::showProgress(int percent) {
+    if (*stop_) return; // stopped: the last words of its reading are not shown
+    if (!progress_) {
+        progress_ = new QProgressDialog(texts::kReadingFiles, QStringLiteral("中止"), 0, 100, this);
+        progress_->setWindowTitle(windowTitle());
+        progress_->setWindowModality(Qt::WindowModal);
+        progress_->setMinimumDuration(0); // the library tells only work that takes long
+        progress_->setMinimumWidth(360);
+        connect(progress_, &QProgressDialog::canceled, this, [this] { *stop_ = true; });
+    }
+    progress_->setValue(percent);
+    progress_->show();
+}
+
+void ReportWindow::built() {
+    reading_ = false;
+    if (progress_) progress_->reset();
+    if (rebuildAgain_) {
+        rebuildAgain_ = false;
+        rebuild();
+        return;
+    }
+    const Built result = building_.result();
+    QString text = result.failure;
+    if (text.isEmpty()) {
+        const QSignalBlocker quiet(month_);
+        month_->setDate(result.report.month);
+        text = QStringLiteral("教職員 %1名").arg(result.report.teachers.size());
+        if (result.report.skipped > 0)
+            text += QStringLiteral("（読めない行 %1 を除外）").arg(result.report.skipped);
     }
     message_->setText(text);
-    model_.setReport(report);
+    model_.setReport(result.report);
     const QSignalBlocker block(teacher_);
     teacher_->clear();
     teacher_->addItem(QStringLiteral("集計（全員）"));
-    for (const TeacherMonth& t : report.teachers) teacher_->addItem(t.name);
+    for (const TeacherMonth& t : result.report.teachers) teacher_->addItem(t.name);
     table_->resizeColumnsToContents();
-}
-
-bool ReportWindow::saveTo(const QString& folder, Formats formats) {
-    if (model_.report().teachers.isEmpty()) return false;
-    try {
-        const QStringList written = saveReport(model_.report(), QDir(folder), formats);
-        QStringList names;
-        for (const QString& w : written) names << QFileInfo(w).fileName();
-        message_->setText(QStringLiteral("保存しました: %1").arg(names.join(QStringLiteral("、"))));
-        return true;
-    } catch (const Failure& failure) {
-        message_->setText(failure.message());
-        return false;
-    }
 }
 
 void ReportWindow::askFiles() {
@@ -184,16 +220,25 @@ void ReportWindow::askFolder() {
     addFiles(files);
 }
 
+// The report shown is saved; while another is read, nothing is (it would be the old one).
 void ReportWindow::askSave(Formats formats) {
-    if (model_.report().teachers.isEmpty()) return;
+    if (model_.report().teachers.isEmpty() || reading_) return;
     const QString folder = QFileDialog::getExistingDirectory(
         this, QStringLiteral("保存先のフォルダ"),
         QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
-    if (!folder.isEmpty()) saveTo(folder, formats);
+    if (folder.isEmpty()) return;
+    try {
+        QStringList names;
+        for (const QString& w : saveReport(model_.report(), QDir(folder), formats))
+            names << QFileInfo(w).fileName();
+        message_->setText(QStringLiteral("保存しました: %1").arg(names.join(QStringLiteral("、"))));
+    } catch (const Failure& failure) {
+        message_->setText(failure.message());
+    }
 }
 
 void ReportWindow::preview() {
-    if (model_.report().teachers.isEmpty()) return;
+    if (model_.report().teachers.isEmpty() || reading_) return;
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
                                       QMarginsF(12, 12, 12, 12), QPageLayout::Millimeter));

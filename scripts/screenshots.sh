@@ -10,10 +10,18 @@
 #   terminal-leaving.png   the same after a leaving at 17:10
 #   registration.png       "Felica利用者カード設定" with a name typed and a card read
 #   time-panel.png         "時間の入力", opened by a click on the clock at 9:05
+#
+# and from velmora-report beside it, on four months of five teachers' records (demo_records):
+#
+#   report-window.png          the window: the summary of July 2026
+#   report-window-teacher.png  the window: one teacher's days
+#   report-progress.png        the window reading slowly: its progress dialog
+#   report-pdf-summary.png     page 1 of the PDF, the school's summary
+#   report-pdf-teacher.png     a teacher's page of the PDF
 set -euo pipefail
 
 [ $# -eq 2 ] || { echo "usage: $0 path/to/velmora output-folder" >&2; exit 2; }
-for tool in Xvfb xdotool import convert; do
+for tool in Xvfb xdotool import convert strace pdftoppm iconv; do
   command -v "$tool" >/dev/null || { echo "$tool is missing: run scripts/setup.sh" >&2; exit 1; }
 done
 # The library itself rather than the faketime wrapper, which forks: killing the wrapper
@@ -26,7 +34,7 @@ TMP=$(mktemp -d)
 XPID=""
 VPID=""
 cleanup() {
-  if [ -n "$VPID" ]; then kill "$VPID" 2>/dev/null || true; fi
+  if [ -n "$VPID" ]; then pkill -P "$VPID" 2>/dev/null || true; kill "$VPID" 2>/dev/null || true; fi
   if [ -n "$XPID" ]; then kill "$XPID" 2>/dev/null || true; fi
   wait 2>/dev/null || true
   rm -rf "$TMP"
@@ -37,7 +45,7 @@ trap cleanup EXIT
 # card reader library is looked for beside the program.
 mkdir "$TMP/bin"
 cp "$1" "$TMP/bin/velmora"
-cp "$(dirname "$1")/libsony_idm.so" "$TMP/bin/"
+cp "$(dirname "$1")/libsony_idm.so" "$(dirname "$1")/velmora-report" "$TMP/bin/"
 VELMORA="$TMP/bin/velmora"
 mkdir -p "$OUT"
 
@@ -88,6 +96,7 @@ start_at() {
 }
 
 stop() {
+  pkill -P "$VPID" 2>/dev/null || true # the program, when strace started it
   kill "$VPID" 2>/dev/null || true
   wait "$VPID" 2>/dev/null || true
   VPID=""
@@ -214,4 +223,87 @@ sleep 0.5
 import -window "$panel" "$OUT/time-panel.png"
 stop
 
-echo "wrote $OUT/terminal-shared.png terminal-personal.png terminal-record.png terminal-leaving.png registration.png time-panel.png"
+# demo_records FOLDER: April to July 2026 of five teachers, each later than the one before:
+# the staff room's terminal on weekdays, the gym's on Saturdays (two teachers' club
+# activities), 高橋 also on the holiday of 7/20 and without her leaving of 7/8; every time
+# rounded as the terminal rounds it, the files in CP932 with CR LF, dated 2026-08-01.
+demo_records() {
+  local names=(伊藤　健 山田　太郎 渡辺　陽子 鈴木　一郎 高橋　美咲) leave=(1045 1085 1125 1175 1235)
+  local i t md wd terminal
+  hm() { printf '%d:%02d' $(($1 / 60)) $(($1 % 60)); }
+  line() { printf '"%s","%s","%s","%s"\r\n' "${names[$1]}" "$md" "$(hm "$2")" "$3"; }
+  for i in $(seq 0 121); do
+    read -r md wd < <(date -d "2026-04-01 +$i day" '+%m/%d %u')
+    terminal=職員室 && [ "$wd" = 6 ] && terminal=体育館
+    if [ "$md" = 07/20 ]; then
+      line 4 470 出 && line 4 1165 退
+    elif [ "$wd" = 6 ]; then
+      line 3 510 出 && line 4 510 出 && line 3 750 退 && line 4 780 退
+    elif [ "$wd" -lt 6 ] && [[ ! $md =~ ^(04/29|05/04|05/05|05/06)$ ]]; then
+      for t in 0 1 2 3 4; do line $t $((470 + (i + t) % 3 * 5)) 出; done
+      for t in 0 1 2 3 4; do
+        [ "$md/$t" = 07/08/4 ] || line $t $((leave[t] + (i * 3 + t * 7) % 9 * 5 - 20)) 退
+      done
+    fi >>"$1/$terminal.utf8"
+  done
+  for f in "$1"/*.utf8; do iconv -f UTF-8 -t CP932 "$f" >"${f%.utf8}.dat" && rm "$f"; done
+  touch -d 2026-08-01T08:00 "$1"/*.dat
+}
+
+# start_report [WRAPPER...]: velmora-report's window, its home in $TMP; sets VPID.
+start_report() {
+  (cd "$TMP" && exec env QT_QPA_PLATFORM=xcb HOME="$TMP" XDG_RUNTIME_DIR="$TMP/run" \
+    "$@" "$TMP/bin/velmora-report") >"$TMP/velmora.log" 2>&1 &
+  VPID=$!
+}
+
+# through WINDOW KEY TITLE TEXT: the key opens the dialog of that title, which takes the text.
+through() {
+  xdotool windowfocus "$1" key "$2"
+  local dialog
+  dialog=$(wait_window "^$3\$")
+  xdotool sleep 0.5 windowfocus "$dialog" type --delay 20 "$4"
+  xdotool sleep 1 key Return sleep 1
+}
+
+RECORDS="$TMP/records"
+mkdir -p "$RECORDS" "$TMP/run"
+chmod 700 "$TMP/run"
+demo_records "$RECORDS"
+red_shown() {   # a flag in the table
+  [ "$(convert "$1" -crop 700x440+10+150 +repage -fill black +opaque '#FF0000' -format '%[fx:maxima.r>0]' info:)" = 1 ]
+}
+
+# The window: the folder added, the newest month shown, then the last teacher of the list.
+start_report
+report=$(wait_window '^Velmora 在校等時間集計$')
+through "$report" alt+f フォルダを追加 "$RECORDS"
+xdotool mousemove 1023 767
+grab_when "$report" "$OUT/report-window.png" red_shown
+xdotool windowfocus "$report" key alt+v key End sleep 1
+import -window "$report" "$OUT/report-window-teacher.png"
+stop
+
+# Its progress: every seek into a record file made slow by strace (a file server far away),
+# and 3 MB of blank lines before the records to read through, 46 blocks: the dialog shows
+# after a second, and the picture is taken a moment later.
+printf '%3000000s' '' | tr ' ' '\n' | cat - "$RECORDS/職員室.dat" >"$TMP/padded"
+mv "$TMP/padded" "$RECORDS/職員室.dat"
+start_report strace -f -qq -o /dev/null -e trace=lseek -e inject=lseek:delay_exit=60ms
+report=$(wait_window '^Velmora 在校等時間集計$')
+through "$report" alt+f フォルダを追加 "$RECORDS"
+for _ in $(seq 100); do   # the dialog, a second window of the same title
+  xdotool search --onlyvisible --name '^Velmora 在校等時間集計$' | grep -qvx "$report" && break
+  sleep 0.1
+done
+sleep 0.8
+import -window root -crop "$(xdotool getwindowgeometry "$report" | awk '/Geometry/ {print $2}')+0+0" \
+  "$OUT/report-progress.png"
+stop
+
+# The PDF's first page and the last teacher's page.
+HOME="$TMP" "$TMP/bin/velmora-report" -f pdf -o "$TMP" "$RECORDS"/*.dat >/dev/null
+pdftoppm -r 72 -png -f 1 -l 1 -singlefile "$TMP/在校等時間_2026-07.pdf" "$OUT/report-pdf-summary"
+pdftoppm -r 72 -png -f 6 -l 6 -singlefile "$TMP/在校等時間_2026-07.pdf" "$OUT/report-pdf-teacher"
+
+echo "wrote $OUT/terminal-shared.png terminal-personal.png terminal-record.png terminal-leaving.png registration.png time-panel.png report-window.png report-window-teacher.png report-progress.png report-pdf-summary.png report-pdf-teacher.png"

@@ -1,26 +1,36 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Velmora needs to build, run and test.
-# Only what is missing is installed; run as root or with sudo available.
+# Installs the Debian packages Velmora needs for each purpose named on the command line:
+#   run    the programs themselves (Qt's runtime and platform plugin, fonts, the card reader service)
+#   build  compiling them, their man pages and the Debian package
+#   test   every test of the suite
+#   bench  the speed and memory figures
+#   fuzz   the libFuzzer targets
+#   windows  cross-building the Windows programs and testing them under Wine (with build)
+# Without arguments: run and build. Only what is missing is installed; run as root or with
+# sudo available.
 set -euo pipefail
 
-packages=(
-  build-essential cmake pkg-config clang clang-format libclang-rt-14-dev
-  qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev
-  libgtest-dev libgmock-dev libbenchmark-dev
-  libpcsclite-dev pcscd vsmartcard-vpcd
-  fonts-ipafont-gothic
-  xvfb xdotool x11-utils faketime imagemagick librsvg2-bin inotify-tools
-  dbus python3-dbusmock
-  libxlsxwriter-dev unzip poppler-utils
-)
+(($#)) || set -- run build
+packages=()
+for purpose; do
+  case $purpose in
+  run) packages+=(qt6-qpa-plugins qt6-translations-l10n fonts-ipafont-gothic pcscd libccid) ;;
+  build) packages+=(build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev
+    libpcsclite-dev libxlsxwriter-dev help2man dpkg-dev file) ;;
+  test) packages+=(clang-format libgtest-dev libgmock-dev vsmartcard-vpcd
+    xvfb xdotool x11-utils faketime imagemagick librsvg2-bin dbus python3-dbusmock
+    unzip poppler-utils inotify-tools strace lintian desktop-file-utils appstream) ;;
+  bench) packages+=(libbenchmark-dev xvfb xdotool faketime) ;;
+  fuzz) packages+=(clang libclang-rt-14-dev) ;;
+  windows) packages+=(g++-mingw-w64-x86-64-posix libz-mingw-w64-dev ninja-build xz-utils zip
+    wine wine64 fonts-wine locales fonts-ipafont-gothic googletest xvfb xdotool faketime
+    imagemagick) ;;
+  *) echo "setup.sh: $purpose: not one of run, build, test, bench, fuzz, windows" >&2 && exit 2 ;;
+  esac
+done
 
-# windows (`setup.sh windows`): cross-building the Windows programs with MinGW and a static Qt,
-# and testing them under Wine (make windows, windows-test, windows-package).
-windows_packages=(
-  g++-mingw-w64-x86-64-posix libz-mingw-w64-dev ninja-build wine wine64 fonts-wine locales xz-utils zip
-)
 windows=false
-[[ " $* " == *" windows "* ]] && windows=true && packages+=("${windows_packages[@]}")
+[[ " $* " == *" windows "* ]] && windows=true
 
 missing=()
 for p in "${packages[@]}"; do

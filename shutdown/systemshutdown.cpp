@@ -1,5 +1,7 @@
 #include "shutdown/systemshutdown.h"
 
+#include "common/logging.h"
+
 #ifdef _WIN32
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
@@ -9,9 +11,11 @@
 #endif
 #include "shutdown/win32calls.h"
 #else
+#include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCall>
+#include <QDBusPendingCallWatcher>
 #include <QString>
 #endif
 
@@ -60,7 +64,11 @@ std::unique_ptr<Shutdown> makeSystemShutdown() { return std::make_unique<Win32Sh
 void LogindShutdown::requestPowerOff() {
     // systemBus() follows DBUS_SYSTEM_BUS_ADDRESS; no bus means nothing to ask.
     QDBusConnection bus = QDBusConnection::systemBus();
-    if (!bus.isConnected()) return;
+    if (!bus.isConnected()) {
+        qCWarning(lcShutdown) << "power-off not requested: no system bus";
+        return;
+    }
+    qCInfo(lcShutdown) << "power-off requested from logind";
 
     QDBusMessage call = QDBusMessage::createMethodCall(
         QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1"),
@@ -68,8 +76,13 @@ void LogindShutdown::requestPowerOff() {
     call << true; // interactive: polkit may ask the user for a password
 
     // Sent without waiting: polkit's password dialog or a stalled logind must not freeze
-    // the window, and a refusal has nobody to be told to. The reply is simply dropped.
-    bus.asyncCall(call);
+    // the window, and a refusal has nobody to be told to but the log.
+    auto* reply = new QDBusPendingCallWatcher(bus.asyncCall(call), QCoreApplication::instance());
+    QObject::connect(reply, &QDBusPendingCallWatcher::finished, reply, [reply] {
+        if (reply->isError())
+            qCWarning(lcShutdown).noquote() << "power-off refused:" << reply->error().message();
+        reply->deleteLater();
+    });
 }
 
 std::unique_ptr<Shutdown> makeSystemShutdown() { return std::make_unique<LogindShutdown>(); }

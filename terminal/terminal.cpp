@@ -4,6 +4,7 @@
 
 #include "cards/cards.h"
 #include "common/clocktext.h"
+#include "common/logging.h"
 #include "common/names.h"
 #include "common/userdata.h"
 
@@ -29,6 +30,9 @@ void Terminal::guarded(const std::function<void()>& work) {
         present();
     } catch (const Failure& failure) {
         present();
+        // Every fault the user is shown is logged too: from the menu, the journal keeps it.
+        const auto category = dynamic_cast<const CardFailure*>(&failure) ? lcCard : lcFiles;
+        qCCritical(category).noquote() << failure.message();
         services_.prompts.messageBox(failure.message());
         services_.programEnd.endProgram(1);
     }

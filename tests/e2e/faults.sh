@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Faults of the machine: each shows one message box, Return closes it, the program ends with
-# status 1, and the data files are as they were, byte for byte.
+# status 1, the data files are as they were, byte for byte, and the fault is logged under its
+# category (velmora.files unless the row names another).
 source "$(dirname "$0")/lib.sh"
 [ "$(id -u)" = 0 ] || { echo "skipped: only root can start the program as nobody"; exit 77; }
 as_nobody() {   # root may write anywhere; nobody has a runtime folder of its own
@@ -17,10 +18,11 @@ answer() { prompt=$(window '^Velmora$') && type_into "$prompt" "$1"; }   # the f
 removed() { window '^Velmora 2011' >/dev/null && sleep 1.2 && rm "$WORK/$1" && before=$(files); }
 
 # Each fault: its files in $WORK (nobody may pass through $T to a read-only one), the start,
-# what follows the start. Then the card is put on the reader.
-while IFS='|' read -r fault setup start after; do
+# what follows the start, the log's category when not files. Then the card is put on the
+# reader.
+while IFS='|' read -r fault setup start after category; do
   echo "$fault"
-  rm -rf "$WORK" "$CARD" && mkdir "$WORK"
+  rm -rf "$WORK" "$CARD" "$T/log" && mkdir "$WORK"
   (cd "$WORK" && eval "$setup")
   before=$(files)
   eval "$start; prompt=0; $after"
@@ -29,9 +31,9 @@ while IFS='|' read -r fault setup start after; do
   xdotool mousemove --window "$box" 10 10 key Return
   ends 1
   [ "$(files)" = "$before" ] || fail "the data files changed"
+  grep -q "^velmora\.${category:-files}: " "$T/log" || fail "not logged"
 done <<'EOF'
 read-only folder|chmod 711 .. && chmod 555 .|as_nobody "$VELMORA"|answer Sato
-record file on a full device|shared; ln -sf /dev/full Velmora.dat|run_at 08:07:00 "$VELMORA"|
-no card reader library|shared; mkdir ../bin; cp "$VELMORA" ../bin|run_at 08:07:00 "$T/bin/velmora"|
+no card reader library|shared; mkdir ../bin; cp "$VELMORA" ../bin|run_at 08:07:00 "$T/bin/velmora"||card
 registry removed while running|shared|run_at 08:07:00 "$VELMORA"|removed 利用者Felica.dat
 EOF

@@ -2,20 +2,20 @@
 // files that are not files or are too big to hold.
 
 #include "cards/cards.h"
+#include "common/osfile.h"
 #include "common/userdata.h"
 #include "support/world.h"
 
 #include <fcntl.h>
-#include <gtest/gtest.h>
+#include <gmock/gmock.h>
 #include <sched.h>
 #include <signal.h>
 #include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <fstream>
 
 using namespace velmora;
 using namespace velmora::test;
@@ -24,47 +24,31 @@ namespace {
 
 const QByteArray kCard = "0123456789ABCDEF";
 
-// A tmpfs of its own over a folder, in a mount namespace of its own: each test runs in a
-// process of its own, so nothing outside sees it. Needs root.
+// A tmpfs over the folder, in a mount namespace of this test's process alone. Needs root.
 struct Tmpfs {
     QByteArray dir;
-    Tmpfs(const QString& path, int kib) : dir(QFile::encodeName(path)) {
-        const QByteArray size = "size=" + QByteArray::number(kib) + "k";
-        if (unshare(CLONE_NEWNS) != 0 ||
-            mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) ||
-            mount("tmpfs", dir, "tmpfs", 0, size.constData()))
+    Tmpfs(const QString& path, const char* size) : dir(QFile::encodeName(path)) {
+        if (unshare(CLONE_NEWNS) || mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) ||
+            mount("tmpfs", dir, "tmpfs", 0, size))
             dir.clear();
     }
-    ~Tmpfs() {
-        if (!dir.isEmpty()) umount2(dir, MNT_DETACH);
-    }
+    ~Tmpfs() { umount2(dir, MNT_DETACH); }
 };
 
-QString failureOf(const std::function<void()>& work) {
-    try {
-        work();
-    } catch (const Failure& failure) {
-        return failure.message();
-    }
-    return "no failure";
+// Throws a Failure whose message ends with `reason`.
+auto failsWith(const QString& reason) {
+    return testing::ThrowsMessage<Failure>(testing::EndsWith(reason.toStdString()));
 }
 
 AttendanceRecord arrival(const QString& name, int n) {
     return {name, "07/01", QString::number(n), kArrival};
 }
 
-long peakMemoryKib() {
-    std::ifstream status("/proc/self/status");
-    for (std::string key; status >> key;)
-        if (key == "VmHWM:") return status >> key, std::stol(key);
-    return 0;
-}
-
 } // namespace
 
 TEST(Files, AnAppendThatDoesNotFitIsTakenBackAndItsReasonNamed) {
     World w;
-    const Tmpfs fs(w.dir.path(), 64);
+    const Tmpfs fs(w.dir.path(), "size=64k");
     if (fs.dir.isEmpty()) GTEST_SKIP() << "no file system of the test's own (needs root)";
     const DataFolder files(QDir(w.dir.path()));
     // The record file and the registry each with 13 bytes left in their last page, and no
@@ -74,25 +58,17 @@ TEST(Files, AnAppendThatDoesNotFitIsTakenBackAndItsReasonNamed) {
     w.write(kRecordFile, page), w.write(kRegistryFile, page), w.write(kUserDataFile, "\r\n");
     w.write("filler", QByteArray(64 * 1024, '.'));
     const QString full = qt_error_string(ENOSPC);
-    struct Case {
-        QString file;
-        std::function<void()> write;
-    } cases[] = {
-        {kRecordFile, [&] { appendRecord(files, arrival("Sato", 1)); }},
-        {kRegistryFile, [&] { registerCard(files, "Suzuki", kCard); }},
-        {kUserDataFile, [&] { writeOwnerName(files, "Suzuki"); }},
-    };
-    for (const auto& c : cases) {
-        const QByteArray before = w.read(c.file);
-        EXPECT_TRUE(failureOf(c.write).endsWith(full)) << c.file.toStdString();
-        EXPECT_EQ(w.read(c.file), before);
-    }
+    const QByteArray before = w.read(kRecordFile) + w.read(kRegistryFile) + w.read(kUserDataFile);
+    EXPECT_THAT([&] { appendRecord(files, arrival("Sato", 1)); }, failsWith(full));
+    EXPECT_THAT([&] { registerCard(files, "Suzuki", kCard); }, failsWith(full));
+    EXPECT_THAT([&] { writeOwnerName(files, "Suzuki"); }, failsWith(full));
+    EXPECT_EQ(w.read(kRecordFile) + w.read(kRegistryFile) + w.read(kUserDataFile), before);
     EXPECT_EQ(findLastRecord(files, "Sato").time, "17:10");
 }
 
 TEST(Files, WritersOnSeveralPcsTakeTurnsAndLoseNothing) {
     World w;
-    const Tmpfs fs(w.dir.path(), 64 * 1024); // fsync on a disk would take minutes
+    const Tmpfs fs(w.dir.path(), "size=64m"); // fsync on a disk would take minutes
     if (fs.dir.isEmpty()) GTEST_SKIP() << "no file system of the test's own (needs root)";
     const DataFolder files(QDir(w.dir.path()));
     // Another PC holding the file longer than anyone waits: a fault, and nothing written.
@@ -100,15 +76,12 @@ TEST(Files, WritersOnSeveralPcsTakeTurnsAndLoseNothing) {
     ASSERT_EQ(pipe(ready), 0);
     const pid_t holder = fork();
     if (holder == 0) {
-        const int fd = open(QFile::encodeName(files.path(kRecordFile)), O_RDWR | O_CREAT, 0666);
-        struct flock whole {};
-        whole.l_type = F_WRLCK;
-        fcntl(fd, F_SETLKW, &whole), (void)!write(ready[1], "", 1), pause();
+        auto file = OsFile::open(files.path(kRecordFile), kRecordFile, OsFile::Access::Append);
+        file->lockForAppending({}), (void)!write(ready[1], "", 1), pause();
     }
     char c;
     ASSERT_EQ(read(ready[0], &c, 1), 1);
-    EXPECT_TRUE(
-        failureOf([&] { appendRecord(files, arrival("A", 0)); }).endsWith(texts::kFileBusy));
+    EXPECT_THAT([&] { appendRecord(files, arrival("A", 0)); }, failsWith(texts::kFileBusy));
     kill(holder, SIGKILL), waitpid(holder, nullptr, 0);
     EXPECT_EQ(w.read(kRecordFile), "");
 
@@ -120,17 +93,15 @@ TEST(Files, WritersOnSeveralPcsTakeTurnsAndLoseNothing) {
             _exit(0);
         }
     for (int status; wait(&status) > 0;) EXPECT_EQ(status, 0);
-    // Each writer's lines whole, in its order, each once; no other line, no blank one.
-    int next[kWriters] = {};
-    const QByteArray all = w.read(kRecordFile);
-    for (const QByteArray& line : all.chopped(1).split('\n')) {
-        const AttendanceRecord r = lastRecordIn(view(line), QString(QLatin1Char(line.at(1))));
-        ASSERT_EQ(line, quotedLine(
-                            {r.name.toLatin1(), r.date.toLatin1(), r.time.toLatin1(), sjis(r.kind)})
-                            .chopped(1));
-        ASSERT_EQ(r.time.toInt(), next[r.name.toInt()]++);
-    }
-    for (int count : next) EXPECT_EQ(count, kEach);
+    // Every line whole and there once; no other line, no blank one.
+    QByteArrayList lines = w.read(kRecordFile).split('\n'), expected = {""};
+    for (int writer = 0; writer < kWriters; ++writer)
+        for (int n = 0; n < kEach; ++n)
+            expected << quotedLine({QByteArray::number(writer), "07/01", QByteArray::number(n),
+                                    sjis(kArrival)})
+                            .chopped(1);
+    std::sort(lines.begin(), lines.end()), std::sort(expected.begin(), expected.end());
+    EXPECT_TRUE(lines == expected);
 }
 
 TEST(Files, FilesThatAreNoFilesOrTooBigGiveAMessageOrASkippedLine) {
@@ -139,38 +110,36 @@ TEST(Files, FilesThatAreNoFilesOrTooBigGiveAMessageOrASkippedLine) {
         if (mknod(QFile::encodeName(path), S_IFCHR | 0666, makedev(1, 5)) != 0)
             mkfifo(QFile::encodeName(path), 0666); // only root may make a device
     };
+    // 2 GiB without a line end, sparse: made in no time.
     const auto folder = [](const QString& path) { QDir().mkdir(path); };
-    const auto huge = [](const QString& path) { // sparse, without a line end
+    const auto huge = [](const QString& path) {
         QFile file(path);
-        (void)file.open(QIODevice::WriteOnly), file.resize(qint64(2) << 30);
+        (void)(file.open(QIODevice::WriteOnly) && file.resize(qint64(2) << 30));
     };
-    struct Case {
-        QString file;
-        std::function<void(const QString&)> make;
-        bool message; // otherwise the overlong line is skipped
-    } cases[] = {
+    // What is made in the file's place; whether a message names it (else a line is skipped).
+    const std::tuple<QString, std::function<void(const QString&)>, bool> cases[] = {
         // clang-format off
         {kUserDataFile, fifo, true}, {kRecordFile, fifo, true}, {kRegistryFile, fifo, true},
         {kUserDataFile, device, true}, {kRegistryFile, device, true}, {kRecordFile, folder, true},
         {kUserDataFile, huge, true}, {kRecordFile, huge, false}, {kRegistryFile, huge, false},
         // clang-format on
     };
-    for (const auto& c : cases) {
+    for (const auto& [file, make, message] : cases) {
         World w;
         w.write(kUserDataFile, "\r\n");
         w.write(kRegistryFile, "\"" + kCard + "\",\"Sato\"\r\n");
-        QFile::remove(w.dir.filePath(c.file));
-        c.make(w.dir.filePath(c.file));
+        QFile::remove(w.dir.filePath(file));
+        make(w.dir.filePath(file));
         Terminal t(w.services(), w);
         if (t.start()) w.card = kCard, w.at("8:07:00"), t.clockTick();
-        const QString name = c.file == kRecordFile ? "Sato" : ""; // an unregistered card
-        EXPECT_EQ(w.messages.value(0).contains('"' + c.file + '"'), c.message)
-            << c.file.toStdString();
-        if (!c.message) {
-            EXPECT_EQ(findLastRecord(w.services().files, name).time, name.isEmpty() ? "" : "8:05");
-        }
+        const QString name = file == kRecordFile ? "Sato" : ""; // an unregistered card
+        EXPECT_EQ(w.messages.value(0).contains('"' + file + '"'), message) << file.toStdString();
+        const auto time = [&] { return findLastRecord(w.services().files, name).time; };
+        EXPECT_TRUE(message || time() == (name.isEmpty() ? "" : "8:05"));
     }
 #ifndef __SANITIZE_ADDRESS__ // whose quarantine holds freed blocks
-    EXPECT_LT(peakMemoryKib(), 100 * 1024);
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    EXPECT_LT(usage.ru_maxrss, 100 * 1024) << "KiB at the peak";
 #endif
 }

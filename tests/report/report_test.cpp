@@ -1,5 +1,6 @@
 // The report's rules through tables, and the real program on hand-made record files.
 
+#include "common/datafiles.h"
 #include "report/holidays.h"
 #include "report/month.h"
 #include "report/records.h"
@@ -165,22 +166,32 @@ TEST(Flags, StartAtTheirExactThresholds) {
     }
 }
 
-// A school year of seven teachers working every day, 135 KB: the file is read from
-// its end in blocks, and lines cross their borders.
+// Two school years of seven teachers working every day, 270 KB: the file is read from its end
+// in blocks, lines cross their borders, and the reading stops in the first year.
 TEST(Report, ReadsAFileOfManyBlocks) {
     QTemporaryDir dir;
     QFile file(dir.filePath(u"Velmora.dat"_qs));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     int beyond = 0;
-    for (QDate d(2025, 4, 1); d.year() < 2026 || d.month() < 4; d = d.addDays(1)) {
+    for (QDate d(2024, 4, 1); d.year() < 2026 || d.month() < 4; d = d.addDays(1)) {
         for (const char* record : {"\",\"8:00\",\"\x8f\x6f\"\r\n", "\",\"17:00\",\"\x91\xde\"\r\n"})
             for (int t = 0; t < 7; ++t)
                 file.write("\"T" + QByteArray::number(t) + "\",\"" +
                            d.toString(u"MM/dd"_qs).toLatin1() + record);
+        if (d < QDate(2025, 4, 1)) continue; // not in the school year reported
         beyond += d.dayOfWeek() > 5 || isNationalHoliday(d) ? 8 * 60 + 15 : 30;
     }
     file.close();
-    const MonthReport report = buildReport({{file.fileName()}, 2026, QDate(2026, 3, 1), {}});
+    // The progress at each block, none for work shorter than its delay; a stop is a fault.
+    std::vector<int> shown;
+    ProgressMeter meter([&](int percent) { return shown.push_back(percent), true; }, 0),
+        late([&](int percent) { return shown.push_back(-percent), true; }, 3600000),
+        stop([](int) { return false; }, 0);
+    EXPECT_THROW(buildReport({{file.fileName()}, 2026, QDate(2026, 3, 1), {}, &stop}), Failure);
+    buildReport({{file.fileName()}, 2026, QDate(2026, 3, 1), {}, &late});
+    const MonthReport report =
+        buildReport({{file.fileName()}, 2026, QDate(2026, 3, 1), {}, &meter});
+    EXPECT_EQ(shown, (std::vector<int>{24, 48, 72, 100}));
     ASSERT_EQ(report.teachers.size(), 7);
     EXPECT_EQ(report.skipped, 0);
     for (const TeacherMonth& t : report.teachers) EXPECT_EQ(t.yearBeyond, beyond) << t.workedDays;
@@ -196,6 +207,7 @@ protected:
         p.start(QStringLiteral(VELMORA_REPORT), args << u"--last-year"_qs << u"2026"_qs);
         p.waitForFinished(60000);
         err = p.readAllStandardError();
+        out = QString::fromUtf8(p.readAllStandardOutput());
         return p.exitCode();
     }
     QByteArray read(const QString& name) {
@@ -204,6 +216,7 @@ protected:
     }
     QTemporaryDir dir;
     QByteArray err;
+    QString out;
     const QStringList terminals = {DATA "/terminal1.dat", DATA "/terminal2.dat"};
 };
 
@@ -239,13 +252,21 @@ TEST_F(Program, StoresDurationsAsHourNumbersInXlsx) {
 
 // clang-format off
 const char* const kBadInput[][2] = {
-    {"missing.dat",                          "missing.dat: no such file"},
-    {"--month 2026-13 TERMINAL",             "--month 2026-13: not YYYY-MM"},
-    {"--month 2025-09 TERMINAL",             "no records in 2025-09"},
-    {"--days-off DATA/daysoff.txt TERMINAL",  "daysoff.txt:3: not a date"},
-    {"--format ods TERMINAL",                "--format ods"},
+    {"missing.dat",                          "ファイルが見つかりません \"missing.dat\""},
+    {"--month 2026-13 TERMINAL",             "--month 2026-13: 年月 (YYYY-MM) ではありません"},
+    {"--month 2025-09 TERMINAL",             "2025年9月の記録がありません"},
+    {"--days-off DATA/daysoff.txt TERMINAL",  "daysoff.txt\" 3行目: 日付 (YYYY-MM-DD) ではありません"},
+    {"--format ods TERMINAL",                "--format ods: csv、xlsx、pdf のどれか"},
+    {"--bogus TERMINAL",                     "'bogus' は未知のオプションです"},
 };
 // clang-format on
+
+// Every line of the help speaks Japanese, Qt's own lines included.
+TEST_F(Program, HelpsInJapanese) {
+    ASSERT_EQ(run({u"--help"_qs}), 0);
+    for (const QString& line : out.split(u'\n', Qt::SkipEmptyParts))
+        EXPECT_TRUE(line.contains(QRegularExpression(u"[^\\x00-\\x7f]"_qs))) << line.toStdString();
+}
 
 TEST_F(Program, RefusesBadInputWithoutWritingAFile) {
     for (const auto& [args, message] : kBadInput) {

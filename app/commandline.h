@@ -1,0 +1,23 @@
+#pragma once
+// The time clock's command line, and the working folder of a start from the desktop's menu.
+
+#include "common/seams.h"
+
+namespace velmora {
+
+struct StartOptions {
+    bool fromMenu = false; // --menu: work in menuFolder() rather than the current folder
+};
+
+// Reads the arguments before any window system is reached, so that --help and --version
+// print without a display. --help, --version and a bad argument end the program here.
+StartOptions readCommandLine(int argc, char* argv[]);
+
+// Qt's own texts (dialogs, the command line's headings) in Japanese, like the rest.
+void loadQtJapanese();
+
+// ~/Velmora: made when missing and made the working folder. False, with the fault logged
+// and shown, when it cannot be.
+bool enterMenuFolder(Prompts& prompts);
+
+} // namespace velmora
