@@ -97,7 +97,8 @@ windows-test: windows
 	cd $(WINDOWS_BUILD) && WINEQT_QPA_PLATFORM=offscreen WINEQT_QPA_FONTDIR='C:\windows\Fonts' \
 	  WINE_TIMEOUT=300 bash $(CURDIR)/scripts/wine.sh wine velmora_tests.exe
 	WINEPREFIX=$(CURDIR)/$(WINDOWS_BUILD)/wine wineserver -w
-	VELMORA=$(WINDOWS_BUILD)/velmora.exe WINEPREFIX=$(WINDOWS_BUILD)/wine bash tests/wine/first_start.sh
+	VELMORA=$(CURDIR)/$(WINDOWS_BUILD)/velmora.exe WINEPREFIX=$(CURDIR)/$(WINDOWS_BUILD)/wine \
+	  bash tests/wine/first_start.sh
 
 # velmora.exe under Wine, in DATA as its working folder.
 windows-run: windows
