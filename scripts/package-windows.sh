@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # package-windows.sh BUILD: velmora-VERSION-windows-x64.zip in BUILD from the Windows build in
-# BUILD: the programs (stripped), sony_idm.dll, LICENSE and the quick start, as
-# README-ja.txt in UTF-8 with a byte order mark and CR LF, as Notepad reads it best.
+# BUILD: the programs (stripped), sony_idm.dll, LICENSE, the linked-in software's notices and
+# licenses, and the quick start as README-ja.txt. Texts in UTF-8 with a byte order mark and
+# CR LF, as Notepad reads them best.
 set -euo pipefail
 build=$(realpath "$1") root=$(realpath "$(dirname "$0")/..")
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
@@ -11,8 +12,10 @@ rm -rf "${build:?}/package" "$build/$name.zip" && mkdir -p "$build/package/$name
 for f in velmora.exe velmora-report.exe sony_idm.dll; do
   x86_64-w64-mingw32-strip -o "$build/package/$name/$f" "$build/$f"
 done
-cp "$root/LICENSE" "$build/package/$name/LICENSE.txt"
-{ printf '\xef\xbb\xbf' && sed 's/$/\r/' "$root/docs/windows-quickstart-ja.txt"; } \
-  > "$build/package/$name/README-ja.txt"
+text() { { printf '\xef\xbb\xbf' && sed 's/$/\r/' "$1"; } > "$build/package/$name/$2"; }
+text "$root/LICENSE" LICENSE.txt
+text "$root/docs/windows-quickstart-ja.txt" README-ja.txt
+text "$root/docs/windows-third-party.txt" THIRD-PARTY.txt
+for l in LGPL-3 GPL-3 MPL-2.0; do text "/usr/share/common-licenses/$l" "$l.txt"; done
 (cd "$build/package" && zip -qr -X "../$name.zip" "$name")
 echo "$build/$name.zip"
