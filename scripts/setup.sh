@@ -62,7 +62,7 @@ fi
 # through a private apt configuration that turns the machine's package sources into source ones.
 if $windows && [ ! -f /opt/libxlsxwriter-mingw/lib/libxlsxwriter.a ]; then
   work=$(mktemp -d)
-  trap 'rm -rf "$work"' EXIT
+  trap '$sudo rm -rf "$work"' EXIT
   mkdir -p "$work/parts" "$work/lists/partial"
   for f in /etc/apt/sources.list.d/*.sources; do
     [ -f "$f" ] && sed -E 's/^Types:.*/Types: deb-src/' "$f" > "$work/parts/$(basename "$f")"
@@ -70,8 +70,9 @@ if $windows && [ ! -f /opt/libxlsxwriter-mingw/lib/libxlsxwriter.a ]; then
   for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
     [ -f "$f" ] && sed -nE 's/^deb[[:space:]]/deb-src /p' "$f" >> "$work/sources.list"
   done
-  apt=(apt-get -q -o Dir::Etc::SourceList="$work/sources.list" -o Dir::Etc::SourceParts="$work/parts"
-       -o Dir::State::Lists="$work/lists" -o APT::Sandbox::User=root)
+  apt=(${sudo:+$sudo} apt-get -q -o Dir::Etc::SourceList="$work/sources.list"
+       -o Dir::Etc::SourceParts="$work/parts" -o Dir::State::Lists="$work/lists"
+       -o APT::Sandbox::User=root)
   "${apt[@]}" update >/dev/null
   version=$(dpkg-query -W -f='${source:Version}' libxlsxwriter-dev)
   (cd "$work" && "${apt[@]}" source --download-only "libxlsxwriter=$version" >/dev/null)
