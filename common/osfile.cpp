@@ -133,9 +133,10 @@ void OsFile::appendWhole(const QByteArray& bytes, qint64 sizeBefore) {
     bool written = SetFilePointerEx(handle_, end, nullptr, FILE_BEGIN);
     for (qint64 done = 0; written && done < bytes.size();) {
         DWORD put = 0;
-        written = WriteFile(handle_, bytes.constData() + done, DWORD(bytes.size() - done), &put,
-                            nullptr) &&
-                  put > 0;
+        written =
+            WriteFile(handle_, bytes.constData() + done, DWORD(bytes.size() - done), &put, nullptr);
+        // Nothing written without an error: no room is the one reason a disk file has.
+        if (written && put == 0) SetLastError(ERROR_DISK_FULL), written = false;
         done += put;
     }
     if (written && FlushFileBuffers(handle_)) return;
