@@ -1,13 +1,12 @@
 #include "app/commandline.h"
 
 #include "common/logging.h"
+#include "common/qtjapanese.h"
 #include "common/texts.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
-#include <QLibraryInfo>
-#include <QTranslator>
 #include <cstdio>
 #include <cstdlib>
 
@@ -39,13 +38,6 @@ StartOptions readCommandLine(int argc, char* argv[]) {
     if (parser.isSet(help)) parser.showHelp(0);
     if (parser.isSet(version)) parser.showVersion();
     return {parser.isSet(menu)};
-}
-
-void loadQtJapanese() {
-    static QTranslator qtJapanese;
-    if (qtJapanese.load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),
-                        QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QCoreApplication::installTranslator(&qtJapanese);
 }
 
 bool enterMenuFolder(Prompts& prompts) {

@@ -13,9 +13,6 @@ struct StartOptions {
 // print without a display. --help, --version and a bad argument end the program here.
 StartOptions readCommandLine(int argc, char* argv[]);
 
-// Qt's own texts (dialogs, the command line's headings) in Japanese, like the rest.
-void loadQtJapanese();
-
 // ~/Velmora: made when missing and made the working folder. False, with the fault logged
 // and shown, when it cannot be.
 bool enterMenuFolder(Prompts& prompts);

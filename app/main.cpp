@@ -4,6 +4,7 @@
 #include "app/commandline.h"
 #include "app/realservices.h"
 #include "cardlibrary/sonyidmlibrary.h"
+#include "common/qtjapanese.h"
 #include "shutdown/systemshutdown.h"
 #include "terminal/terminal.h"
 #include "windows/dialogprompts.h"

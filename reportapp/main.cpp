@@ -3,6 +3,7 @@
 // without arguments in a desktop session, it opens the window instead.
 
 #include "common/datafiles.h"
+#include "common/qtjapanese.h"
 #include "common/texts.h"
 #include "report/output.h"
 #include "report/report.h"
@@ -14,9 +15,7 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFile>
-#include <QLibraryInfo>
 #include <QRegularExpression>
-#include <QTranslator>
 #include <algorithm>
 #include <cstdio>
 #include <memory>
@@ -83,17 +82,9 @@ int parseHours(const QString& text) {
     return match.hasMatch() ? match.captured(1).toInt() * 60 + match.captured(2).toInt() : -1;
 }
 
-// Qt's own texts (the parser's faults, the dialogs' buttons) in Japanese, like the rest.
-void translateQt(QTranslator& translator) {
-    if (translator.load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),
-                        QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QCoreApplication::installTranslator(&translator);
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
-    QTranslator qtJapanese;
 #ifdef _WIN32
     const bool desktop = true; // Windows always has one
 #else
@@ -103,7 +94,7 @@ int main(int argc, char** argv) {
     if (argc == 1 && desktop) {
         QApplication app(argc, argv);
         QApplication::setApplicationName(QStringLiteral("velmora-report"));
-        translateQt(qtJapanese);
+        loadQtJapanese();
         ReportWindow window;
         window.show();
         return QApplication::exec();
@@ -119,7 +110,7 @@ int main(int argc, char** argv) {
                                                     : new QCoreApplication(argc, argv));
     QCoreApplication::setApplicationName(QStringLiteral("velmora-report"));
     QCoreApplication::setApplicationVersion(QStringLiteral(VELMORA_VERSION));
-    translateQt(qtJapanese);
+    loadQtJapanese();
 
     // Value names stay ASCII: the help's columns are aligned by characters, and a Japanese
     // character takes two columns of a terminal.
