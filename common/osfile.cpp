@@ -1,6 +1,7 @@
 #include "common/osfile.h"
 
 #include "common/datafiles.h"
+#include "common/logging.h"
 #include "common/texts.h"
 
 #include <QDeadlineTimer>
@@ -21,7 +22,7 @@ namespace velmora {
 
 namespace {
 
-constexpr unsigned long kLockRetryMs = 20;
+constexpr std::chrono::milliseconds kLockRetry{20};
 
 QString lastError() {
 #ifdef _WIN32
@@ -42,6 +43,12 @@ const QString& openFault(OsFile::Access access) {
 } // namespace
 
 void OsFile::fail(const QString& text) const { velmora::fail(text, name_, lastError()); }
+
+// Once, at the first try: on a shared folder this tells why an append took longer.
+void OsFile::logWaiting(const QDeadlineTimer& deadline, std::chrono::milliseconds wait) const {
+    if (deadline.remainingTimeAsDuration() >= wait - kLockRetry)
+        qCInfo(lcFiles).noquote() << name_ << "is being appended to elsewhere; waiting";
+}
 
 #ifdef _WIN32
 
@@ -122,8 +129,9 @@ void OsFile::lockForAppending(std::chrono::milliseconds wait) {
             return;
         }
         if (GetLastError() != ERROR_LOCK_VIOLATION) fail(texts::kCannotWrite);
+        logWaiting(deadline, wait);
         if (deadline.hasExpired()) velmora::fail(texts::kCannotWrite, name_, texts::kFileBusy);
-        QThread::msleep(kLockRetryMs);
+        QThread::msleep(kLockRetry.count());
     }
 }
 
@@ -202,8 +210,9 @@ void OsFile::lockForAppending(std::chrono::milliseconds wait) {
     while (fcntl(handle_, F_SETLK, &whole) != 0) {
         if (errno == EINTR) continue;
         if (errno != EACCES && errno != EAGAIN) fail(texts::kCannotWrite);
+        logWaiting(deadline, wait);
         if (deadline.hasExpired()) velmora::fail(texts::kCannotWrite, name_, texts::kFileBusy);
-        QThread::msleep(kLockRetryMs);
+        QThread::msleep(kLockRetry.count());
     }
     locked_ = true;
 }

@@ -5,6 +5,7 @@
 // Faults throw a Failure naming the file.
 
 #include <QByteArray>
+#include <QDeadlineTimer>
 #include <QString>
 #include <chrono>
 #include <optional>
@@ -45,6 +46,7 @@ private:
 #endif
     OsFile(Handle handle, QString name) : handle_(handle), name_(std::move(name)) {}
     [[noreturn]] void fail(const QString& text) const;
+    void logWaiting(const QDeadlineTimer& deadline, std::chrono::milliseconds wait) const;
 
     Handle handle_;
     QString name_;

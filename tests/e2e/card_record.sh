@@ -14,8 +14,7 @@ reads() {
   kill "$VPID" && wait "$VPID" || true
 }
 read_count() {
-  timeout 20 bash -c 'until (($(grep -c "^card$" "$0") >= $1)); do sleep 0.02; done' "$T/reads" "$1" \
-    || fail "the reader was not read"
+  timeout 20 bash -c 'until (($(grep -c "^card$" "$0") >= $1)); do sleep 0.02; done' "$T/reads" "$1" || fail "the reader was not read"
 }
 inotifywait -m -q -e close_nowrite --format %f "$T" >> "$T/reads" & PIDS+=($!)
 
