@@ -91,16 +91,23 @@ void SonyIdmLibrary::bind() {
     entry_ = entry;
 }
 
+static_assert(SONY_IDM_NO_CARD == CardLibrary::kNoCard &&
+              SONY_IDM_NO_READER == CardLibrary::kNoReader);
+
 int32_t SonyIdmLibrary::getIdm(int32_t mode, char* buffer) {
     if (entry_ == nullptr) bind();
     const int32_t result = entry_(mode, buffer);
     // A reader's fault is read again every second: it is logged when it starts and ends.
-    const int32_t fault = result == SONY_IDM_NO_READER || result == SONY_IDM_FAILED ? result : 0;
+    const int32_t fault = result < 0 && result != SONY_IDM_NO_CARD ? result : 0;
     if (fault != readerFault_) {
         if (fault == SONY_IDM_NO_READER)
             qCWarning(lcCard) << "card reader: no PC/SC service or no reader";
         else if (fault == SONY_IDM_FAILED)
             qCWarning(lcCard) << "card reader: the card or the reader answered with an error";
+        else if (fault == SONY_IDM_NO_ANSWER)
+            qCWarning(lcCard) << "card reader: no answer within 0.4 s";
+        else if (fault != 0)
+            qCWarning(lcCard) << "card reader: failed with" << fault;
         else
             qCWarning(lcCard) << "card reader: answering again";
     }

@@ -29,18 +29,37 @@ QString registeredName(BackwardLineReader& lines, const QString& idm) {
     return isStorableName(name) ? name : QString();
 }
 
-QString readCardText(CardLibrary& library) {
+namespace {
+
+// get_idm's result, and the text read when it is not below zero.
+int32_t readCard(CardLibrary& library, QString& text) {
     // 1024 zero bytes and one more as terminator: the library stays within the 1024, and
     // zero-filling spares it from terminating what it writes.
     std::array<char, kBufferSize + 1> buffer{};
     const int32_t result = library.getIdm(kReadMode, buffer.data());
     // All 1024 bytes, the NULs after the IDm included: a short IDm is padded with NULs
     // rather than cut.
-    QString text = fromCp932(std::string_view(buffer.data(), kBufferSize));
-    return result < 0 ? QString() : text;
+    if (result >= 0) text = fromCp932(std::string_view(buffer.data(), kBufferSize));
+    return result;
+}
+
+} // namespace
+
+QString readCardText(CardLibrary& library) {
+    QString text;
+    readCard(library, text);
+    return text;
 }
 
 QString readIdm(CardLibrary& library) { return readCardText(library).left(kIdmLength); }
+
+CardCheck checkCard(CardLibrary& library) {
+    QString text;
+    const int32_t result = readCard(library, text);
+    if (result >= 0) return {CardCheck::Card, text.left(kIdmLength)};
+    if (result == CardLibrary::kNoCard) return {CardCheck::NoCard, {}};
+    return {result == CardLibrary::kNoReader ? CardCheck::NoReader : CardCheck::Failed, {}};
+}
 
 QString registeredName(std::string_view registry, const QString& idm) {
     BackwardLineReader lines(registry);

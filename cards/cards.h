@@ -17,6 +17,14 @@ QString readCardText(CardLibrary& library);
 // The IDm text: the first 16 characters of a read; "" means no card.
 QString readIdm(CardLibrary& library);
 
+// One check of the reader: a card's IDm (the first 16 characters), no card, or a failed check
+// that tells nothing about the card (an error, a late answer, no reader or PC/SC service).
+struct CardCheck {
+    enum Outcome { Card, NoCard, Failed, NoReader } outcome;
+    QString idm;
+};
+CardCheck checkCard(CardLibrary& library);
+
 // The name registered for an IDm: the last matching registration wins; "" when none.
 // Incomplete registrations (a line with fewer than two fields) are skipped, and so is a
 // name no record could hold.

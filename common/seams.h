@@ -43,6 +43,9 @@ public:
 // The card reader library's one entry point, get_idm. Binding faults throw CardFailure.
 class CardLibrary {
 public:
+    // get_idm's results below zero: kNoCard alone says that no card lies on the reader, and
+    // kNoReader that there is no reader or PC/SC service; any other is a failed check.
+    static constexpr int32_t kNoCard = -1, kNoReader = -2;
     virtual ~CardLibrary() = default;
     // buffer: 1024 zero bytes plus a terminating zero; below zero means no IDm was read.
     virtual int32_t getIdm(int32_t mode, char* buffer) = 0;

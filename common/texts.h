@@ -17,6 +17,7 @@ inline const QString kLeavingPressed = QStringLiteral("退勤処理");
 inline const QString kAlreadyArrived = QStringLiteral("すでに出勤中");
 inline const QString kChooseTimeStatus = QStringLiteral("時間を入力し、[出勤][退勤]");
 inline const QString kNameDesign = QStringLiteral("名前");
+inline const QString kNoReader = QStringLiteral("カードリーダーが見つかりません");
 
 // The time panel's questions.
 inline const QString kAskEarlierLeaving = QStringLiteral("昨日の退校時間");

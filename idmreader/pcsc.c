@@ -1,12 +1,18 @@
 /* A real reader through PC/SC: pcsc-lite on Linux, WinSCard on Windows (the same API).
  *
- * One call: list the readers, look without waiting which of them holds a card, connect to the
- * first such card, ask it for its UID with the pseudo-APDU FF CA 00 00 00 (for a FeliCa card
- * the UID is the 8-byte IDm), write those 8 bytes as 16 upper-case hex digits and disconnect.
+ * One read: list the readers, look without waiting which of them hold a card, and ask those
+ * cards in turn for their UID with the pseudo-APDU FF CA 00 00 00 (for a FeliCa card the UID is
+ * the 8-byte IDm) until one answers; its 8 bytes are written as 16 upper-case hex digits.
  *
- * The resource manager context is kept from one call to the next and set up again after the
- * service went away (pcscd restarted, the Windows smart card service stopped when the last
- * reader was unplugged), so that neither needs the program to restart.
+ * Only readers that all answer "empty" give SONY_IDM_NO_CARD. A card that lies on a reader but
+ * is not read (mute, an error answer, a reader whose earlier read still hangs) or a reader in an
+ * unknown state makes the read a failure unless another card answers: a failed check must not
+ * pass for a card taken away.
+ *
+ * A read holds a resource manager context of its own while it runs, so that a read left
+ * hanging keeps only its own context busy. The next read takes it over once it has ended; one
+ * that found no service or reader is released instead, so that a restarted pcscd or Windows
+ * smart card service needs no program restart.
  *
  * A read here takes as long as the reader does; pcsc_limit.c runs it on a thread of its own and
  * waits for it at most 0.4 s. */
@@ -20,64 +26,28 @@
 #include "idm_internal.h"
 #include "sony_idm.h"
 
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
 #if !defined(SCARD_E_NO_READERS_AVAILABLE)
 #define SCARD_E_NO_READERS_AVAILABLE ((LONG)0x8010002E)
 #endif
-#if !defined(SCARD_E_SERVICE_STOPPED)
-#define SCARD_E_SERVICE_STOPPED ((LONG)0x8010001E)
-#endif
 
-static SCARDCONTEXT context;
-static int have_context;
-
-static void release_context(void) {
-    if (!have_context) return;
-    SCardReleaseContext(context);
-    have_context = 0;
+static void set_reader(struct idm_pcsc_job* job, const char* reader) {
+    idm_lock();
+    snprintf(job->reader, sizeof job->reader, "%s", reader);
+    idm_unlock();
 }
 
-static int establish_context(void) {
-    if (have_context) return 1;
-    if (SCardEstablishContext(SCARD_SCOPE_USER, NULL, NULL, &context) != SCARD_S_SUCCESS) return 0;
-    have_context = 1;
-    return 1;
+static int skipped(const struct idm_pcsc_job* job, const char* reader) {
+    int i;
+    for (i = 0; i < job->skipped; ++i)
+        if (strncmp(job->skip[i], reader, IDM_READER_NAME_SIZE - 1) == 0) return 1;
+    return 0;
 }
 
-/* Outcomes that concern one card only; the context stays good. Any other error may mean that
- * the service stopped or the reader went away (SCARD_E_NO_SERVICE, SCARD_E_SERVICE_STOPPED,
- * SCARD_E_READER_UNAVAILABLE, SCARD_E_INVALID_HANDLE, SCARD_E_NO_READERS_AVAILABLE, ...), and a
- * fresh context on the next call costs little, so it is dropped. */
-static int card_level(LONG rv) {
-    switch (rv) {
-    case SCARD_S_SUCCESS:
-    case SCARD_E_TIMEOUT:
-    case SCARD_E_NO_SMARTCARD:
-    case SCARD_W_REMOVED_CARD:
-    case SCARD_W_RESET_CARD:
-    case SCARD_W_UNPOWERED_CARD:
-    case SCARD_W_UNRESPONSIVE_CARD:
-    case SCARD_W_UNSUPPORTED_CARD:
-    case SCARD_E_SHARING_VIOLATION:
-    case SCARD_E_PROTO_MISMATCH:
-    case SCARD_E_NOT_TRANSACTED:
-    case SCARD_E_CARD_UNSUPPORTED:
-    case SCARD_E_INSUFFICIENT_BUFFER:
-        return 1;
-    default:
-        return 0;
-    }
-}
-
-/* Returns the result for get_idm and drops the context where the error calls for it. */
-static int32_t fail(LONG rv, int32_t result) {
-    if (!card_level(rv)) release_context();
-    return result;
-}
-
-static int32_t read_uid(const char* reader, char* buffer) {
+static int32_t read_uid(SCARDCONTEXT context, const char* reader, char* buffer) {
     static const BYTE get_uid[] = {0xFF, 0xCA, 0x00, 0x00, 0x00};
     static const char hex[] = "0123456789ABCDEF";
     SCARDHANDLE card;
@@ -90,11 +60,11 @@ static int32_t read_uid(const char* reader, char* buffer) {
 
     rv = SCardConnect(context, reader, SCARD_SHARE_SHARED, SCARD_PROTOCOL_T0 | SCARD_PROTOCOL_T1,
                       &card, &protocol);
-    if (rv != SCARD_S_SUCCESS) return fail(rv, SONY_IDM_FAILED);
+    if (rv != SCARD_S_SUCCESS) return SONY_IDM_FAILED;
     pci = protocol == SCARD_PROTOCOL_T0 ? SCARD_PCI_T0 : SCARD_PCI_T1;
     rv = SCardTransmit(card, pci, get_uid, sizeof get_uid, NULL, response, &length);
     SCardDisconnect(card, SCARD_LEAVE_CARD);
-    if (rv != SCARD_S_SUCCESS) return fail(rv, SONY_IDM_FAILED);
+    if (rv != SCARD_S_SUCCESS) return SONY_IDM_FAILED;
     if (length < 8 + 2 || response[length - 2] != 0x90 || response[length - 1] != 0x00)
         return SONY_IDM_FAILED;
     for (i = 0; i < 8; ++i) {
@@ -104,7 +74,8 @@ static int32_t read_uid(const char* reader, char* buffer) {
     return 16;
 }
 
-int32_t idm_read_pcsc_waiting(char* buffer) {
+/* get_idm's result for the readers of this context; an IDm goes to job->idm. */
+static int32_t read_cards(SCARDCONTEXT context, struct idm_pcsc_job* job) {
     DWORD names_length = 0;
     char* names = NULL;
     SCARD_READERSTATE* states = NULL;
@@ -114,23 +85,17 @@ int32_t idm_read_pcsc_waiting(char* buffer) {
     LONG rv;
     int32_t result = SONY_IDM_NO_CARD;
 
-    if (!establish_context()) return SONY_IDM_NO_READER;
-
     rv = SCardListReaders(context, NULL, NULL, &names_length);
-    if (rv != SCARD_S_SUCCESS || names_length == 0) return fail(rv, SONY_IDM_NO_READER);
+    if (rv != SCARD_S_SUCCESS || names_length == 0) return SONY_IDM_NO_READER;
     names = (char*)malloc(names_length);
     if (names == NULL) return SONY_IDM_FAILED;
     rv = SCardListReaders(context, NULL, names, &names_length);
-    if (rv != SCARD_S_SUCCESS) {
-        free(names);
-        return fail(rv, SONY_IDM_NO_READER);
-    }
-
-    for (name = names; *name != '\0'; name += strlen(name) + 1) ++count;
+    for (name = names; rv == SCARD_S_SUCCESS && *name != '\0'; name += strlen(name) + 1) ++count;
     states = (SCARD_READERSTATE*)calloc(count > 0 ? count : 1, sizeof *states);
-    if (states == NULL) {
+    if (rv != SCARD_S_SUCCESS || states == NULL) {
         free(names);
-        return SONY_IDM_FAILED;
+        free(states);
+        return rv != SCARD_S_SUCCESS ? SONY_IDM_NO_READER : SONY_IDM_FAILED;
     }
     for (i = 0, name = names; i < count; ++i, name += strlen(name) + 1) {
         states[i].szReader = name;
@@ -139,16 +104,47 @@ int32_t idm_read_pcsc_waiting(char* buffer) {
 
     /* Timeout 0: report the present state at once, never wait for a card. */
     rv = count > 0 ? SCardGetStatusChange(context, 0, states, count) : SCARD_E_NO_READERS_AVAILABLE;
-    if (rv != SCARD_S_SUCCESS && rv != SCARD_E_TIMEOUT) {
-        result = fail(rv, SONY_IDM_NO_READER);
-    } else {
-        for (i = 0; i < count && result < 0 && have_context; ++i) {
-            DWORD state = states[i].dwEventState;
-            if ((state & SCARD_STATE_PRESENT) == 0 || (state & SCARD_STATE_MUTE) != 0) continue;
-            result = read_uid(states[i].szReader, buffer);
+    if (rv != SCARD_S_SUCCESS && rv != SCARD_E_TIMEOUT) result = SONY_IDM_NO_READER;
+    for (i = 0; i < count && result != SONY_IDM_NO_READER && result <= 0; ++i) {
+        const DWORD state = states[i].dwEventState;
+        int32_t read;
+        if ((state & SCARD_STATE_EMPTY) != 0) continue;
+        if ((state & SCARD_STATE_PRESENT) == 0 || (state & SCARD_STATE_MUTE) != 0 ||
+            skipped(job, states[i].szReader)) {
+            result = SONY_IDM_FAILED; /* a card may lie there, unread */
+            continue;
         }
+        set_reader(job, states[i].szReader);
+        read = read_uid(context, states[i].szReader, job->idm);
+        set_reader(job, "");
+        if (read > 0 || result == SONY_IDM_NO_CARD) result = read;
     }
     free(states);
     free(names);
     return result;
+}
+
+/* The context of the last read that ended, under idm_lock. */
+static SCARDCONTEXT spare;
+static int have_spare;
+
+void idm_read_pcsc_waiting(struct idm_pcsc_job* job) {
+    SCARDCONTEXT context;
+    int have_context, keep;
+    idm_lock();
+    context = spare;
+    have_context = have_spare;
+    have_spare = 0;
+    idm_unlock();
+    if (!have_context &&
+        SCardEstablishContext(SCARD_SCOPE_USER, NULL, NULL, &context) != SCARD_S_SUCCESS) {
+        job->result = SONY_IDM_NO_READER;
+        return;
+    }
+    job->result = read_cards(context, job);
+    idm_lock();
+    keep = job->result != SONY_IDM_NO_READER && !have_spare;
+    if (keep) spare = context, have_spare = 1;
+    idm_unlock();
+    if (!keep) SCardReleaseContext(context);
 }

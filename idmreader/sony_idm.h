@@ -22,10 +22,13 @@
 /* The caller's buffer: this many writable bytes, all zero on entry, plus a terminating zero. */
 #define SONY_IDM_BUFFER_SIZE 1024
 
-/* Results below zero: no IDm was read. Callers only look at the sign. */
-#define SONY_IDM_NO_CARD (-1)   /* no card on any reader, or the virtual card is away */
+/* Results below zero: no IDm was read. Only SONY_IDM_NO_CARD says that no card lies on the
+ * reader; every other one is a failed check that says nothing about the card (a caller keeps a
+ * card it has seen through them; earlier builds gave SONY_IDM_NO_CARD for a late answer). */
+#define SONY_IDM_NO_CARD (-1)   /* every reader answered: no card, or the virtual card is away */
 #define SONY_IDM_NO_READER (-2) /* no PC/SC service or no reader */
-#define SONY_IDM_FAILED (-3)    /* the card or the reader answered with an error */
+#define SONY_IDM_FAILED (-3)    /* a card or reader answered with an error, or lies there unread */
+#define SONY_IDM_NO_ANSWER (-4) /* the reader has not answered within 0.4 s */
 
 /* The environment variable naming a virtual card file (see sony_idm.c). */
 #define SONY_IDM_CARD_FILE_VARIABLE "VELMORA_CARD_FILE"
@@ -38,8 +41,9 @@ extern "C" {
  * start of buffer, at most SONY_IDM_BUFFER_SIZE bytes and without a terminator, and returns the
  * number of bytes written (16 for a real card); otherwise writes nothing and returns one of the
  * negative values above. Never blocks waiting for a card, and returns within half a second
- * whatever the reader does (a card that has not answered by then counts as no card). Not
- * thread-safe: call from one thread. */
+ * whatever the reader does (SONY_IDM_NO_ANSWER when a card has not answered by then; a card
+ * that never answers on one reader hides none on another). Not thread-safe: call from one
+ * thread. */
 SONY_IDM_EXPORT int32_t SONY_IDM_CALL get_idm(int32_t mode, char* buffer);
 
 #ifdef __cplusplus

@@ -15,9 +15,7 @@ constexpr int kNamePromptCardReads = 3;
 }
 
 QString Terminal::freshCard() {
-    const QString idm = readIdm(services_.cardLibrary);
-    if (idm != restingIdm_) restingIdm_.clear();
-    return restingIdm_.isEmpty() ? idm : QString();
+    return card_.fresh(checkCard(services_.cardLibrary), services_.clock.timeText());
 }
 
 QString Terminal::userOfCard() {
@@ -28,7 +26,7 @@ QString Terminal::userOfCard() {
     if (!name.isEmpty()) {
         services_.beeper.beep();
         screen_.status.clear();
-        restingIdm_ = idm;
+        card_.served(idm);
     }
     return name;
 }
@@ -89,7 +87,7 @@ QString Terminal::readCardToRegister() {
     QString idm;
     guarded([&] { idm = readIdm(services_.cardLibrary); });
     // Once the window closes, the card lying there was for the registration, not a record.
-    if (!idm.isEmpty()) restingIdm_ = idm;
+    if (!idm.isEmpty()) card_.served(idm);
     return idm;
 }
 

@@ -103,6 +103,8 @@ void Terminal::clockTick() {
 
 void Terminal::dispatchCard(const QString& currentTime) {
     screen_.user = userOfCard();
+    // The log says so on any PC; a shared PC's status line too, until a reader answers.
+    if (card_.readerMissing() && !screen_.personalPc) screen_.status = texts::kNoReader;
     if (screen_.user.isEmpty()) return;
     if (isMorning(currentTime))
         clockIn();

@@ -5,6 +5,7 @@
 
 #include "common/seams.h"
 #include "common/timer.h"
+#include "terminal/cardonreader.h"
 #include "terminal/screen.h"
 
 #include <functional>
@@ -54,8 +55,7 @@ private:
     void resetToIdle();
     QString firstUseName();
     void dispatchCard(const QString& currentTime);
-    // The card on the reader, "" for none. A card that has served stays on the reader
-    // without recording again: it counts as none until a read finds none or another one.
+    // The card on the reader that has not served yet, "" for none (cardonreader.h).
     QString freshCard();
     // The name registered for a fresh card (beeping once); the card then rests.
     QString userOfCard();
@@ -74,7 +74,7 @@ private:
     Timer<ClockTick> clockTimer_{ClockTick::Stopped};
     Timer<FollowUp> followUpTimer_{FollowUp::Off};
     bool busy_ = false;
-    QString restingIdm_;
+    CardOnReader card_;
 };
 
 } // namespace velmora

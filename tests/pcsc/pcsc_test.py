@@ -1,13 +1,15 @@
 #!/usr/bin/python3
-# get_idm of libsony_idm.so (the argument) through ctypes against a pcscd of this test's own,
+# get_idm of libsony_idm.so (the first argument) through ctypes against a pcscd of this test's own,
 # with vpcd and a virtual FeliCa card served from this script. pcscd 1.9.9 always listens in
 # /run/pcscd, so it runs in a private mount namespace where /run is a folder of this test's,
 # reached from here through PCSCLITE_CSOCK_NAME; the machine's USB reader drivers are hidden
-# from it. Exit 77: skipped, for want of pcscd, vpcd or private namespaces.
+# from it; then the program (the second argument) on it, with a card resting through faults.
+# Exit 77: skipped, for want of pcscd, vpcd, faketime or private namespaces.
 
 import atexit, ctypes, os, shutil, signal, socket, subprocess, sys, tempfile, threading, time
 
 VPCD = "/usr/lib/pcsc/drivers/serial/libifdvpcd.so"
+FAKETIME = "/usr/$LIB/faketime/libfaketime.so.1"  # ld.so fills in $LIB
 ATR = bytes.fromhex("3B8F8001804F0CA0000003061100" "3B0000000042")  # FeliCa, as readers make it up
 IDM = "0123456789ABCDEF"
 
@@ -30,11 +32,12 @@ def connect(port):
 # A card on vpcd's slot at port until removed. vpcd sends a 2-byte big-endian length and a
 # payload: 1 byte is a control (4: send the ATR; the others want no answer), more an APDU. GET
 # UID (FF CA 00 00 00) is answered with the IDm and 90 00, any other APDU with 6A 81; a card
-# without an IDm ("") never answers an APDU. asked: an APDU came.
+# without an IDm ("") never answers an APDU. asked: APDUs come; faults: the next answers are
+# "late" (0.6 s) or "error" (6A 81).
 class Card(threading.Thread):
-    def __init__(self, idm, port):
+    def __init__(self, idm, port, faults=()):
         super().__init__(daemon=True)
-        self.idm, self.asked = bytes.fromhex(idm), False
+        self.idm, self.asked, self.faults = bytes.fromhex(idm), 0, list(faults)
         self.socket = until(lambda: connect(port), "no vpcd")
         self.start()
 
@@ -42,10 +45,13 @@ class Card(threading.Thread):
         stream = self.socket.makefile("rb")
         while len(length := stream.read(2)) == 2:
             payload = stream.read(int.from_bytes(length, "big"))
-            self.asked |= len(payload) > 1
+            self.asked += len(payload) > 1
             if payload != b"\4" and (len(payload) == 1 or not self.idm):
                 continue
+            fault = self.faults.pop(0) if len(payload) > 1 and self.faults else None
+            time.sleep(0.6 if fault == "late" else 0)
             uid = self.idm + b"\x90\x00" if payload == bytes.fromhex("FFCA000000") else b"\x6a\x81"
+            uid = b"\x6a\x81" if fault == "error" else uid
             answer = ATR if payload == b"\4" else uid
             self.socket.sendall(len(answer).to_bytes(2, "big") + answer)
 
@@ -53,19 +59,19 @@ class Card(threading.Thread):
         self.socket.shutdown(socket.SHUT_RDWR)
 
 
-# One get_idm: the IDm, or None for no card; quick, and writing nothing else.
+# One get_idm: the IDm, None for no card, or a failed check's result; quick, writing no more.
 def read():
     buffer, start = ctypes.create_string_buffer(1025), time.monotonic()
     result = library.get_idm(12960, buffer)
     assert time.monotonic() - start < 1, "get_idm took a second or more"
     idm = buffer.raw.rstrip(b"\0").decode()
     assert result == len(idm) == 16 if result >= 0 else idm == "", (result, buffer.raw[:40])
-    return idm or None
+    return idm if result >= 0 else None if result == -1 else result
 
 
 # Reads until that IDm (None: no card) shows, then that many times more.
 def expect(idm, reads=3):
-    until(lambda: read() == idm, f"{idm} never read")
+    until(lambda: read() == idm, f"{idm} never read: {read()}")
     for _ in range(reads):
         assert (got := read()) == idm, (got, idm)
 
@@ -83,7 +89,8 @@ def start(conf):
     return daemon
 
 
-if not all(map(os.path.exists, ("/usr/sbin/pcscd", VPCD, "/usr/bin/unshare"))):
+faketime = FAKETIME.replace("$LIB", "lib/" + sys.implementation._multiarch)
+if not all(map(os.path.exists, ("/usr/sbin/pcscd", VPCD, "/usr/bin/unshare", faketime))):
     sys.exit(77)
 signal.alarm(100)  # a hang ends the test, and pcscd dies with it
 libc, library = ctypes.CDLL(None), ctypes.CDLL(sys.argv[1])
@@ -91,11 +98,14 @@ run = tempfile.mkdtemp(prefix="velmora-pcsc-")
 atexit.register(shutil.rmtree, run)
 os.environ["PCSCLITE_CSOCK_NAME"] = run + "/pcscd/pcscd.comm"  # read at the first PC/SC call
 os.environ.pop("VELMORA_CARD_FILE", None)
-shutil.copy(VPCD, run + "/vpcd.so")
-port = next(p for p in range(20000 + os.getpid() % 20000, 65000, 2)
-            if not (connect(p) or connect(p + 1)))  # vpcd's two slots
+for reader in (0, 2):  # one vpcd serves one reader: the second reader loads a copy
+    shutil.copy(VPCD, f"{run}/vpcd{reader}.so")
+port = next(p for p in range(20000 + os.getpid() % 20000, 65000, 4)
+            if not any(connect(p + i) for i in range(4)))  # two readers of two slots each
 with open(run + "/reader.conf", "w") as conf:
-    conf.write(f"FRIENDLYNAME vpcd\nDEVICENAME /dev/null:{port}\nLIBPATH /run/vpcd.so\n")
+    for reader in (0, 2):
+        conf.write(f"FRIENDLYNAME vpcd{reader}\nDEVICENAME /dev/null:{port + reader}\n"
+                   f"LIBPATH /run/vpcd{reader}.so\n")
 open(run + "/none.conf", "w").close()
 flags = next((f for f in (["-m"], ["-rm"]) if private(f, "true").wait() == 0), None)
 if flags is None:
@@ -109,21 +119,56 @@ try:
         expect(idm.upper())
         card.remove()
         expect(None)
-    # A card that never answers counts as no card, each read under a second, until taken away.
+    # A card that never answers is a failed check, never "no card", each read under a second,
+    # and hides no card on another reader.
     silent = Card("", port)
-    until(lambda: read() is None and silent.asked, "the silent card was never asked")
-    expect(None)
+    until(lambda: read() in (-3, -4) and silent.asked, "the silent card was never asked")
+    expect(-3)
+    other = Card(IDM, port + 2)
+    expect(IDM)
+    other.remove()
+    expect(-3)
     silent.remove()
     Card(IDM, port)
     expect(IDM)
     # Stopped with a card on, started without readers, started again: this process reads again.
-    for conf, idm in (("none.conf", None), ("reader.conf", IDM)):
+    for conf, idm in (("none.conf", -2), ("reader.conf", IDM)):
         daemon.terminate()
         daemon.wait()
-        expect(None)
+        expect(-2)
         daemon = start(conf)
-        if idm:
-            Card(idm, port)
+        card = Card(IDM, port) if idm == IDM else None
         expect(idm)
+    card.remove()
+    expect(None)
+
+    # The program on a shared PC at 17:01: a card lying on the reader records once, though it
+    # answers late once and with an error once, and pcscd restarts under it.
+    work, log = run + "/work", open(run + "/log", "w+")
+    os.mkdir(work)
+    files = {"使用者データ": "\r\n", "利用者Felica.dat": f'"{IDM}","職員A"\r\n',
+             "Velmora.dat": '"職員A","07/01","8:00","出"\r\n'}
+    for name, text in files.items():
+        with open(work + "/" + name, "wb") as file:
+            file.write(text.encode("cp932"))
+    nowhere = "unix:path=" + run + "/no-bus"
+    env = dict(os.environ, QT_QPA_PLATFORM="offscreen", HOME=run, XDG_RUNTIME_DIR=run,
+               DBUS_SESSION_BUS_ADDRESS=nowhere, DBUS_SYSTEM_BUS_ADDRESS=nowhere,
+               LD_PRELOAD=f"{os.environ.get('LD_PRELOAD', '')} {FAKETIME}".strip(),
+               FAKETIME="@2026-07-01 17:01:00", FAKETIME_DONT_FAKE_MONOTONIC="1")
+    program = subprocess.Popen([sys.argv[2]], cwd=work, env=env, stdin=subprocess.DEVNULL,
+                               stdout=log, stderr=log, preexec_fn=lambda: libc.prctl(1, signal.SIGKILL))
+    records = lambda: open(work + "/Velmora.dat", "rb").read().decode("cp932")
+    card = Card(IDM, port, [None, "late", "error"])
+    until(lambda: card.asked >= 4, "the program read the card less than four times", 30)
+    daemon.terminate()
+    daemon.wait()
+    time.sleep(2)  # checks that find no pcscd
+    daemon = start("reader.conf")
+    card = Card(IDM, port)
+    until(lambda: card.asked >= 3, "the program read the card less than three times again", 30)
+    log.seek(0)
+    assert program.poll() is None and records() == files["Velmora.dat"] + \
+        '"職員A","07/01","17:05","退"\r\n', (records(), log.read())
 finally:
     daemon.kill()

@@ -39,7 +39,8 @@ struct World : Clock, Prompts, Beeper, CardLibrary, Shutdown, ProgramEnd, Termin
     std::deque<QString> answers; // input boxes; none left: cancelled
     std::deque<QString> panel;   // times chosen on the panel
     QStringList asked, messages, questions;
-    QByteArray card; // the IDm on the reader; "" none
+    QByteArray card;   // the IDm on the reader; "" none
+    int32_t fault = 0; // below zero: what the reads answer instead
     int beeps = 0, powerOffs = 0, exitCode = -1;
     Screen screen;
     std::function<void()> onWait = [] {}, inRegistration = [] {};
@@ -51,6 +52,7 @@ struct World : Clock, Prompts, Beeper, CardLibrary, Shutdown, ProgramEnd, Termin
     void messageBox(const QString& text) override { messages << text; }
     void beep() override { ++beeps; }
     int32_t getIdm(int32_t, char* buffer) override {
+        if (fault < 0) return fault;
         std::memcpy(buffer, card.constData(), size_t(card.size()));
         return card.isEmpty() ? -1 : int32_t(card.size());
     }

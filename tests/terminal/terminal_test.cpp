@@ -218,3 +218,49 @@ TEST(Terminal, ACardThatHasServedRestsOnTheReaderUntilLiftedOrAnotherComes) {
     EXPECT_EQ(f.w.read(kRecordFile), rec("07/01", "8:00", "出") + rec("07/01", "17:10", "退") +
                                          rec("07/01", "17:30", "退"));
 }
+
+TEST(Terminal, ARestingCardIsLiftedOnlyByTwoNoCardAnswersInARow) {
+    // One tick ten minutes after another: A or B a card, - no card, = no card again in the same
+    // second (the fast tick), x an error answer, l a late one, n no reader. Then whose leaving
+    // each tick records.
+    struct Row {
+        const char *name, *reads, *records;
+    } rows[] = {
+        {"left lying, it records once", "AAAA", "A..."},
+        {"one no-card answer keeps it", "A-A-A", "A...."},
+        {"two in a row lift it", "A--A", "A..A"},
+        {"two within one second keep it", "A-=A", "A..."},
+        {"failed checks keep it", "AxlnlA", "A....."},
+        {"a failed check breaks the row", "A-x-A", "A...."},
+        {"lifted between failures", "Ax--xA", "A....A"},
+        {"another card records at once, and so does the first again", "ABA", "ABA"},
+    };
+    const QString b = QStringLiteral("職員B");
+    const QByteArray cardB(16, 'B');
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const QByteArray before = rec("07/01", "8:00", "出") + rec("07/01", "8:00", "出", b);
+        Fixture f(before);
+        f.w.write(kRegistryFile,
+                  f.w.read(kRegistryFile) + "\"" + cardB + "\",\"" + sjis(b) + "\"\r\n");
+        QByteArray records = before;
+        QTime at(16, 51);
+        for (int i = 0; row.reads[i] != '\0'; ++i) {
+            const char read = row.reads[i], by = row.records[i];
+            if (read != '=') at = at.addSecs(600);
+            f.w.card = read == 'A' ? kCard : read == 'B' ? cardB : QByteArray();
+            f.w.fault = read == 'x' ? -3 : read == 'l' ? -4 : read == 'n' ? -2 : 0;
+            f.tick(at.toString(u"H:mm:ss").toLatin1().constData());
+            EXPECT_EQ(f.w.screen.status == texts::kNoReader, read == 'n') << i;
+            f.t.followUpTick();
+            if (by != '.')
+                records += rec("07/01", at.addSecs(240).toString(u"H:mm").toLatin1().constData(),
+                               kLeaving, by == 'A' ? kUser : b);
+        }
+        EXPECT_EQ(f.w.read(kRecordFile), records);
+    }
+    Fixture personal(rec("07/01", "8:00", "出"), sjis(kUser) + "\r\n");
+    personal.w.fault = -2;
+    personal.tick("17:07:00");
+    EXPECT_NE(personal.w.screen.status, texts::kNoReader) << "a personal PC only logs it";
+}
