@@ -6,10 +6,9 @@
 # from it; then the program (the second argument) on it, with a card resting through faults.
 # Exit 77: skipped, for want of pcscd, vpcd, faketime or private namespaces.
 
-import atexit, ctypes, os, shutil, signal, socket, subprocess, sys, tempfile, threading, time
+import atexit, ctypes, os, pathlib, shutil, signal, socket, subprocess, sys, tempfile, threading, time
 
 VPCD = "/usr/lib/pcsc/drivers/serial/libifdvpcd.so"
-FAKETIME = "/usr/$LIB/faketime/libfaketime.so.1"  # ld.so fills in $LIB
 ATR = bytes.fromhex("3B8F8001804F0CA0000003061100" "3B0000000042")  # FeliCa, as readers make it up
 IDM = "0123456789ABCDEF"
 
@@ -89,7 +88,7 @@ def start(conf):
     return daemon
 
 
-faketime = FAKETIME.replace("$LIB", "lib/" + sys.implementation._multiarch)
+faketime = f"/usr/lib/{sys.implementation._multiarch}/faketime/libfaketime.so.1"
 if not all(map(os.path.exists, ("/usr/sbin/pcscd", VPCD, "/usr/bin/unshare", faketime))):
     sys.exit(77)
 signal.alarm(100)  # a hang ends the test, and pcscd dies with it
@@ -98,12 +97,11 @@ run = tempfile.mkdtemp(prefix="velmora-pcsc-")
 atexit.register(shutil.rmtree, run)
 os.environ["PCSCLITE_CSOCK_NAME"] = run + "/pcscd/pcscd.comm"  # read at the first PC/SC call
 os.environ.pop("VELMORA_CARD_FILE", None)
-for reader in (0, 2):  # one vpcd serves one reader: the second reader loads a copy
-    shutil.copy(VPCD, f"{run}/vpcd{reader}.so")
 port = next(p for p in range(20000 + os.getpid() % 20000, 65000, 4)
             if not any(connect(p + i) for i in range(4)))  # two readers of two slots each
 with open(run + "/reader.conf", "w") as conf:
-    for reader in (0, 2):
+    for reader in (0, 2):  # one vpcd serves one reader: the second one loads a copy
+        shutil.copy(VPCD, f"{run}/vpcd{reader}.so")
         conf.write(f"FRIENDLYNAME vpcd{reader}\nDEVICENAME /dev/null:{port + reader}\n"
                    f"LIBPATH /run/vpcd{reader}.so\n")
 open(run + "/none.conf", "w").close()
@@ -144,21 +142,20 @@ try:
 
     # The program on a shared PC at 17:01: a card lying on the reader records once, though it
     # answers late once and with an error once, and pcscd restarts under it.
-    work, log = run + "/work", open(run + "/log", "w+")
+    work, log = run + "/work", open(run + "/log", "w")
     os.mkdir(work)
     files = {"使用者データ": "\r\n", "利用者Felica.dat": f'"{IDM}","職員A"\r\n',
              "Velmora.dat": '"職員A","07/01","8:00","出"\r\n'}
     for name, text in files.items():
-        with open(work + "/" + name, "wb") as file:
-            file.write(text.encode("cp932"))
+        pathlib.Path(work, name).write_bytes(text.encode("cp932"))
     nowhere = "unix:path=" + run + "/no-bus"
     env = dict(os.environ, QT_QPA_PLATFORM="offscreen", HOME=run, XDG_RUNTIME_DIR=run,
                DBUS_SESSION_BUS_ADDRESS=nowhere, DBUS_SYSTEM_BUS_ADDRESS=nowhere,
-               LD_PRELOAD=f"{os.environ.get('LD_PRELOAD', '')} {FAKETIME}".strip(),
+               LD_PRELOAD=f"{os.environ.get('LD_PRELOAD', '')} {faketime}".strip(),
                FAKETIME="@2026-07-01 17:01:00", FAKETIME_DONT_FAKE_MONOTONIC="1")
-    program = subprocess.Popen([sys.argv[2]], cwd=work, env=env, stdin=subprocess.DEVNULL,
-                               stdout=log, stderr=log, preexec_fn=lambda: libc.prctl(1, signal.SIGKILL))
-    records = lambda: open(work + "/Velmora.dat", "rb").read().decode("cp932")
+    program = subprocess.Popen([sys.argv[2]], cwd=work, env=env, stdin=subprocess.DEVNULL, stdout=log,
+                               stderr=log, preexec_fn=lambda: libc.prctl(1, signal.SIGKILL))
+    records = lambda: pathlib.Path(work, "Velmora.dat").read_bytes().decode("cp932")
     card = Card(IDM, port, [None, "late", "error"])
     until(lambda: card.asked >= 4, "the program read the card less than four times", 30)
     daemon.terminate()
@@ -167,8 +164,7 @@ try:
     daemon = start("reader.conf")
     card = Card(IDM, port)
     until(lambda: card.asked >= 3, "the program read the card less than three times again", 30)
-    log.seek(0)
     assert program.poll() is None and records() == files["Velmora.dat"] + \
-        '"職員A","07/01","17:05","退"\r\n', (records(), log.read())
+        '"職員A","07/01","17:05","退"\r\n', (records(), pathlib.Path(run, "log").read_text())
 finally:
     daemon.kill()
