@@ -14,7 +14,7 @@ namespace velmora {
 // on success, "" when the library reports no card.
 QString readCardText(CardLibrary& library);
 
-// The IDm text: the first 16 characters of a read; "" means no card.
+// The IDm text: the first 16 characters of a read; "" when none was read.
 QString readIdm(CardLibrary& library);
 
 // One check of the reader: a card's IDm (the first 16 characters), no card, or a failed check

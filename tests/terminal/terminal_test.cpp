@@ -250,7 +250,6 @@ TEST(Terminal, ARestingCardIsLiftedOnlyByTwoNoCardAnswersInARow) {
         EXPECT_EQ(f.w.read(kRecordFile), records);
     }
     Fixture personal(rec("07/01", "8:00", "出"), sjis(kUser) + "\r\n");
-    personal.w.fault = -2;
-    personal.tick("17:07:00");
+    personal.w.fault = -2, personal.tick("17:07:00");
     EXPECT_NE(personal.w.screen.status, texts::kNoReader) << "a personal PC only logs it";
 }
