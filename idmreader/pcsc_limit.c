@@ -12,9 +12,9 @@
  * read that has not ended by then is a failed check (SONY_IDM_NO_ANSWER), never "no card", and
  * is left to end by itself. Meanwhile the next reads leave its reader alone and read the others,
  * so that a card that never answers hides no card on another reader; a read that hangs outside
- * any reader (the service itself) stops new reads until it ends. The read's thread owns its
- * PC/SC context; starting and joining the thread order its work against the caller's, and only
- * the name of the reader it is asking is shared while it runs, under a lock. */
+ * any reader (the service itself) stops new reads until it ends. Starting and joining a read's
+ * thread order its work against the caller's; only the name of the reader it is asking and the
+ * context handed from read to read (pcsc.c) are shared while it runs, under a lock. */
 #if !defined(_WIN32)
 #define _GNU_SOURCE /* pthread_clockjoin_np */
 #endif
