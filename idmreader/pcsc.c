@@ -4,10 +4,11 @@
  * cards in turn for their UID with the pseudo-APDU FF CA 00 00 00 (for a FeliCa card the UID is
  * the 8-byte IDm) until one answers; its 8 bytes are written as 16 upper-case hex digits.
  *
- * Only readers that all answer "empty" give SONY_IDM_NO_CARD. A card that lies on a reader but
- * is not read (mute, an error answer, a reader whose earlier read still hangs) or a reader in an
- * unknown state makes the read a failure unless another card answers: a failed check must not
- * pass for a card taken away.
+ * A card that lies on the reader of the last IDm but is not read (mute, an error answer, an
+ * earlier read of that reader still hanging), or that reader in an unknown state, makes the read
+ * a failure unless another card answers: a failed check must not pass for the card taken away.
+ * On another reader the same tells nothing about that card and counts as no card there: a
+ * contact card kept in a keyboard's slot, or a virtual smart card, never answers with an IDm.
  *
  * A read holds a resource manager context of its own while it runs, so that a read left
  * hanging keeps only its own context busy. The next read takes it over once it has ended; one
@@ -34,10 +35,21 @@
 #define SCARD_E_NO_READERS_AVAILABLE ((LONG)0x8010002E)
 #endif
 
-static void set_reader(struct idm_pcsc_job* job, const char* reader) {
+/* The reader of the last IDm, under idm_lock. */
+static char last_reader[IDM_READER_NAME_SIZE];
+
+static void note(char* to, const char* reader) {
     idm_lock();
-    snprintf(job->reader, sizeof job->reader, "%s", reader);
+    snprintf(to, IDM_READER_NAME_SIZE, "%s", reader);
     idm_unlock();
+}
+
+static int last(const char* reader) {
+    int same;
+    idm_lock();
+    same = strncmp(last_reader, reader, IDM_READER_NAME_SIZE - 1) == 0;
+    idm_unlock();
+    return same;
 }
 
 static int skipped(const struct idm_pcsc_job* job, const char* reader) {
@@ -107,17 +119,17 @@ static int32_t read_cards(SCARDCONTEXT context, struct idm_pcsc_job* job) {
     if (rv != SCARD_S_SUCCESS && rv != SCARD_E_TIMEOUT) result = SONY_IDM_NO_READER;
     for (i = 0; i < count && result != SONY_IDM_NO_READER && result <= 0; ++i) {
         const DWORD state = states[i].dwEventState;
-        int32_t read;
+        const char* reader = states[i].szReader;
+        int32_t read = SONY_IDM_FAILED; /* a card may lie there, unread */
         if ((state & SCARD_STATE_EMPTY) != 0) continue;
-        if ((state & SCARD_STATE_PRESENT) == 0 || (state & SCARD_STATE_MUTE) != 0 ||
-            skipped(job, states[i].szReader)) {
-            result = SONY_IDM_FAILED; /* a card may lie there, unread */
-            continue;
+        if ((state & SCARD_STATE_PRESENT) != 0 && (state & SCARD_STATE_MUTE) == 0 &&
+            !skipped(job, reader)) {
+            note(job->reader, reader);
+            read = read_uid(context, reader, job->idm);
+            note(job->reader, "");
         }
-        set_reader(job, states[i].szReader);
-        read = read_uid(context, states[i].szReader, job->idm);
-        set_reader(job, "");
-        if (read > 0 || result == SONY_IDM_NO_CARD) result = read;
+        if (read > 0) note(last_reader, reader);
+        if (read > 0 || last(reader)) result = read;
     }
     free(states);
     free(names);

@@ -24,10 +24,12 @@
 
 /* Results below zero: no IDm was read. Only SONY_IDM_NO_CARD says that no card lies on the
  * reader; every other one is a failed check that says nothing about the card (a caller keeps a
- * card it has seen through them; earlier builds gave SONY_IDM_NO_CARD for a late answer). */
-#define SONY_IDM_NO_CARD (-1)   /* every reader answered: no card, or the virtual card is away */
+ * card it has seen through them; earlier builds gave SONY_IDM_NO_CARD for a late answer).
+ * SONY_IDM_FAILED concerns the reader of the last IDm: a card on another reader that cannot be
+ * read (a contact card kept in a keyboard's slot) counts as no card there. */
+#define SONY_IDM_NO_CARD (-1)   /* the readers answered: no card, or the virtual card is away */
 #define SONY_IDM_NO_READER (-2) /* no PC/SC service or no reader */
-#define SONY_IDM_FAILED (-3)    /* a card or reader answered with an error, or lies there unread */
+#define SONY_IDM_FAILED (-3)    /* an error answer, or a card lying there unread */
 #define SONY_IDM_NO_ANSWER (-4) /* the reader has not answered within 0.4 s */
 
 /* The environment variable naming a virtual card file (see sony_idm.c). */
