@@ -6,6 +6,7 @@ run "$VELMORA"
 type_into "$(window '^Velmora$')" Sato
 form=$(window '^Velmora 2011\.06\.30$')
 holds 使用者データ 'Sato\r\n' Velmora.dat '' 利用者Felica.dat ''
-sleep 1.2   # a clock tick: the reader library is loaded and asked
+xdotool windowfocus --sync "$form" key space Return sleep 1.2   # a tick: the reader is asked
+kill -0 "$VPID" || fail "Space or Enter pressed the quit button"
 click "$form" 160 13
 ends 0

@@ -99,7 +99,7 @@ TEST(Terminal, ArrivalAndLeavingRoads) {
         EXPECT_EQ(f.w.screen.message,
                   c.time ? "07/01 " + QString(c.time) + ' ' + kind : "すでに出勤中");
         EXPECT_EQ(f.w.questions.size(), int(asked) + (c.via == AfterSettings));
-        EXPECT_EQ(f.w.screen.keyedTime, card || c.keyed.isEmpty() ? "" : c.time) << "kept aside";
+        EXPECT_EQ(f.w.screen.keyedTime, card || c.keyed.isEmpty() ? "" : QString(c.time)) << "kept";
         EXPECT_EQ(f.t.followUp(), card ? FollowUp::AfterCard : FollowUp::Now);
         EXPECT_EQ(f.w.beeps, (card || c.via == InSatosFollowUp) + (arriving ? 0 : 1));
         EXPECT_EQ(f.w.powerOffs + f.w.messages.size(), 0);
