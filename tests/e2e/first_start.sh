@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The first start in an empty folder: the owner's name is asked for and typed, the three data
-# files are made, and the quit button ends the program.
+# files are made, Space and Enter press nothing in the fresh window, and the quit button's
+# click ends the program.
 source "$(dirname "$0")/lib.sh"
 run "$VELMORA"
 type_into "$(window '^Velmora$')" Sato
