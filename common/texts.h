@@ -36,6 +36,8 @@ inline const QString kUnstorableName =
 inline const QString kNameTooLong = QStringLiteral("利用者名は64文字以内で入力してください。");
 inline const QString kNoName = QStringLiteral("利用者名の入力ができていません。");
 inline const QString kNoCard = QStringLiteral("FeliCaカードの確認をしてください。");
+inline const QString kBadTime =
+    QStringLiteral("時間は 8:30 のように、0:00 から 24:00 までの「時:分」で入力してください。");
 
 // Faults: %1 the file, %2 the reason.
 inline const QString kCannotOpen = QStringLiteral("ファイルを開けません \"%1\": %2");

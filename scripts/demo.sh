@@ -15,7 +15,7 @@ mkdir -p "$folder" && cd "$folder"
 
 cat <<TEXT
 Velmora demo in $folder/: a shared PC with the example cards of 職員A and 職員B.
-In another terminal, in this folder:
+In another terminal, from the checkout (where make demo was started):
   echo 0123456789ABCDEF > $folder/card.txt    # hold 職員A's card
   echo FEDCBA9876543210 > $folder/card.txt    # hold 職員B's card
   : > $folder/card.txt                        # take the card away

@@ -7,18 +7,32 @@
 #include "common/clocktext.h"
 #include "common/names.h"
 #include "common/userdata.h"
+#include "timeentry/typedtime.h"
 
 namespace velmora {
 
 void Terminal::arrive() {
-    handle([this] { clockIn(); });
+    handle([this] { pressed(&Terminal::clockIn); });
 }
 
 void Terminal::leave() {
-    handle([this] { clockOut(); });
+    handle([this] { pressed(&Terminal::clockOut); });
 }
 
-void Terminal::clockIn() {
+void Terminal::pressed(void (Terminal::*operation)(const Moment& start)) {
+    const Moment start = now();
+    // A result still showing is its card's user's: whoever pressed starts as from idle.
+    if (followUp() != FollowUp::Off) resetToIdle();
+    if (!screen_.keyedTime.isEmpty()) {
+        // Refused before anything is asked; the box keeps the text to be mended.
+        const auto time = typedTime(screen_.keyedTime);
+        if (!time) return services_.prompts.messageBox(texts::kBadTime);
+        screen_.keyedTime = *time;
+    }
+    (this->*operation)(start);
+}
+
+void Terminal::clockIn(const Moment& start) {
     screen_.status = texts::kArrivalPressed;
     clockTimer_.set(ClockTick::Stopped);
     if (!haveUser()) {
@@ -27,7 +41,7 @@ void Terminal::clockIn() {
         return;
     }
     screen_.messagePoints = 28;
-    const QString today = recordDate(services_.clock.dateText());
+    const QString today = recordDate(start.date);
     const QString name = screen_.user;
     const AttendanceRecord last = findLastRecord(services_.files, name);
 
@@ -40,25 +54,25 @@ void Terminal::clockIn() {
         return;
     }
 
-    const QString time = operationTime(arrivalTime);
+    const QString time = operationTime(arrivalTime, start);
     appendRecord(services_.files, {name, today, time, kArrival});
     screen_.keyedTimeShown = false;
     showResult(today + u' ' + time + u' ' + kArrival);
 }
 
-void Terminal::clockOut() {
+void Terminal::clockOut(const Moment& start) {
     screen_.status = texts::kLeavingPressed;
     // The clock tick still runs, so the window returns to idle by itself.
     if (!haveUser()) return;
     screen_.status.clear();
     screen_.messagePoints = 28;
-    const QString today = recordDate(services_.clock.dateText());
+    const QString today = recordDate(start.date);
     const QString name = screen_.user;
     const AttendanceRecord last = findLastRecord(services_.files, name);
 
     if (last.date != today) recordMissing(texts::kAskTodaysArrival, today, kArrival);
 
-    const QString time = operationTime(leavingTime);
+    const QString time = operationTime(leavingTime, start);
     appendRecord(services_.files, {name, today, time, kLeaving});
     services_.beeper.beep();
     screen_.keyedTimeShown = false;
@@ -84,8 +98,9 @@ void Terminal::recordMissing(const QString& question, const QString& date, const
     screen_.keyedTime = keptTime;
 }
 
-QString Terminal::operationTime(QString (*computed)(const QString& clockText)) const {
-    return screen_.keyedTime.isEmpty() ? computed(services_.clock.timeText()) : screen_.keyedTime;
+QString Terminal::operationTime(QString (*computed)(const QString& clockText),
+                                const Moment& start) const {
+    return screen_.keyedTime.isEmpty() ? computed(start.time) : screen_.keyedTime;
 }
 
 void Terminal::showResult(const QString& text) {

@@ -74,6 +74,8 @@ void Terminal::clockClicked() {
 
 void Terminal::openSettings() {
     handle([this] {
+        // A time chosen before is not for whoever comes after the registration.
+        dropChosenTime();
         followUpTimer_.set(FollowUp::Off);
         clockTimer_.set(ClockTick::Stopped);
         present();

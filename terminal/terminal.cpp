@@ -16,6 +16,14 @@ Terminal::Terminal(Services services, TerminalView& view)
     followUpTimer_.onTick([this] { followUpTick(); });
 }
 
+Terminal::Moment Terminal::now() const {
+    Moment moment{services_.clock.dateText(), services_.clock.timeText()};
+    // Read across midnight, the two could be of two days: then both are of the new one.
+    if (const QString date = services_.clock.dateText(); date != moment.date)
+        moment = {date, services_.clock.timeText()};
+    return moment;
+}
+
 void Terminal::handle(const std::function<void()>& work) {
     // Modal prompts run an event loop: a tick or click arriving under one is dropped.
     if (busy_) return;
@@ -79,37 +87,42 @@ void Terminal::resetToIdle() {
     followUpTimer_.set(FollowUp::Off);
     clockTimer_.set(ClockTick::EverySecond);
     screen_.message.clear();
-    screen_.keyedTime.clear();
-    screen_.keyedTimeShown = false;
+    dropChosenTime();
     screen_.status = texts::kHoldCard;
     screen_.statusPoints = 16;
-    screen_.cancelShown = false;
     screen_.userPoints = 24;
     screen_.user.clear();
+}
+
+void Terminal::dropChosenTime() {
+    screen_.keyedTime.clear();
+    screen_.keyedTimeShown = false;
+    screen_.cancelShown = false;
 }
 
 void Terminal::clockTick() {
     handle([this] {
         screen_.messagePoints = 48;
-        const QString clockText = services_.clock.timeText();
-        const QString now = currentTimeText(clockText);
-        screen_.message = now;
-        screen_.seconds = secondsValue(clockText);
-        screen_.status = (isMorning(now) ? texts::kArrivalMode : texts::kLeavingMode) +
+        const Moment tick = now();
+        const QString shown = currentTimeText(tick.time);
+        screen_.message = shown;
+        screen_.seconds = secondsValue(tick.time);
+        screen_.status = (isMorning(shown) ? texts::kArrivalMode : texts::kLeavingMode) +
                          texts::kModeSeparator + texts::kHoldCard;
-        dispatchCard(now);
+        dispatchCard(tick);
     });
 }
 
-void Terminal::dispatchCard(const QString& currentTime) {
+void Terminal::dispatchCard(const Moment& tick) {
     screen_.user = userOfCard();
     // The log says so on any PC; a shared PC's status line too, until a reader answers.
     if (card_.readerMissing() && !screen_.personalPc) screen_.status = texts::kNoReader;
     if (screen_.user.isEmpty()) return;
-    if (isMorning(currentTime))
-        clockIn();
+    // The mode shown and the operation chosen agree: both come from this tick's reading.
+    if (isMorning(currentTimeText(tick.time)))
+        clockIn(tick);
     else
-        clockOut();
+        clockOut(tick);
     followUpTimer_.set(FollowUp::AfterCard);
 }
 

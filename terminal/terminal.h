@@ -48,24 +48,33 @@ public:
     FollowUp followUp() const { return followUpTimer_.state(); }
 
 private:
+    // When an operation starts, the card or the click: one date and time, whatever it asks
+    // meanwhile.
+    struct Moment {
+        QString date; // YYYY/MM/DD
+        QString time; // H:MM:SS
+    };
+    Moment now() const;
     void handle(const std::function<void()>& work);
     void guarded(const std::function<void()>& work);
     void present() { view_.draw(screen_); }
     void waitSeconds(int n);
     void resetToIdle();
     QString firstUseName();
-    void dispatchCard(const QString& currentTime);
+    void dispatchCard(const Moment& tick);
     // The card on the reader that has not served yet, "" for none (cardonreader.h).
     QString freshCard();
     // The name registered for a fresh card (beeping once); the card then rests.
     QString userOfCard();
-    void clockIn();
-    void clockOut();
+    void pressed(void (Terminal::*operation)(const Moment& start));
+    void clockIn(const Moment& start);
+    void clockOut(const Moment& start);
     bool haveUser();
     void askName();
     void askTime(const QString& question, const QString& start = {});
     void recordMissing(const QString& question, const QString& date, const QString& kind);
-    QString operationTime(QString (*computed)(const QString& clockText)) const;
+    QString operationTime(QString (*computed)(const QString& clockText), const Moment& start) const;
+    void dropChosenTime();
     void showResult(const QString& text);
 
     Services services_;

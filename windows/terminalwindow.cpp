@@ -1,7 +1,6 @@
 #include "windows/terminalwindow.h"
 
 #include "assets/assets.h"
-#include "common/names.h"
 #include "terminal/terminal.h"
 #include "windows/captionlabel.h"
 #include "windows/look.h"
@@ -14,7 +13,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
-#include <QValidator>
 
 namespace velmora {
 
@@ -23,15 +21,6 @@ namespace {
 const QColor kLightCyan(128, 255, 255);
 const QColor kLightGreen(128, 255, 128);
 const QColor kLightGrey(212, 208, 200);
-
-// The time box's text goes into a record as typed: keep out what a record cannot hold.
-class StorableTextValidator : public QValidator {
-public:
-    using QValidator::QValidator;
-    State validate(QString& input, int&) const override {
-        return isStorableName(input) ? Acceptable : Invalid;
-    }
-};
 
 void setPoints(QWidget* widget, double points) {
     QFont font = widget->font();
@@ -102,12 +91,14 @@ void TerminalWindow::buildControls() {
     keyedTime_->setText(QStringLiteral("Text1"));
     keyedTime_->setFont(designFont(48));
     keyedTime_->setFrame(false);
-    keyedTime_->setValidator(new StorableTextValidator(keyedTime_));
+    // "24:00" at most; what else is typed is refused by the terminal with a message.
+    keyedTime_->setMaxLength(5);
     keyedTime_->setStyleSheet(
         QStringLiteral("QLineEdit { background-color: black; color: %1; }").arg(kLightCyan.name()));
     keyedTime_->hide();
 
-    secondsBar_ = label(this, "Sec", QString(57, QChar(0xFF65)), twips(720, 1920, 3615, 135));
+    secondsBar_ = control<CaptionLabel>(this, "Sec", twips(720, 1920, 3615, 135));
+    secondsBar_->setText(QString(57, QChar(0xFF65)));
     secondsBar_->setFont(designFont(6.75));
     setTextColor(secondsBar_, kLightCyan);
 
@@ -143,6 +134,9 @@ void TerminalWindow::buildControls() {
     for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
     for (QWidget* w : order) w->setFocusPolicy(w == keyedTime_ ? Qt::StrongFocus : Qt::TabFocus);
     shutdownBox_->setFocusPolicy(Qt::StrongFocus);
+    // The window itself holds the focus at start, so that Space or Enter press nothing: the
+    // quit button, first in the tab order, would otherwise have it and end the program.
+    setFocus();
 }
 
 void TerminalWindow::attach(Terminal& terminal) {

@@ -59,7 +59,7 @@ private:
     QCheckBox* shutdownBox_;      // Check1
     QLabel* shutdownCaption_;     // Label_shutdown
     ClickableLabel* clockLabel_;  // mess
-    QLabel* secondsBar_;          // Sec
+    CaptionLabel* secondsBar_;    // Sec
     CaptionLabel* statusLabel_;   // 動作状態
     CaptionLabel* nameLabel_;     // 名前
     QLineEdit* keyedTime_;        // タイム

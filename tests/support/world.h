@@ -62,6 +62,7 @@ struct World : Clock, Prompts, Beeper, CardLibrary, Shutdown, ProgramEnd, Termin
     void repaintNow() override { onWait(); }
     void dropQueuedInput() override {}
     QString askTime(const QString& question, const QString&) override {
+        now = now.addSecs(20); // an answer takes a while
         return questions << question, next(panel);
     }
     void showRegistration() override { inRegistration(); }

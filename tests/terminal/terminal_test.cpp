@@ -16,7 +16,7 @@ using namespace velmora::test;
 namespace {
 
 const QString kUser = QStringLiteral("職員A");
-const QByteArray kCard = "0123456789ABCDEF";
+const QByteArray kCard = "0123456789ABCDEF", kSatosCard = "FEDCBA9876543210";
 
 QByteArray rec(const char* date, const char* time, const QString& kind,
                const QString& name = kUser) {
@@ -30,7 +30,8 @@ struct Fixture {
     explicit Fixture(const QByteArray& records = "", const QByteArray& owner = "\r\n") {
         w.write(kUserDataFile, owner);
         w.write(kRecordFile, records);
-        w.write(kRegistryFile, "\"" + kCard + "\",\"" + sjis(kUser) + "\"\r\n");
+        w.write(kRegistryFile,
+                "\"" + kCard + "\",\"" + sjis(kUser) + "\"\r\n\"" + kSatosCard + "\",\"Sato\"\r\n");
         EXPECT_TRUE(t.start());
         t.cancel();
     }
@@ -42,12 +43,16 @@ struct Fixture {
 TEST(Terminal, ArrivalAndLeavingRoads) {
     const QByteArray today = rec("07/01", "7:00", "出"), old = rec("06/30", "8:00", "出");
     const QByteArray sato = rec("07/01", "7:55", "出", "Sato");
+    enum Via { ByClock, Arrive, InSatosFollowUp, AfterSettings }; // how the operation starts
     struct Road {
         const char* clock; // before noon an arrival, after it a leaving
         QByteArray before;
-        QString keyed;      // chosen before pressing the button; none: a card instead
+        QString keyed;      // typed before pressing the button; none: a card instead
         QByteArray missing; // the record the panel asked for
         const char* time;   // of the operation's record; none: refused
+        // Arrive: 出勤 at any hour. InSatosFollowUp: 出勤 while Sato's card's result shows.
+        // AfterSettings: keyed chosen on the panel, 設定 opened and closed, then the card.
+        Via via = ByClock;
     } roads[] = {
         // clang-format off
         {"8:07:59", "", "", "", "8:05"},
@@ -64,15 +69,24 @@ TEST(Terminal, ArrivalAndLeavingRoads) {
         {"17:07:30", today + rec("07/01", "7:30", "退"), "", "", "17:10"},
         {"23:57:00", today, "", "", "24:00"},
         {"17:07:30", "", "17:45", rec("07/01", "8:30", "出"), "17:45"},
+        {"8:07:59", "", "０７：３０", "", "07:30"},
+        {"8:07:59", sato, "", "", "8:05", InSatosFollowUp},
+        {"8:07:59", "", "7:07", "", "8:05", AfterSettings},
+        {"23:59:50", "", "", rec("07/01", "8:00", "出"), "24:00"}, // answered after midnight
+        {"23:59:45", old, "", rec("06/30", "18:05", "退"), "23:55", Arrive},
         // clang-format on
     };
     for (const Road& c : roads) {
         SCOPED_TRACE(c.before.toStdString() + c.clock + c.keyed.toStdString());
         Fixture f(c.before);
-        const bool arriving = QByteArray(c.clock).split(':')[0].toInt() < 12;
+        const bool arriving = c.via == Arrive || QByteArray(c.clock).split(':')[0].toInt() < 12;
+        const bool card = c.via == AfterSettings || (c.via == ByClock && c.keyed.isEmpty());
         const bool asked = !c.missing.isEmpty();
         if (asked) f.w.panel = {fromCp932(view(c.missing)).section('"', 5, 5)};
-        if (c.keyed.isEmpty()) {
+        if (c.via == AfterSettings)
+            f.w.panel.push_front(c.keyed), f.t.clockClicked(), f.t.openSettings();
+        if (c.via == InSatosFollowUp) f.w.card = kSatosCard, f.tick(c.clock); // すでに出勤中
+        if (card) {
             f.w.card = kCard;
             f.tick(c.clock);
         } else {
@@ -84,10 +98,10 @@ TEST(Terminal, ArrivalAndLeavingRoads) {
                   c.before + (c.time ? c.missing + rec("07/01", c.time, kind) : ""));
         EXPECT_EQ(f.w.screen.message,
                   c.time ? "07/01 " + QString(c.time) + ' ' + kind : "すでに出勤中");
-        EXPECT_EQ(f.w.questions.size(), asked ? 1 : 0);
-        EXPECT_EQ(f.w.screen.keyedTime, c.keyed) << "kept aside while the panel was open";
-        EXPECT_EQ(f.t.followUp(), c.keyed.isEmpty() ? FollowUp::AfterCard : FollowUp::Now);
-        EXPECT_EQ(f.w.beeps, (c.keyed.isEmpty() ? 1 : 0) + (arriving ? 0 : 1));
+        EXPECT_EQ(f.w.questions.size(), int(asked) + (c.via == AfterSettings));
+        EXPECT_EQ(f.w.screen.keyedTime, card || c.keyed.isEmpty() ? "" : QString(c.time)) << "kept";
+        EXPECT_EQ(f.t.followUp(), card ? FollowUp::AfterCard : FollowUp::Now);
+        EXPECT_EQ(f.w.beeps, (card || c.via == InSatosFollowUp) + (arriving ? 0 : 1));
         EXPECT_EQ(f.w.powerOffs + f.w.messages.size(), 0);
     }
 }
@@ -160,6 +174,9 @@ TEST(Terminal, ChosenTimeStartsFromTheClockAndCancelReturnsToIdle) {
     f.tick("9:05:59");
     EXPECT_EQ(f.w.screen.message + f.w.screen.status, "09:05出勤 ：Felicaをかざしてください。");
     f.t.clockClicked();
+    f.t.timeTyped("8.30"), f.t.arrive(); // refused before anything is asked, the text kept
+    EXPECT_EQ(f.w.messages.value(0) + f.w.screen.keyedTime, texts::kBadTime + "8.30");
+    EXPECT_EQ(f.w.asked.size() + f.w.read(kRecordFile).size(), 0);
     EXPECT_TRUE(f.w.screen.keyedTimeShown && f.w.screen.cancelShown);
     EXPECT_EQ(f.t.clockState(), ClockTick::Stopped);
     f.t.cancel();
