@@ -125,14 +125,13 @@ void ReportWindow::choose(int teacher) {
     table_->resizeColumnsToContents();
     const MonthReport& report = model_.report();
     if (teacher < 0 || teacher >= report.teachers.size()) {
-        message_->setText(QStringLiteral("教職員 %1名").arg(report.teachers.size()));
+        message_->setText(texts::kTeachers.arg(report.teachers.size()));
         return;
     }
     const TeacherMonth& t = report.teachers[teacher];
-    message_->setText(QStringLiteral("出勤日数 %1日　在校等時間 %2　時間外 %3　年度累計 %4　%5")
-                          .arg(t.workedDays)
+    message_->setText(texts::kTeacherTotals.arg(t.workedDays)
                           .arg(hoursText(t.inSchool), hoursText(t.beyond), hoursText(t.yearBeyond),
-                               t.flags.join(u'・')));
+                               flagsText(t.flags)));
 }
 
 // The report of the files and month chosen, read in the background. A new choice while one
@@ -150,8 +149,7 @@ void ReportWindow::rebuild() {
     reading_ = true;
     if (!files_.isEmpty()) message_->setText(texts::kReadingFiles);
     building_.setFuture(QtConcurrent::run([this, request, stop = stop_]() mutable -> Built {
-        if (request.files.isEmpty())
-            return {{}, QStringLiteral("記録ファイル（Velmora.dat）を追加してください。")};
+        if (request.files.isEmpty()) return {{}, texts::kAddRecordFiles};
         ProgressMeter meter([this, stop](int percent) {
             QMetaObject::invokeMethod(this, [this, percent] { showProgress(percent); });
             return !*stop;
@@ -192,9 +190,8 @@ void ReportWindow::built() {
     if (text.isEmpty()) {
         const QSignalBlocker quiet(month_);
         month_->setDate(result.report.month);
-        text = QStringLiteral("教職員 %1名").arg(result.report.teachers.size());
-        if (result.report.skipped > 0)
-            text += QStringLiteral("（読めない行 %1 を除外）").arg(result.report.skipped);
+        text = texts::kTeachers.arg(result.report.teachers.size());
+        if (result.report.skipped > 0) text += texts::kLinesLeftOut.arg(result.report.skipped);
     }
     message_->setText(text);
     model_.setReport(result.report);
@@ -231,7 +228,7 @@ void ReportWindow::askSave(Formats formats) {
         QStringList names;
         for (const QString& w : saveReport(model_.report(), QDir(folder), formats))
             names << QFileInfo(w).fileName();
-        message_->setText(QStringLiteral("保存しました: %1").arg(names.join(QStringLiteral("、"))));
+        message_->setText(texts::kSaved.arg(names.join(QStringLiteral("、"))));
     } catch (const Failure& failure) {
         message_->setText(failure.message());
     }

@@ -1,7 +1,11 @@
 // The printed sheets through the real program and poppler, and the window's table model, on
 // the hand-made files of two terminals.
 
+#include "common/datafiles.h"
+#include "report/month.h"
+#include "reportapp/commandline.h"
 #include "reportwindow/reportmodel.h"
+#include "support/tmpfs.h"
 
 #include <QApplication>
 #include <QBrush>
@@ -10,12 +14,27 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/statvfs.h>
 
 using namespace velmora;
+using namespace velmora::test;
 
 namespace {
 
 const QStringList kTerminals = {DATA "/terminal1.dat", DATA "/terminal2.dat"};
+
+// The golden summary's rows: the name, then its figures.
+QList<QStringList> goldenSummary() {
+    QFile file(DATA "/expected_集計.csv");
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+    QList<QStringList> rows;
+    for (const QByteArray& line : file.readAll().split('\n').mid(1, 2)) {
+        QStringList cells = QString::fromUtf8(line).remove(u'"').trimmed().split(u',');
+        rows << QStringList{cells.mid(0, cells.size() - 5).join(u',')} +
+                    cells.mid(cells.size() - 5);
+    }
+    return rows;
+}
 
 QString run(const QString& program, const QStringList& args, const QString& folder = {}) {
     QProcess p;
@@ -37,36 +56,101 @@ TEST(Sheets, PutEachTeacherOnTheirOwnPage) {
     EXPECT_TRUE(fonts.contains("IPAGothic CID TrueType Identity-H yes") &&
                 fonts.count("TrueType") == 1)
         << fonts.toStdString();
-    const char* const pages[][2] = {
-        {"在校等時間 集計 2026年1月",
-         "Tanaka, Ichiro 3 21:35 6:45 17:25 佐藤 花子 4 41:45 18:30 23:40"},
-        {"Tanaka, Ichiro",
-         "出勤日数 在校等時間合計 時間外合計 年度累計時間外 判定 3日 21:35 6:45 17:25 なし"},
-        {"佐藤 花子", "4日 41:45 18:30 23:40 なし"},
-    };
+    // The figures of the golden summary, on page 1 and each teacher's own.
+    const QList<QStringList> golden = goldenSummary();
     for (int page = 1; page <= 3; ++page) {
         const QString n = QString::number(page);
         const QString text = run("pdftotext", {"-layout", "-f", n, "-l", n, pdf, "-"});
-        for (const char* part : pages[page - 1])
-            EXPECT_TRUE(text.contains(QString::fromUtf8(part))) << page << " " << part;
+        const QStringList& t = golden[std::max(0, page - 2)];
+        const QString figures = QStringList(t.mid(1, 4)).join(u' ');
+        for (const QString& part :
+             page == 1 ? QStringList{golden[0][0] + u' ' + figures, golden[1][0].simplified()}
+                       : QStringList{t[0].simplified(),
+                                     u"日 "_qs + figures.section(u' ', 1) + u" なし"_qs})
+            EXPECT_TRUE(text.contains(part)) << page << " " << part.toStdString();
         EXPECT_EQ(text.contains("確認印"), page > 1) << page;
     }
 }
 
 // The window's table shows the library's figures and marks a flagged day in red, not a
-// holiday; the real window is driven under Xvfb (tests/e2e/report_window.sh).
+// holiday, and the month's hours from the first minute over 45:00; the real window is driven
+// under Xvfb (tests/e2e/report_window.sh).
 TEST(Window, ShowsTheLibrarysFiguresWithTheMarksInRed) {
     ReportModel model;
     model.setReport(buildReport({kTerminals, 2026, QDate(2026, 1, 1), {}}));
     ASSERT_EQ(model.rowCount(), 2);
-    for (int column : {1, 2, 3, 4})
-        EXPECT_EQ(model.index(1, column).data().toString(),
-                  QStringList({"4", "41:45", "18:30", "23:40"})[column - 1]);
+    for (int column = 0; column < 6; ++column)
+        EXPECT_EQ(model.index(1, column).data().toString(), goldenSummary()[1][column]);
+    for (int minutes : {45 * 60, 45 * 60 + 1}) {
+        MonthReport month{QDate(2026, 7, 1), {{.name = u"A"_qs}}, 0};
+        month.teachers[0].beyond = minutes;
+        month.teachers[0].flags = monthFlags({minutes}, 1);
+        model.setReport(month);
+        EXPECT_EQ(model.index(0, 3).data(Qt::ForegroundRole).isValid(), minutes > 45 * 60);
+    }
+    model.setReport(buildReport({kTerminals, 2026, QDate(2026, 1, 1), {}}));
     model.showTeacher(0);
     ASSERT_EQ(model.rowCount(), 31);
     EXPECT_EQ(model.index(5, 6).data().toString(), "出が2回");
     EXPECT_EQ(model.index(5, 6).data(Qt::ForegroundRole).value<QBrush>().color(), QColor(Qt::red));
     EXPECT_FALSE(model.index(0, 6).data(Qt::ForegroundRole).isValid()); // 祝日 is no mark
+}
+
+// Old files, and a full disk during each format: the old files stay and nothing is left
+// beside them; the message names the file and the full disk; exit status 2. A link at a
+// final name is replaced, not written through.
+TEST(Saving, ReplacesAllFilesOrNone) {
+    const struct {
+        const char* formats;
+        qint64 room; // bytes left free; -1: no filler, a link at the day CSV's name
+        const char* failing;
+    } cases[] = {{"csv", 0, ".csv"},
+                 {"xlsx", 0, ".xlsx"},
+                 {"pdf", 0, ".pdf"},
+                 {"csv -f xlsx -f pdf", 28 * 1024, ".pdf"},
+                 {"csv", -1, ""}};
+    for (const auto& c : cases) {
+        QTemporaryDir dir;
+        const Tmpfs fs(dir.path(), "size=1m");
+        if (fs.dir.isEmpty()) GTEST_SKIP() << "no file system of the test's own (needs root)";
+        QStringList old;
+        for (const char* suffix : {".csv", "_集計.csv", ".xlsx", ".pdf"}) {
+            QFile file(dir.filePath(QStringLiteral("在校等時間_2026-01") + suffix));
+            (void)(file.open(QIODevice::WriteOnly) && file.write("old"));
+            old << file.fileName();
+        }
+        if (c.room < 0) QFile::remove(old[0]), QFile::link(old[2], old[0]);
+        struct statvfs space;
+        statvfs(fs.dir, &space);
+        QFile filler(dir.filePath("filler"));
+        (void)(c.room >= 0 && filler.open(QIODevice::WriteOnly) &&
+               filler.write(QByteArray(qint64(space.f_bavail * space.f_bsize) - c.room, '.')));
+        filler.close();
+        QString err;
+        const QStringList args =
+            QStringList{"velmora-report", "--last-year", "2026", "-o", dir.path(), "-f"} +
+            QString(c.formats).split(u' ') + kTerminals;
+        const int status =
+            runReport(args, {[](const QString&) {}, [&](const QString& t) { err += t; }});
+        EXPECT_EQ(status, c.room < 0 ? 0 : 2) << c.formats;
+        const QString reason = c.room < 0 ? QString() : "\": " + qt_error_string(ENOSPC);
+        EXPECT_TRUE(err.contains(c.failing + reason)) << err.toStdString();
+        EXPECT_EQ(QDir(dir.path())
+                      .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)
+                      .size(),
+                  4 + (c.room >= 0));
+        for (const QString& name : old) {
+            QFile file(name), golden(QString(name)
+                                         .replace(dir.path(), DATA)
+                                         .replace(u"在校等時間_2026-01"_qs, u"expected"_qs));
+            const bool csv = c.room < 0 && name.endsWith(u".csv"_qs);
+            EXPECT_FALSE(QFileInfo(name).isSymLink());
+            EXPECT_TRUE(file.open(QIODevice::ReadOnly) &&
+                        (!csv || golden.open(QIODevice::ReadOnly)));
+            EXPECT_EQ(file.readAll(), csv ? golden.readAll() : "old")
+                << c.formats << name.toStdString();
+        }
+    }
 }
 
 } // namespace
