@@ -23,13 +23,21 @@ namespace {
 
 const QStringList kTerminals = {DATA "/terminal1.dat", DATA "/terminal2.dat"};
 
+QByteArray contents(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void write(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    (void)(file.open(QIODevice::WriteOnly) && file.write(bytes));
+}
+
 // The golden summary's rows: the name, then its figures.
 QList<QStringList> goldenSummary() {
-    QFile file(DATA "/expected_集計.csv");
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly));
     QList<QStringList> rows;
-    for (const QByteArray& line : file.readAll().split('\n').mid(1, 2)) {
-        QStringList cells = QString::fromUtf8(line).remove(u'"').trimmed().split(u',');
+    for (const QByteArray& line : contents(DATA "/expected_集計.csv").split('\n').mid(1, 2)) {
+        const QStringList cells = QString::fromUtf8(line).remove(u'"').trimmed().split(u',');
         rows << QStringList{cells.mid(0, cells.size() - 5).join(u',')} +
                     cells.mid(cells.size() - 5);
     }
@@ -56,18 +64,15 @@ TEST(Sheets, PutEachTeacherOnTheirOwnPage) {
     EXPECT_TRUE(fonts.contains("IPAGothic CID TrueType Identity-H yes") &&
                 fonts.count("TrueType") == 1)
         << fonts.toStdString();
-    // The figures of the golden summary, on page 1 and each teacher's own.
+    // The golden summary's names and hours on page 1, and each on their own page.
     const QList<QStringList> golden = goldenSummary();
     for (int page = 1; page <= 3; ++page) {
         const QString n = QString::number(page);
         const QString text = run("pdftotext", {"-layout", "-f", n, "-l", n, pdf, "-"});
-        const QStringList& t = golden[std::max(0, page - 2)];
-        const QString figures = QStringList(t.mid(1, 4)).join(u' ');
-        for (const QString& part :
-             page == 1 ? QStringList{golden[0][0] + u' ' + figures, golden[1][0].simplified()}
-                       : QStringList{t[0].simplified(),
-                                     u"日 "_qs + figures.section(u' ', 1) + u" なし"_qs})
-            EXPECT_TRUE(text.contains(part)) << page << " " << part.toStdString();
+        for (const QStringList& t : page == 1 ? golden : golden.mid(page - 2, 1))
+            EXPECT_TRUE(text.contains(t[0].simplified()) &&
+                        text.contains(QStringList(t.mid(2, 3)).join(u' ')))
+                << page << text.toStdString();
         EXPECT_EQ(text.contains("確認印"), page > 1) << page;
     }
 }
@@ -104,50 +109,43 @@ TEST(Saving, ReplacesAllFilesOrNone) {
         const char* formats;
         qint64 room; // bytes left free; -1: no filler, a link at the day CSV's name
         const char* failing;
-    } cases[] = {{"csv", 0, ".csv"},
+    } cases[] = {{"csv", -1, ""},
+                 {"csv", 0, ".csv"},
                  {"xlsx", 0, ".xlsx"},
                  {"pdf", 0, ".pdf"},
-                 {"csv -f xlsx -f pdf", 28 * 1024, ".pdf"},
-                 {"csv", -1, ""}};
+                 {"csv -f xlsx -f pdf", 28 * 1024, ".pdf"}};
     for (const auto& c : cases) {
         QTemporaryDir dir;
         const Tmpfs fs(dir.path(), "size=1m");
-        if (fs.dir.isEmpty()) GTEST_SKIP() << "no file system of the test's own (needs root)";
-        QStringList old;
-        for (const char* suffix : {".csv", "_集計.csv", ".xlsx", ".pdf"}) {
-            QFile file(dir.filePath(QStringLiteral("在校等時間_2026-01") + suffix));
-            (void)(file.open(QIODevice::WriteOnly) && file.write("old"));
-            old << file.fileName();
-        }
+        if (fs.dir.isEmpty() && c.room >= 0)
+            GTEST_SKIP() << "no tmpfs of the test's own (needs root)";
+        const QString base = dir.filePath("在校等時間_2026-01");
+        const QStringList old = {base + ".csv", base + "_集計.csv", base + ".xlsx", base + ".pdf"};
+        for (const QString& name : old) write(name, "old");
         if (c.room < 0) QFile::remove(old[0]), QFile::link(old[2], old[0]);
         struct statvfs space;
-        statvfs(fs.dir, &space);
-        QFile filler(dir.filePath("filler"));
-        (void)(c.room >= 0 && filler.open(QIODevice::WriteOnly) &&
-               filler.write(QByteArray(qint64(space.f_bavail * space.f_bsize) - c.room, '.')));
-        filler.close();
+        statvfs(QFile::encodeName(dir.path()), &space);
+        if (c.room >= 0)
+            write(dir.filePath("filler"),
+                  QByteArray(qint64(space.f_bavail * space.f_bsize) - c.room, '.'));
         QString err;
         const QStringList args =
             QStringList{"velmora-report", "--last-year", "2026", "-o", dir.path(), "-f"} +
             QString(c.formats).split(u' ') + kTerminals;
-        const int status =
-            runReport(args, {[](const QString&) {}, [&](const QString& t) { err += t; }});
-        EXPECT_EQ(status, c.room < 0 ? 0 : 2) << c.formats;
-        const QString reason = c.room < 0 ? QString() : "\": " + qt_error_string(ENOSPC);
-        EXPECT_TRUE(err.contains(c.failing + reason)) << err.toStdString();
+        EXPECT_EQ(runReport(args, {[](const QString&) {}, [&](const QString& t) { err += t; }}),
+                  c.room < 0 ? 0 : 2);
+        EXPECT_TRUE(
+            err.contains(c.failing + (c.room < 0 ? QString() : "\": " + qt_error_string(ENOSPC))))
+            << err.toStdString();
         EXPECT_EQ(QDir(dir.path())
                       .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)
                       .size(),
                   4 + (c.room >= 0));
         for (const QString& name : old) {
-            QFile file(name), golden(QString(name)
-                                         .replace(dir.path(), DATA)
-                                         .replace(u"在校等時間_2026-01"_qs, u"expected"_qs));
-            const bool csv = c.room < 0 && name.endsWith(u".csv"_qs);
+            const bool csv = c.room < 0 && name.endsWith(".csv");
             EXPECT_FALSE(QFileInfo(name).isSymLink());
-            EXPECT_TRUE(file.open(QIODevice::ReadOnly) &&
-                        (!csv || golden.open(QIODevice::ReadOnly)));
-            EXPECT_EQ(file.readAll(), csv ? golden.readAll() : "old")
+            EXPECT_EQ(contents(name),
+                      csv ? contents(QString(name).replace(base, DATA "/expected")) : "old")
                 << c.formats << name.toStdString();
         }
     }
