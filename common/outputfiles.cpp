@@ -7,11 +7,11 @@
 #include <QFileInfo>
 
 #ifdef _WIN32
-#include <io.h>
 #include <windows.h>
 #else
 #include <cerrno>
 #include <cstdio>
+#include <fcntl.h>
 #include <unistd.h>
 #endif
 
@@ -19,13 +19,24 @@ namespace velmora {
 
 namespace {
 
-// The file's data on the disk: a full disk or a share gone shows here at the latest.
-bool sync(QFile& file) {
+// Puts the written file's data on the disk: a full disk or a share gone shows here at the
+// latest. Empty, or the system's reason.
+QString sync(const QString& path) {
 #ifdef _WIN32
-    return FlushFileBuffers(reinterpret_cast<HANDLE>(_get_osfhandle(file.handle())));
+    HANDLE handle =
+        CreateFileW(reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(path).utf16()),
+                    GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    const bool synced = handle != INVALID_HANDLE_VALUE && FlushFileBuffers(handle);
+    const QString reason = synced ? QString() : qt_error_string(int(GetLastError()));
+    if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
 #else
-    return fsync(file.handle()) == 0;
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    const bool synced = fd >= 0 && fsync(fd) == 0;
+    const QString reason = synced ? QString() : qt_error_string(errno);
+    if (fd >= 0) ::close(fd);
 #endif
+    return reason;
 }
 
 QString lastError() {
@@ -68,17 +79,16 @@ void OutputFiles::write(const QString& name, const QByteArray& bytes) {
         if (n <= 0) throw Failure(texts::kCannotWrite.arg(path, file.errorString()));
         done += n;
     }
-    if (!sync(file)) throw Failure(texts::kCannotWrite.arg(path, lastError()));
-    names_ << name;
+    file.close();
+    add(name);
 }
 
 void OutputFiles::add(const QString& name) {
     const QString path = folder_.filePath(name);
-    QFile file(writingPath(name));
-    if (QFileInfo(file).isSymLink() || !file.open(QIODevice::ReadWrite))
-        throw Failure(texts::kCannotWrite.arg(path, file.errorString()));
-    if (!sync(file)) throw Failure(texts::kCannotWrite.arg(path, lastError()));
-    if (file.size() == 0) throw Failure(texts::kCannotWrite.arg(path, texts::kNothingWritten));
+    if (const QString reason = sync(writingPath(name)); !reason.isEmpty())
+        throw Failure(texts::kCannotWrite.arg(path, reason));
+    if (QFileInfo(writingPath(name)).size() == 0)
+        throw Failure(texts::kCannotWrite.arg(path, texts::kNothingWritten));
     names_ << name;
 }
 
