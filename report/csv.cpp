@@ -37,9 +37,7 @@ QString weekdayName(QDate date) {
     return QString::fromUtf16(names[date.dayOfWeek() - 1]);
 }
 
-QString monthTitle(QDate month) {
-    return QStringLiteral("%1年%2月").arg(month.year()).arg(month.month());
-}
+QString monthTitle(QDate month) { return texts::kMonthTitle.arg(month.year()).arg(month.month()); }
 
 QStringList dayCells(const Day& d) {
     return {d.date.toString(Qt::ISODate),

@@ -133,8 +133,7 @@ void barChart(QPainter& p, int top, int bar, int hours, const QList<Bar>& bars,
         p.setPen(QPen(kRed, 3, Qt::DashLine));
         p.drawLine(x, top - 10, x, bottom);
         p.setPen(kRed);
-        p.drawText(QRect(x - 100, top - 48, 200, 36), Qt::AlignCenter,
-                   QStringLiteral("%1時間").arg(mark));
+        p.drawText(QRect(x - 100, top - 48, 200, 36), Qt::AlignCenter, texts::kHoursMark.arg(mark));
     }
 }
 
@@ -154,7 +153,7 @@ void summaryPages(QPainter& p, QPagedPaintDevice& device, const MonthReport& rep
         {names[1], 220, Qt::AlignRight},    {names[2], 190, Qt::AlignRight},
         {names[3], 220, Qt::AlignRight},    {names[4], 730, Qt::AlignLeft},
     };
-    const QString heading = QStringLiteral("在校等時間 集計 %1").arg(monthTitle(report.month));
+    const QString heading = texts::kSummaryHeading.arg(monthTitle(report.month));
     const QString printed = texts::kTeachers.arg(report.teachers.size());
     title(p, heading, printed);
     int y = 130;
@@ -180,8 +179,7 @@ void summaryPages(QPainter& p, QPagedPaintDevice& device, const MonthReport& rep
     y += kRow + 20;
     p.setPen(Qt::black);
     p.setFont(font(26));
-    p.drawText(0, y, kWidth, 40, Qt::AlignLeft,
-               QStringLiteral("▲ 判定のある教職員。時間外の上限: 月45時間、年360時間"));
+    p.drawText(0, y, kWidth, 40, Qt::AlignLeft, texts::kFlagLegend);
     y += 80;
     // One scale on every page of the chart; as many bars on a page as fit, none overlapping.
     int most = 100 * 60;
@@ -207,8 +205,7 @@ void summaryPages(QPainter& p, QPagedPaintDevice& device, const MonthReport& rep
 }
 
 void teacherPage(QPainter& p, const MonthReport& report, const TeacherMonth& t) {
-    title(p, texts::kSheetTitle.arg(monthTitle(report.month), t.name),
-          QStringLiteral("時間外は所定の勤務時間を超えた時間"));
+    title(p, texts::kSheetTitle.arg(monthTitle(report.month), t.name), texts::kBeyondNote);
     const QStringList& names = texts::kDayColumns;
     const QList<Column> columns = {
         {names[0], 220, Qt::AlignCenter}, {names[1], 110, Qt::AlignCenter},
@@ -237,14 +234,14 @@ void teacherPage(QPainter& p, const MonthReport& report, const TeacherMonth& t) 
     const bool flagged = t.flags.toInt() != 0;
     if (flagged) p.fillRect(0, y, kWidth, kRow, kFlagFill);
     QStringList cells = totalCells(t);
-    cells[0] += QStringLiteral("日");
+    cells[0] = texts::kDays.arg(cells[0]);
     if (!flagged) cells[4] = texts::kNoFlag;
     row(p, y, totals, cells, {false, false, t.flags.testFlag(Flag::Over45), false, flagged});
     // The daily hours beyond regular hours as columns, one per day.
     y += kRow + 40;
     p.setPen(Qt::black);
     p.setFont(font(30, true));
-    p.drawText(0, y, kWidth, 44, Qt::AlignLeft, QStringLiteral("日ごとの時間外（時間）"));
+    p.drawText(0, y, kWidth, 44, Qt::AlignLeft, texts::kDailyChartTitle);
     const int chartTop = y + 60, chartHeight = 260, left = 80;
     int most = 4 * 60;
     for (const Day& d : t.days) most = std::max(most, d.beyond);
@@ -278,11 +275,10 @@ void teacherPage(QPainter& p, const MonthReport& report, const TeacherMonth& t) 
     // 確認印: the teacher's and the principal's seal or signature.
     const int sealTop = kHeight - 230;
     p.setFont(font(32, true));
-    p.drawText(QRect(0, sealTop, 400, 200), Qt::AlignLeft | Qt::AlignVCenter,
-               QStringLiteral("確認印"));
+    p.drawText(QRect(0, sealTop, 400, 200), Qt::AlignLeft | Qt::AlignVCenter, texts::kSeals);
     p.setFont(font(28));
     int x = kWidth - 2 * 330;
-    for (const QString& who : {QStringLiteral("本人"), QStringLiteral("校長")}) {
+    for (const QString& who : {texts::kSealTeacher, texts::kSealPrincipal}) {
         p.setPen(QPen(Qt::black, 2));
         p.drawRect(x, sealTop, 300, 200);
         p.drawLine(x, sealTop + 50, x + 300, sealTop + 50);

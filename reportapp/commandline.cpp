@@ -54,33 +54,27 @@ int runReport(const QStringList& arguments, const Console& console) {
     // character takes two columns of a terminal.
     QCommandLineParser parser;
     parser.setApplicationDescription(texts::kReportAbout);
-    parser.addPositionalArgument(QStringLiteral("FILE"),
-                                 QStringLiteral("記録ファイル（省略時: ./Velmora.dat）"),
+    parser.addPositionalArgument(QStringLiteral("FILE"), texts::kFilesHelp,
                                  QStringLiteral("[FILE...]"));
     parser.addOptions({
-        {{QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("この説明を表示します。")},
-        {{QStringLiteral("v"), QStringLiteral("version")},
-         QStringLiteral("バージョンを表示します。")},
+        {{QStringLiteral("h"), QStringLiteral("help")}, texts::kHelpHelp},
+        {{QStringLiteral("v"), QStringLiteral("version")}, texts::kVersionHelp},
         {{QStringLiteral("m"), QStringLiteral("month")},
-         QStringLiteral("集計する月（省略時: 最新の記録の月）"),
+         texts::kMonthHelp,
          QStringLiteral("YYYY-MM")},
         {{QStringLiteral("f"), QStringLiteral("format")},
-         QStringLiteral("csv、xlsx、pdf（複数可、省略時: csv）"),
+         texts::kFormatHelp,
          QStringLiteral("FORMAT")},
         {{QStringLiteral("o"), QStringLiteral("out")},
-         QStringLiteral("書き出すフォルダ（省略時: 現在のフォルダ）"),
+         texts::kOutHelp,
          QStringLiteral("DIR"),
          QStringLiteral(".")},
-        {QStringLiteral("last-year"),
-         QStringLiteral("各ファイルの最後の記録の年（省略時: ファイルの更新日時の年）"),
-         QStringLiteral("YYYY")},
-        {QStringLiteral("hours"), QStringLiteral("1日の所定の勤務時間（省略時: 7:45）"),
-         QStringLiteral("H:MM"), QStringLiteral("7:45")},
-        {QStringLiteral("break"),
-         QStringLiteral("6時間を超える日に、超えた分まで除く休憩の分数（省略時: 45）"),
-         QStringLiteral("MINUTES"), QStringLiteral("45")},
-        {QStringLiteral("days-off"), QStringLiteral("休業日のファイル（1行に1日、YYYY-MM-DD）"),
-         QStringLiteral("FILE")},
+        {QStringLiteral("last-year"), texts::kLastYearHelp, QStringLiteral("YYYY")},
+        {QStringLiteral("hours"), texts::kHoursHelp, QStringLiteral("H:MM"),
+         QStringLiteral("7:45")},
+        {QStringLiteral("break"), texts::kBreakHelp, QStringLiteral("MINUTES"),
+         QStringLiteral("45")},
+        {QStringLiteral("days-off"), texts::kDaysOffHelp, QStringLiteral("FILE")},
     });
     if (!parser.parse(arguments)) return fail(parser.errorText());
     if (parser.isSet(QStringLiteral("help"))) return console.out(parser.helpText()), 0;

@@ -28,10 +28,10 @@ namespace velmora {
 ReportWindow::ReportWindow(QWidget* parent)
     : QMainWindow(parent), fileList_(new QListWidget), month_(new QDateEdit),
       teacher_(new QComboBox), table_(new QTableView), message_(new QLabel) {
-    setWindowTitle(QStringLiteral("Velmora 在校等時間集計"));
-    auto* addFilesButton = new QPushButton(QStringLiteral("記録ファイルを追加(&A)…"));
-    auto* addFolderButton = new QPushButton(QStringLiteral("フォルダを追加(&F)…"));
-    auto* clearButton = new QPushButton(QStringLiteral("クリア(&L)"));
+    setWindowTitle(texts::kReportWindowTitle);
+    auto* addFilesButton = new QPushButton(texts::kAddFilesButton);
+    auto* addFolderButton = new QPushButton(texts::kAddFolderButton);
+    auto* clearButton = new QPushButton(texts::kClearButton);
     connect(addFilesButton, &QPushButton::clicked, this, &ReportWindow::askFiles);
     connect(addFolderButton, &QPushButton::clicked, this, &ReportWindow::askFolder);
     connect(clearButton, &QPushButton::clicked, this, [this] {
@@ -44,7 +44,7 @@ ReportWindow::ReportWindow(QWidget* parent)
     message_->setWordWrap(true);
     message_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
 
-    month_->setDisplayFormat(QStringLiteral("yyyy年MM月"));
+    month_->setDisplayFormat(texts::kMonthFormat);
     // A typed month is read once it is complete (Enter, or the focus leaving), not at each digit.
     month_->setKeyboardTracking(false);
     month_->setDate(QDate::currentDate().addDays(1 - QDate::currentDate().day()));
@@ -62,10 +62,10 @@ ReportWindow::ReportWindow(QWidget* parent)
     table_->setAlternatingRowColors(false);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
 
-    auto* previewButton = new QPushButton(QStringLiteral("印刷プレビュー(&P)…"));
-    auto* csvButton = new QPushButton(QStringLiteral("CSVを保存(&C)…"));
-    auto* xlsxButton = new QPushButton(QStringLiteral("XLSXを保存(&X)…"));
-    auto* pdfButton = new QPushButton(QStringLiteral("PDFを保存(&D)…"));
+    auto* previewButton = new QPushButton(texts::kPreviewButton);
+    auto* csvButton = new QPushButton(texts::kSaveCsvButton);
+    auto* xlsxButton = new QPushButton(texts::kSaveXlsxButton);
+    auto* pdfButton = new QPushButton(texts::kSavePdfButton);
     connect(previewButton, &QPushButton::clicked, this, &ReportWindow::preview);
     connect(csvButton, &QPushButton::clicked, this, [this] { askSave({.csv = true}); });
     connect(xlsxButton, &QPushButton::clicked, this, [this] { askSave({.xlsx = true}); });
@@ -80,9 +80,9 @@ ReportWindow::ReportWindow(QWidget* parent)
     fileButtons->addStretch();
     files->addLayout(fileButtons);
     auto* choice = new QHBoxLayout;
-    auto* monthLabel = new QLabel(QStringLiteral("月(&M):"));
+    auto* monthLabel = new QLabel(texts::kMonthLabel);
     monthLabel->setBuddy(month_);
-    auto* teacherLabel = new QLabel(QStringLiteral("表示(&V):"));
+    auto* teacherLabel = new QLabel(texts::kShowLabel);
     teacherLabel->setBuddy(teacher_);
     choice->addWidget(monthLabel);
     choice->addWidget(month_);
@@ -166,7 +166,7 @@ void ReportWindow::rebuild() {
 void ReportWindow::showProgress(int percent) {
     if (*stop_) return; // stopped: the last words of its reading are not shown
     if (!progress_) {
-        progress_ = new QProgressDialog(texts::kReadingFiles, QStringLiteral("中止"), 0, 100, this);
+        progress_ = new QProgressDialog(texts::kReadingFiles, texts::kStopButton, 0, 100, this);
         progress_->setWindowTitle(windowTitle());
         progress_->setWindowModality(Qt::WindowModal);
         progress_->setMinimumDuration(0); // the library tells only work that takes long
@@ -197,19 +197,18 @@ void ReportWindow::built() {
     model_.setReport(result.report);
     const QSignalBlocker block(teacher_);
     teacher_->clear();
-    teacher_->addItem(QStringLiteral("集計（全員）"));
+    teacher_->addItem(texts::kEveryone);
     for (const TeacherMonth& t : result.report.teachers) teacher_->addItem(t.name);
     table_->resizeColumnsToContents();
 }
 
 void ReportWindow::askFiles() {
-    addFiles(QFileDialog::getOpenFileNames(this, QStringLiteral("記録ファイルを追加"), {},
-                                           QStringLiteral("記録ファイル (*.dat);;すべて (*)")));
+    addFiles(
+        QFileDialog::getOpenFileNames(this, texts::kAddFilesTitle, {}, texts::kRecordFilesFilter));
 }
 
 void ReportWindow::askFolder() {
-    const QString folder =
-        QFileDialog::getExistingDirectory(this, QStringLiteral("フォルダを追加"));
+    const QString folder = QFileDialog::getExistingDirectory(this, texts::kAddFolderTitle);
     if (folder.isEmpty()) return;
     QStringList files;
     for (const QFileInfo& f : QDir(folder).entryInfoList({QStringLiteral("*.dat")}, QDir::Files))
@@ -221,7 +220,7 @@ void ReportWindow::askFolder() {
 void ReportWindow::askSave(Formats formats) {
     if (model_.report().teachers.isEmpty() || reading_) return;
     const QString folder = QFileDialog::getExistingDirectory(
-        this, QStringLiteral("保存先のフォルダ"),
+        this, texts::kSaveFolderTitle,
         QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
     if (folder.isEmpty()) return;
     try {
@@ -240,7 +239,7 @@ void ReportWindow::preview() {
     printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
                                       QMarginsF(12, 12, 12, 12), QPageLayout::Millimeter));
     QPrintPreviewDialog dialog(&printer, this);
-    dialog.setWindowTitle(QStringLiteral("印刷プレビュー"));
+    dialog.setWindowTitle(texts::kPreviewTitle);
     connect(&dialog, &QPrintPreviewDialog::paintRequested, this,
             [this](QPrinter* p) { paintSheets(model_.report(), *p); });
     dialog.resize(800, 900);
