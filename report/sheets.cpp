@@ -303,7 +303,7 @@ void paintSheets(const MonthReport& report, QPagedPaintDevice& device) {
     }
 }
 
-QByteArray pdf(const MonthReport& report) {
+QByteArray pdfBytes(const MonthReport& report) {
     QBuffer bytes;
     bytes.open(QIODevice::WriteOnly);
     {
@@ -330,7 +330,7 @@ QStringList saveReport(const MonthReport& report, const QDir& folder, Formats fo
         writeXlsx(report, files.writingPath(name), folder.filePath(name));
         files.add(name);
     }
-    if (formats.pdf) files.write(base + QStringLiteral(".pdf"), pdf(report));
+    if (formats.pdf) files.write(base + QStringLiteral(".pdf"), pdfBytes(report));
     return files.commit();
 }
 

@@ -15,7 +15,7 @@ namespace velmora {
 void paintSheets(const MonthReport& report, QPagedPaintDevice& device);
 
 // The PDF's bytes.
-QByteArray pdf(const MonthReport& report);
+QByteArray pdfBytes(const MonthReport& report);
 
 struct Formats {
     bool csv = false, xlsx = false, pdf = false;

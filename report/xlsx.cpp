@@ -81,8 +81,9 @@ public:
     // own text leaves out.
     [[noreturn]] void fail(lxw_error error) const {
         const bool file = error >= LXW_ERROR_CREATING_XLSX_FILE && error <= LXW_ERROR_ZIP_CLOSE;
-        throw Failure(texts::kCannotWrite.arg(shown_, file && errno ? qt_error_string(errno)
-                                                  : QString::fromUtf8(lxw_strerror(error))));
+        throw Failure(texts::kCannotWrite.arg(
+            shown_,
+            file && errno ? qt_error_string(errno) : QString::fromUtf8(lxw_strerror(error))));
     }
     void check(lxw_error error) const {
         if (error != LXW_NO_ERROR) fail(error);
