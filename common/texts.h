@@ -3,6 +3,7 @@
 // and the tests both take them from here.
 
 #include <QString>
+#include <QStringList>
 
 namespace velmora::texts {
 
@@ -50,6 +51,7 @@ inline const QString kNotRegularFile = QStringLiteral("通常のファイルで�
 inline const QString kFileBusy = QStringLiteral("ほかの端末が書き込み中のまま終わりません");
 inline const QString kFileShrank = QStringLiteral("読んでいる間にファイルが短くなりました");
 inline const QString kLineTooLong = QStringLiteral("行が長すぎます");
+inline const QString kNothingWritten = QStringLiteral("何も書き込まれませんでした");
 inline const QString kUnstorableField =
     QStringLiteral("\"%1\" に記録できない文字が含まれています: %2");
 // %1 the library, %2 the loader's error.
@@ -62,13 +64,112 @@ inline const QString kLibraryWithoutEntry =
 inline const QString kNoRecords = QStringLiteral("記録がありません: %1");
 // %1 the year, %2 the month, %3 the files.
 inline const QString kNoRecordsInMonth = QStringLiteral("%1年%2月の記録がありません: %3");
-// %1 the file, when no reason is known.
-inline const QString kCannotWriteFile = QStringLiteral("ファイルに書き込めません \"%1\"");
 inline const QString kReportStopped = QStringLiteral("読み込みを中止しました。");
 inline const QString kReadingFiles = QStringLiteral("記録ファイルを読んでいます…");
 // The command line (%1 its arguments) and the menu start's folder (%1).
 inline const QString kBadArgument =
     QStringLiteral("使えない引数です: %1（使い方は velmora --help で表示します）");
 inline const QString kCannotUseFolder = QStringLiteral("作業フォルダを作成できません \"%1\"");
+
+// velmora-report's command line. %1 what was given.
+inline const QString kBadMonth = QStringLiteral("--month %1: 年月 (YYYY-MM) ではありません");
+inline const QString kBadLastYear = QStringLiteral("--last-year %1: 2000〜2099 の年ではありません");
+inline const QString kBadHours = QStringLiteral("--hours %1: 時間 (H:MM) ではありません");
+inline const QString kBadBreak = QStringLiteral("--break %1: 0〜360 の分数ではありません");
+inline const QString kBadFormat =
+    QStringLiteral("--format %1: csv、xlsx、pdf のどれかを指定してください");
+inline const QString kMissingFolder = QStringLiteral("フォルダが見つかりません \"%1\"");
+// %1 the file, %2 the line's number, %3 the line.
+inline const QString kBadDayOff =
+    QStringLiteral("\"%1\" %2行目: 日付 (YYYY-MM-DD) ではありません: %3");
+// %1 how many lines.
+inline const QString kLinesSkipped = QStringLiteral("記録として読めない %1 行を除きました");
+// %1 the month (YYYY-MM), %2 how many teachers.
+inline const QString kReportDone = QStringLiteral("%1: 教職員 %2名");
+inline const QString kReportAbout = QStringLiteral(
+    "タイムレコーダーの記録ファイルから、教職員ごとの月の在校等時間と時間外を集計します。\n"
+    "引数なしでデスクトップから起動すると、集計のウィンドウを開きます。");
+
+// velmora-report --help: the files and each option.
+inline const QString kFilesHelp = QStringLiteral("記録ファイル（省略時: ./Velmora.dat）");
+inline const QString kHelpHelp = QStringLiteral("この説明を表示します。");
+inline const QString kVersionHelp = QStringLiteral("バージョンを表示します。");
+inline const QString kMonthHelp = QStringLiteral("集計する月（省略時: 最新の記録の月）");
+inline const QString kFormatHelp = QStringLiteral("csv、xlsx、pdf（複数可、省略時: csv）");
+inline const QString kOutHelp = QStringLiteral("書き出すフォルダ（省略時: 現在のフォルダ）");
+inline const QString kLastYearHelp =
+    QStringLiteral("各ファイルの最後の記録の年（省略時: ファイルの更新日時の年）");
+inline const QString kHoursHelp = QStringLiteral("1日の所定の勤務時間（省略時: 7:45）");
+inline const QString kBreakHelp =
+    QStringLiteral("6時間を超える日に、超えた分まで除く休憩の分数（省略時: 45）");
+inline const QString kDaysOffHelp = QStringLiteral("休業日のファイル（1行に1日、YYYY-MM-DD）");
+
+// The report's window. %1 how many teachers, lines, or the files' names.
+inline const QString kTeachers = QStringLiteral("教職員 %1名");
+inline const QString kLinesLeftOut = QStringLiteral("（読めない行 %1 を除外）");
+inline const QString kAddRecordFiles =
+    QStringLiteral("記録ファイル（Velmora.dat）を追加してください。");
+inline const QString kSaved = QStringLiteral("保存しました: %1");
+inline const QString kReportWindowTitle = QStringLiteral("Velmora 在校等時間集計");
+inline const QString kAddFilesButton = QStringLiteral("記録ファイルを追加(&A)…");
+inline const QString kAddFolderButton = QStringLiteral("フォルダを追加(&F)…");
+inline const QString kClearButton = QStringLiteral("クリア(&L)");
+inline const QString kPreviewButton = QStringLiteral("印刷プレビュー(&P)…");
+inline const QString kSaveCsvButton = QStringLiteral("CSVを保存(&C)…");
+inline const QString kSaveXlsxButton = QStringLiteral("XLSXを保存(&X)…");
+inline const QString kSavePdfButton = QStringLiteral("PDFを保存(&D)…");
+inline const QString kMonthLabel = QStringLiteral("月(&M):");
+inline const QString kShowLabel = QStringLiteral("表示(&V):");
+inline const QString kStopButton = QStringLiteral("中止");
+inline const QString kEveryone = QStringLiteral("集計（全員）");
+inline const QString kAddFilesTitle = QStringLiteral("記録ファイルを追加");
+inline const QString kRecordFilesFilter = QStringLiteral("記録ファイル (*.dat);;すべて (*)");
+inline const QString kAddFolderTitle = QStringLiteral("フォルダを追加");
+inline const QString kSaveFolderTitle = QStringLiteral("保存先のフォルダ");
+inline const QString kPreviewTitle = QStringLiteral("印刷プレビュー");
+inline const QString kMonthFormat = QStringLiteral("yyyy年MM月");
+// %1 days, %2 in school, %3 beyond regular hours, %4 this school year's, %5 the flags.
+inline const QString kTeacherTotals =
+    QStringLiteral("出勤日数 %1日　在校等時間 %2　時間外 %3　年度累計 %4　%5");
+
+// The report's columns, marks and flags, in every output alike.
+inline const QString kName = QStringLiteral("氏名");
+inline const QStringList kDayColumns = {QStringLiteral("日付"),       QStringLiteral("曜日"),
+                                        QStringLiteral("出"),         QStringLiteral("退"),
+                                        QStringLiteral("在校等時間"), QStringLiteral("時間外"),
+                                        QStringLiteral("備考")};
+inline const QStringList kTotalColumns = {
+    QStringLiteral("出勤日数"), QStringLiteral("在校等時間合計"), QStringLiteral("時間外合計"),
+    QStringLiteral("年度累計時間外"), QStringLiteral("判定")};
+inline const QString kTotal = QStringLiteral("合計");
+inline const QString kNoFlag = QStringLiteral("なし");
+// In the order of report/month.h's Note and Flag.
+inline const QStringList kNotes = {QStringLiteral("祝日"),        QStringLiteral("休業日"),
+                                   QStringLiteral("時刻不正"),    QStringLiteral("退のみ"),
+                                   QStringLiteral("出のみ"),      QStringLiteral("出が2回"),
+                                   QStringLiteral("退が出より前")};
+inline const QStringList kFlags = {QStringLiteral("月45時間超"),
+                                   QStringLiteral("月80時間以上"),
+                                   QStringLiteral("月100時間以上"),
+                                   QStringLiteral("2〜6か月平均80時間超"),
+                                   QStringLiteral("45時間超が年7か月以上"),
+                                   QStringLiteral("年360時間超"),
+                                   QStringLiteral("年720時間超")};
+
+// The printed sheets.
+inline const QString kChartTitle = QStringLiteral("時間外（今月、時間）");
+inline const QString kHoursMark = QStringLiteral("%1時間");
+inline const QString kSummaryHeading = QStringLiteral("在校等時間 集計 %1");
+inline const QString kFlagLegend =
+    QStringLiteral("▲ 判定のある教職員。時間外の上限: 月45時間、年360時間");
+inline const QString kBeyondNote = QStringLiteral("時間外は所定の勤務時間を超えた時間");
+inline const QString kDailyChartTitle = QStringLiteral("日ごとの時間外（時間）");
+inline const QString kSeals = QStringLiteral("確認印");
+inline const QString kSealTeacher = QStringLiteral("本人");
+inline const QString kSealPrincipal = QStringLiteral("校長");
+inline const QString kDays = QStringLiteral("%1日");
+inline const QString kMonthTitle = QStringLiteral("%1年%2月");
+// %1 the month, %2 the teacher's name: a sheet's title.
+inline const QString kSheetTitle = QStringLiteral("在校等時間 %1　%2");
 
 } // namespace velmora::texts

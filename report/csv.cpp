@@ -1,11 +1,16 @@
 #include "report/output.h"
 
+#include "common/texts.h"
+
 namespace velmora {
 namespace {
 
-// RFC 4180: a field holding a comma, a quote or a line end is quoted, quotes doubled.
+// RFC 4180: a field holding a comma, a quote or a line end is quoted, quotes doubled. A field
+// that Excel or LibreOffice would take for a formula gets an apostrophe first: names and
+// notes come from the terminals, and a file handed on must not compute anything.
 void addField(QByteArray& out, const QString& text, bool last) {
     QByteArray bytes = text.toUtf8();
+    if (!bytes.isEmpty() && QByteArray("=+-@\t\r").contains(bytes[0])) bytes.prepend('\'');
     if (bytes.contains(',') || bytes.contains('"') || bytes.contains('\r') ||
         bytes.contains('\n')) {
         bytes.replace("\"", "\"\"");
@@ -18,8 +23,6 @@ void addField(QByteArray& out, const QString& text, bool last) {
 void addRow(QByteArray& out, const QStringList& fields) {
     for (qsizetype i = 0; i < fields.size(); ++i) addField(out, fields[i], i + 1 == fields.size());
 }
-
-QString timeOrEmpty(int minutes) { return minutes < 0 ? QString() : hoursText(minutes); }
 
 QByteArray withBom() { return QByteArray("\xEF\xBB\xBF"); }
 
@@ -34,30 +37,35 @@ QString weekdayName(QDate date) {
     return QString::fromUtf16(names[date.dayOfWeek() - 1]);
 }
 
+QString monthTitle(QDate month) { return texts::kMonthTitle.arg(month.year()).arg(month.month()); }
+
+QStringList dayCells(const Day& d) {
+    return {d.date.toString(Qt::ISODate),
+            weekdayName(d.date),
+            durationText(d.arrival),
+            durationText(d.leaving),
+            durationText(d.inSchool),
+            durationText(d.beyond),
+            notesText(d.notes)};
+}
+
+QStringList totalCells(const TeacherMonth& t) {
+    return {QString::number(t.workedDays), hoursText(t.inSchool), hoursText(t.beyond),
+            hoursText(t.yearBeyond), flagsText(t.flags)};
+}
+
 QByteArray dailyCsv(const MonthReport& report) {
     QByteArray out = withBom();
-    addRow(out, {QStringLiteral("氏名"), QStringLiteral("日付"), QStringLiteral("曜日"),
-                 QStringLiteral("出"), QStringLiteral("退"), QStringLiteral("在校等時間"),
-                 QStringLiteral("時間外"), QStringLiteral("備考")});
-    for (const TeacherMonth& t : report.teachers) {
-        for (const Day& d : t.days) {
-            addRow(out, {t.name, d.date.toString(Qt::ISODate), weekdayName(d.date),
-                         timeOrEmpty(d.arrival), timeOrEmpty(d.leaving), timeOrEmpty(d.inSchool),
-                         timeOrEmpty(d.beyond), d.notes.join(u'・')});
-        }
-    }
+    addRow(out, QStringList{texts::kName} + texts::kDayColumns);
+    for (const TeacherMonth& t : report.teachers)
+        for (const Day& d : t.days) addRow(out, QStringList{t.name} + dayCells(d));
     return out;
 }
 
 QByteArray summaryCsv(const MonthReport& report) {
     QByteArray out = withBom();
-    addRow(out, {QStringLiteral("氏名"), QStringLiteral("出勤日数"),
-                 QStringLiteral("在校等時間合計"), QStringLiteral("時間外合計"),
-                 QStringLiteral("年度累計時間外"), QStringLiteral("判定")});
-    for (const TeacherMonth& t : report.teachers) {
-        addRow(out, {t.name, QString::number(t.workedDays), hoursText(t.inSchool),
-                     hoursText(t.beyond), hoursText(t.yearBeyond), t.flags.join(u'・')});
-    }
+    addRow(out, QStringList{texts::kName} + texts::kTotalColumns);
+    for (const TeacherMonth& t : report.teachers) addRow(out, QStringList{t.name} + totalCells(t));
     return out;
 }
 

@@ -1,11 +1,28 @@
 #include "report/month.h"
 
+#include "common/texts.h"
 #include "report/holidays.h"
 
 #include <algorithm>
 #include <numeric>
 
 namespace velmora {
+
+namespace {
+
+QString joined(unsigned bits, const QStringList& names) {
+    QStringList shown;
+    for (qsizetype i = 0; i < names.size(); ++i)
+        if (bits & (1u << i)) shown << names[i];
+    return shown.join(u'・');
+}
+
+} // namespace
+
+QString notesText(Notes notes) { return joined(notes.toInt(), texts::kNotes); }
+QString flagsText(Flags flags) { return joined(flags.toInt(), texts::kFlags); }
+
+QString durationText(int minutes) { return minutes < 0 ? QString() : hoursText(minutes); }
 
 QString hoursText(int minutes) {
     return QStringLiteral("%1:%2").arg(minutes / 60).arg(minutes % 60, 2, 10, QChar(u'0'));
@@ -14,16 +31,16 @@ QString hoursText(int minutes) {
 Day calendarDay(QDate date, const WorkRules& rules) {
     Day day;
     day.date = date;
-    if (isNationalHoliday(date)) day.notes << QStringLiteral("祝日");
-    if (rules.daysOff.contains(date)) day.notes << QStringLiteral("休業日");
-    day.offDay = !day.notes.isEmpty() || date.dayOfWeek() >= Qt::Saturday;
+    day.notes.setFlag(Note::Holiday, isNationalHoliday(date));
+    day.notes.setFlag(Note::DayOff, rules.daysOff.contains(date));
+    day.offDay = day.notes.toInt() != 0 || date.dayOfWeek() >= Qt::Saturday;
     return day;
 }
 
 Day evaluateDay(const Day& calendar, const QList<DayRecord>& records, const WorkRules& rules) {
     Day day = calendar;
 
-    int arrivals = 0, leavings = 0;
+    int arrivals = 0, leavings = 0, distinctArrivals = 0;
     bool unreadable = false;
     for (qsizetype i = 0; i < records.size(); ++i) {
         const DayRecord& r = records[i];
@@ -32,12 +49,12 @@ Day evaluateDay(const Day& calendar, const QList<DayRecord>& records, const Work
         unreadable |= !readable;
         if (r.arrival) {
             ++arrivals;
-            // The same arrival read from two files (a terminal and a teacher's PC) is one.
-            for (qsizetype j = 0; readable && j < i; ++j)
-                if (records[j].arrival && records[j].minutes == r.minutes) {
-                    --arrivals;
-                    break;
-                }
+            // The same arrival read from two files (a terminal and a teacher's PC) is one;
+            // an unreadable one is 時刻不正, not a second arrival.
+            bool again = !readable;
+            for (qsizetype j = 0; !again && j < i; ++j)
+                again = records[j].arrival && records[j].minutes == r.minutes;
+            distinctArrivals += again ? 0 : 1;
             if (readable && (day.arrival < 0 || r.minutes < day.arrival)) day.arrival = r.minutes;
         } else {
             ++leavings;
@@ -45,27 +62,29 @@ Day evaluateDay(const Day& calendar, const QList<DayRecord>& records, const Work
         }
     }
     if (records.isEmpty()) return day;
-    if (unreadable) day.notes << QStringLiteral("時刻不正");
-    if (arrivals == 0) day.notes << QStringLiteral("退のみ");
-    if (leavings == 0) day.notes << QStringLiteral("出のみ");
-    if (arrivals > 1) day.notes << QStringLiteral("出が2回");
-    const bool complete = !unreadable && arrivals == 1 && leavings > 0;
-    if (complete && day.leaving < day.arrival) day.notes << QStringLiteral("退が出より前");
+    day.notes.setFlag(Note::BadTime, unreadable);
+    day.notes.setFlag(Note::NoArrival, arrivals == 0);
+    day.notes.setFlag(Note::NoLeaving, leavings == 0);
+    day.notes.setFlag(Note::TwoArrivals, distinctArrivals > 1);
+    const bool complete = !unreadable && distinctArrivals == 1 && leavings > 0;
+    day.notes.setFlag(Note::LeavingFirst, complete && day.leaving < day.arrival);
     if (!complete || day.leaving < day.arrival) return day;
 
+    // The break is taken out only as far as the stay exceeds 6 hours, so that a longer
+    // day never counts less than a shorter one.
     const int stay = day.leaving - day.arrival;
-    day.inSchool = stay > 6 * 60 ? stay - rules.breakMinutes : stay;
+    day.inSchool = stay - std::clamp(stay - 6 * 60, 0, rules.breakMinutes);
     day.beyond = day.offDay ? day.inSchool : std::max(0, day.inSchool - rules.regularMinutes);
     return day;
 }
 
-QStringList monthFlags(const QList<int>& monthly, int inSchoolYear) {
+Flags monthFlags(const QList<int>& monthly, int inSchoolYear) {
     constexpr int h = 60;
     const int month = monthly.isEmpty() ? 0 : monthly.back();
-    QStringList flags;
-    if (month > 45 * h) flags << QStringLiteral("月45時間超");
-    if (month >= 80 * h) flags << QStringLiteral("月80時間以上");
-    if (month >= 100 * h) flags << QStringLiteral("月100時間以上");
+    Flags flags;
+    flags.setFlag(Flag::Over45, month > 45 * h);
+    flags.setFlag(Flag::Over80, month >= 80 * h);
+    flags.setFlag(Flag::Over100, month >= 100 * h);
     // Any average over the last 2 to 6 months above 80 h: sum > 80 h × months.
     int sum = month;
     bool averageOver = false;
@@ -73,13 +92,13 @@ QStringList monthFlags(const QList<int>& monthly, int inSchoolYear) {
         sum += monthly[monthly.size() - k];
         averageOver |= sum > 80 * h * k;
     }
-    if (averageOver) flags << QStringLiteral("2〜6か月平均80時間超");
+    flags.setFlag(Flag::Average80, averageOver);
     const auto year = monthly.end() - std::min<qsizetype>(inSchoolYear, monthly.size());
-    if (std::count_if(year, monthly.end(), [](int m) { return m > 45 * h; }) > 6)
-        flags << QStringLiteral("45時間超が年7か月以上");
+    flags.setFlag(Flag::SevenOver45,
+                  std::count_if(year, monthly.end(), [](int m) { return m > 45 * h; }) > 6);
     const int yearTotal = std::accumulate(year, monthly.end(), 0);
-    if (yearTotal > 360 * h) flags << QStringLiteral("年360時間超");
-    if (yearTotal > 720 * h) flags << QStringLiteral("年720時間超");
+    flags.setFlag(Flag::Year360, yearTotal > 360 * h);
+    flags.setFlag(Flag::Year720, yearTotal > 720 * h);
     return flags;
 }
 

@@ -12,16 +12,23 @@ namespace velmora {
 // "在校等時間_2026-07": the files' names add ".csv", "_集計.csv" or ".xlsx".
 QString reportBaseName(QDate month);
 
-// One row per teacher and day: 氏名,日付,曜日,出,退,在校等時間,時間外,備考.
+// A day's cells under texts::kDayColumns, and a teacher's under texts::kTotalColumns, as
+// every output shows them.
+QStringList dayCells(const Day& day);
+QStringList totalCells(const TeacherMonth& teacher);
+
+// One row per teacher and day: 氏名 and the day's columns.
 QByteArray dailyCsv(const MonthReport& report);
-// One row per teacher: 氏名,出勤日数,在校等時間合計,時間外合計,年度累計時間外,判定.
+// One row per teacher: 氏名 and the totals' columns.
 QByteArray summaryCsv(const MonthReport& report);
 
-// Writes the workbook under a temporary name beside `path` and renames it into place, so
-// that a fault leaves no partial file. Throws Failure.
-void writeXlsx(const MonthReport& report, const QString& path);
+// Writes the workbook at `path`, libxlsxwriter's own temporary files in its folder. Throws
+// Failure naming `shownPath`.
+void writeXlsx(const MonthReport& report, const QString& path, const QString& shownPath);
 
 // "水" for a date.
 QString weekdayName(QDate date);
+// "2026年7月".
+QString monthTitle(QDate month);
 
 } // namespace velmora

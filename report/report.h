@@ -13,13 +13,13 @@
 namespace velmora {
 
 struct TeacherMonth {
-    QString name;
-    QList<Day> days;    // every day of the month
+    QString name{};
+    QList<Day> days{};  // every day of the month
     int workedDays = 0; // days with both records counted
     int inSchool = 0;
     int beyond = 0;
     int yearBeyond = 0; // April to this month
-    QStringList flags;
+    Flags flags{};
 };
 
 struct MonthReport {

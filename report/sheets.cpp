@@ -1,16 +1,17 @@
 #include "report/sheets.h"
 
 #include "common/datafiles.h"
+#include "common/outputfiles.h"
 #include "common/texts.h"
 #include "report/output.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QFontMetrics>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 #include <algorithm>
 
 namespace velmora {
@@ -34,15 +35,14 @@ QFont font(int size, bool bold = false) {
     return f;
 }
 
-QString durationText(int minutes) { return minutes < 0 ? QString() : hoursText(minutes); }
-
-QString monthTitle(QDate month) {
-    return QStringLiteral("%1年%2月").arg(month.year()).arg(month.month());
-}
-
-// The marks of a day (what needs correcting), apart from the kind of day off.
-bool isMark(const QString& note) {
-    return note != QStringLiteral("祝日") && note != QStringLiteral("休業日");
+// Draws `text` in `box`, in smaller type than the painter's when it would not fit.
+void fitText(QPainter& p, const QRect& box, int flags, const QString& text) {
+    const QFont normal = p.font();
+    const int wide = p.fontMetrics().horizontalAdvance(text);
+    if (wide > box.width())
+        p.setFont(font(std::max(8, normal.pixelSize() * box.width() / wide), normal.bold()));
+    p.drawText(box, flags, text);
+    p.setFont(normal);
 }
 
 struct Column {
@@ -90,34 +90,38 @@ void header(QPainter& p, int y, const QList<Column>& columns) {
         p.setPen(QPen(Qt::gray, 2));
         p.drawRect(x, y, c.width, kRow);
         p.setPen(Qt::black);
-        p.drawText(QRect(x, y, c.width, kRow), Qt::AlignCenter, c.title);
+        fitText(p, QRect(x + 4, y, c.width - 8, kRow), Qt::AlignCenter, c.title);
         x += c.width;
     }
     p.setFont(font(30));
 }
 
-// Horizontal bars of minutes with a labelled line at each of `marks` (in hours).
-void barChart(QPainter& p, const QRect& area, const QStringList& labels, const QList<int>& minutes,
+struct Bar {
+    QString label;
+    int minutes;
+    bool red;
+};
+
+// Horizontal bars of `bar` height on a scale of `hours`, with a labelled line at each of
+// `marks` (in hours), from `top`.
+void barChart(QPainter& p, int top, int bar, int hours, const QList<Bar>& bars,
               const QList<int>& marks) {
     const int labelWidth = 360;
-    const int top = area.top() + 50;
-    const int bar = std::min(60, int((area.height() - 90) / std::max<qsizetype>(1, labels.size())));
-    const int most = std::max(100 * 60, *std::max_element(minutes.begin(), minutes.end()));
-    const int hours = (most / 60 + 19) / 20 * 20;
-    const double perHour = double(area.width() - labelWidth - 130) / hours; // room for the value
-    const int left = area.left() + labelWidth;
-    p.setFont(font(26));
-    for (qsizetype i = 0; i < labels.size(); ++i) {
+    top += 50;
+    const double perHour = double(kWidth - labelWidth - 130) / hours; // room for the value
+    const int left = labelWidth;
+    p.setFont(font(std::min(26, bar * 2 / 3)));
+    for (qsizetype i = 0; i < bars.size(); ++i) {
         const int y = top + int(i) * bar;
         p.setPen(Qt::black);
-        p.drawText(QRect(area.left(), y, labelWidth - 16, bar), Qt::AlignRight | Qt::AlignVCenter,
-                   labels[i]);
-        const int w = int(minutes[i] / 60.0 * perHour);
-        p.fillRect(left, y + bar / 6, w, bar * 2 / 3, minutes[i] > 45 * 60 ? kRed : kBar);
+        fitText(p, QRect(0, y, labelWidth - 16, bar), Qt::AlignRight | Qt::AlignVCenter,
+                bars[i].label);
+        const int w = int(bars[i].minutes / 60.0 * perHour);
+        p.fillRect(left, y + bar / 6, w, bar * 2 / 3, bars[i].red ? kRed : kBar);
         p.drawText(QRect(left + w + 8, y, 200, bar), Qt::AlignLeft | Qt::AlignVCenter,
-                   hoursText(minutes[i]));
+                   hoursText(bars[i].minutes));
     }
-    const int bottom = top + int(labels.size()) * bar;
+    const int bottom = top + int(bars.size()) * bar;
     p.setPen(QPen(Qt::black, 2));
     p.drawLine(left, top - 10, left, bottom);
     for (int h = 0; h <= hours; h += 20) {
@@ -129,35 +133,32 @@ void barChart(QPainter& p, const QRect& area, const QStringList& labels, const Q
         p.setPen(QPen(kRed, 3, Qt::DashLine));
         p.drawLine(x, top - 10, x, bottom);
         p.setPen(kRed);
-        p.drawText(QRect(x - 100, top - 48, 200, 36), Qt::AlignCenter,
-                   QStringLiteral("%1時間").arg(mark));
+        p.drawText(QRect(x - 100, top - 48, 200, 36), Qt::AlignCenter, texts::kHoursMark.arg(mark));
     }
 }
 
 void title(QPainter& p, const QString& text, const QString& right) {
     p.setPen(Qt::black);
-    p.setFont(font(56, true));
-    p.drawText(QRect(0, 0, kWidth, 80), Qt::AlignLeft | Qt::AlignVCenter, text);
     p.setFont(font(28));
+    const int rightWidth = p.fontMetrics().horizontalAdvance(right) + 40;
     p.drawText(QRect(0, 0, kWidth, 80), Qt::AlignRight | Qt::AlignBottom, right);
+    p.setFont(font(56, true));
+    fitText(p, QRect(0, 0, kWidth - rightWidth, 80), Qt::AlignLeft | Qt::AlignVCenter, text);
 }
 
 void summaryPages(QPainter& p, QPagedPaintDevice& device, const MonthReport& report) {
+    const QStringList& names = texts::kTotalColumns;
     const QList<Column> columns = {
-        {QStringLiteral("氏名"), 360, Qt::AlignLeft},
-        {QStringLiteral("出勤日数"), 140, Qt::AlignRight},
-        {QStringLiteral("在校等時間"), 190, Qt::AlignRight},
-        {QStringLiteral("時間外"), 170, Qt::AlignRight},
-        {QStringLiteral("年度累計時間外"), 220, Qt::AlignRight},
-        {QStringLiteral("判定"), 780, Qt::AlignLeft},
+        {texts::kName, 360, Qt::AlignLeft}, {names[0], 140, Qt::AlignRight},
+        {names[1], 220, Qt::AlignRight},    {names[2], 190, Qt::AlignRight},
+        {names[3], 220, Qt::AlignRight},    {names[4], 730, Qt::AlignLeft},
     };
-    const QString heading = QStringLiteral("在校等時間 集計 %1").arg(monthTitle(report.month));
-    const QString printed = QStringLiteral("教職員 %1名").arg(report.teachers.size());
+    const QString heading = texts::kSummaryHeading.arg(monthTitle(report.month));
+    const QString printed = texts::kTeachers.arg(report.teachers.size());
     title(p, heading, printed);
     int y = 130;
     header(p, y, columns);
-    QStringList names;
-    QList<int> beyond;
+    QList<Bar> bars;
     for (const TeacherMonth& t : report.teachers) {
         y += kRow;
         if (y + kRow > kHeight) {
@@ -167,80 +168,80 @@ void summaryPages(QPainter& p, QPagedPaintDevice& device, const MonthReport& rep
             header(p, y, columns);
             y += kRow;
         }
-        const bool flagged = !t.flags.isEmpty();
+        const bool flagged = t.flags.toInt() != 0;
+        const bool over45 = t.flags.testFlag(Flag::Over45);
         if (flagged) p.fillRect(0, y, kWidth, kRow, kFlagFill);
         row(p, y, columns,
-            {(flagged ? QStringLiteral("▲ ") : QString()) + t.name, QString::number(t.workedDays),
-             hoursText(t.inSchool), hoursText(t.beyond), hoursText(t.yearBeyond),
-             t.flags.join(u'・')},
-            {flagged, false, false, t.beyond > 45 * 60, false, true});
-        names << t.name;
-        beyond << t.beyond;
+            QStringList{(flagged ? QStringLiteral("▲ ") : QString()) + t.name} + totalCells(t),
+            {flagged, false, false, over45, false, true});
+        bars << Bar{t.name, t.beyond, over45};
     }
     y += kRow + 20;
     p.setPen(Qt::black);
     p.setFont(font(26));
-    p.drawText(0, y, kWidth, 40, Qt::AlignLeft,
-               QStringLiteral("▲ 判定のある教職員。時間外の上限: 月45時間、年360時間"));
+    p.drawText(0, y, kWidth, 40, Qt::AlignLeft, texts::kFlagLegend);
     y += 80;
-    const int chartHeight = std::max(300, int(names.size()) * 30 + 120);
-    if (y + chartHeight > kHeight) {
-        device.newPage();
-        title(p, heading, printed);
-        y = 130;
+    // One scale on every page of the chart; as many bars on a page as fit, none overlapping.
+    int most = 100 * 60;
+    for (const Bar& b : bars) most = std::max(most, b.minutes);
+    const int hours = (most / 60 + 19) / 20 * 20;
+    const int bar = bars.size() > 30 ? 40 : 60;
+    for (qsizetype next = 0; next < bars.size();) {
+        const qsizetype room = (kHeight - y - 60 - 50 - 40) / bar;
+        if (room < std::min<qsizetype>(5, bars.size() - next)) {
+            device.newPage();
+            title(p, heading, printed);
+            y = 130;
+            continue;
+        }
+        const qsizetype n = std::min(room, bars.size() - next);
+        p.setPen(Qt::black);
+        p.setFont(font(34, true));
+        p.drawText(0, y, kWidth, 50, Qt::AlignLeft, texts::kChartTitle);
+        barChart(p, y + 60, bar, hours, bars.mid(next, n), {45, 80});
+        next += n;
+        y += 60 + 50 + int(n) * bar + 40 + 60;
     }
-    p.setFont(font(34, true));
-    p.drawText(0, y, kWidth, 50, Qt::AlignLeft, QStringLiteral("時間外（今月、時間）"));
-    barChart(p, QRect(0, y + 60, kWidth, std::min(kHeight - y - 60, int(names.size()) * 60 + 120)),
-             names, beyond, {45, 80});
 }
 
 void teacherPage(QPainter& p, const MonthReport& report, const TeacherMonth& t) {
-    title(p, QStringLiteral("在校等時間 %1　%2").arg(monthTitle(report.month), t.name),
-          QStringLiteral("時間外は所定の勤務時間を超えた時間"));
+    title(p, texts::kSheetTitle.arg(monthTitle(report.month), t.name), texts::kBeyondNote);
+    const QStringList& names = texts::kDayColumns;
     const QList<Column> columns = {
-        {QStringLiteral("日"), 110, Qt::AlignRight},
-        {QStringLiteral("曜日"), 110, Qt::AlignCenter},
-        {QStringLiteral("出"), 200, Qt::AlignRight},
-        {QStringLiteral("退"), 200, Qt::AlignRight},
-        {QStringLiteral("在校等時間"), 260, Qt::AlignRight},
-        {QStringLiteral("時間外"), 220, Qt::AlignRight},
-        {QStringLiteral("備考"), 760, Qt::AlignLeft},
+        {names[0], 220, Qt::AlignCenter}, {names[1], 110, Qt::AlignCenter},
+        {names[2], 170, Qt::AlignRight},  {names[3], 170, Qt::AlignRight},
+        {names[4], 240, Qt::AlignRight},  {names[5], 200, Qt::AlignRight},
+        {names[6], 750, Qt::AlignLeft},
     };
     int y = 120;
     header(p, y, columns);
     for (const Day& d : t.days) {
         y += kRow;
         if (d.offDay) p.fillRect(0, y, kWidth, kRow, kOffFill);
-        const bool marked = std::any_of(d.notes.begin(), d.notes.end(), isMark);
-        row(p, y, columns,
-            {QString::number(d.date.day()), weekdayName(d.date), durationText(d.arrival),
-             durationText(d.leaving), durationText(d.inSchool), durationText(d.beyond),
-             d.notes.join(u' ')},
-            {false, d.date.dayOfWeek() == 7, false, false, false, false, marked});
+        row(p, y, columns, dayCells(d),
+            {false, d.date.dayOfWeek() == 7, false, false, false, false, hasMark(d.notes)});
     }
     // The month's totals, the flags beside them.
     y += kRow + 30;
+    const QStringList& totalNames = texts::kTotalColumns;
     const QList<Column> totals = {
-        {QStringLiteral("出勤日数"), 180, Qt::AlignRight},
-        {QStringLiteral("在校等時間合計"), 250, Qt::AlignRight},
-        {QStringLiteral("時間外合計"), 250, Qt::AlignRight},
-        {QStringLiteral("年度累計時間外"), 260, Qt::AlignRight},
-        {QStringLiteral("判定"), 920, Qt::AlignLeft},
+        {totalNames[0], 180, Qt::AlignRight}, {totalNames[1], 250, Qt::AlignRight},
+        {totalNames[2], 250, Qt::AlignRight}, {totalNames[3], 260, Qt::AlignRight},
+        {totalNames[4], 920, Qt::AlignLeft},
     };
     header(p, y, totals);
     y += kRow;
-    const bool flagged = !t.flags.isEmpty();
+    const bool flagged = t.flags.toInt() != 0;
     if (flagged) p.fillRect(0, y, kWidth, kRow, kFlagFill);
-    row(p, y, totals,
-        {QStringLiteral("%1日").arg(t.workedDays), hoursText(t.inSchool), hoursText(t.beyond),
-         hoursText(t.yearBeyond), flagged ? t.flags.join(u'・') : QStringLiteral("なし")},
-        {false, false, t.beyond > 45 * 60, false, flagged});
+    QStringList cells = totalCells(t);
+    cells[0] = texts::kDays.arg(cells[0]);
+    if (!flagged) cells[4] = texts::kNoFlag;
+    row(p, y, totals, cells, {false, false, t.flags.testFlag(Flag::Over45), false, flagged});
     // The daily hours beyond regular hours as columns, one per day.
     y += kRow + 40;
     p.setPen(Qt::black);
     p.setFont(font(30, true));
-    p.drawText(0, y, kWidth, 44, Qt::AlignLeft, QStringLiteral("日ごとの時間外（時間）"));
+    p.drawText(0, y, kWidth, 44, Qt::AlignLeft, texts::kDailyChartTitle);
     const int chartTop = y + 60, chartHeight = 260, left = 80;
     int most = 4 * 60;
     for (const Day& d : t.days) most = std::max(most, d.beyond);
@@ -274,11 +275,10 @@ void teacherPage(QPainter& p, const MonthReport& report, const TeacherMonth& t) 
     // 確認印: the teacher's and the principal's seal or signature.
     const int sealTop = kHeight - 230;
     p.setFont(font(32, true));
-    p.drawText(QRect(0, sealTop, 400, 200), Qt::AlignLeft | Qt::AlignVCenter,
-               QStringLiteral("確認印"));
+    p.drawText(QRect(0, sealTop, 400, 200), Qt::AlignLeft | Qt::AlignVCenter, texts::kSeals);
     p.setFont(font(28));
     int x = kWidth - 2 * 330;
-    for (const QString& who : {QStringLiteral("本人"), QStringLiteral("校長")}) {
+    for (const QString& who : {texts::kSealTeacher, texts::kSealPrincipal}) {
         p.setPen(QPen(Qt::black, 2));
         p.drawRect(x, sealTop, 300, 200);
         p.drawLine(x, sealTop + 50, x + 300, sealTop + 50);
@@ -303,46 +303,35 @@ void paintSheets(const MonthReport& report, QPagedPaintDevice& device) {
     }
 }
 
-void writePdf(const MonthReport& report, const QString& path) {
-    const QString temporary = path + QStringLiteral(".part");
+QByteArray pdfBytes(const MonthReport& report) {
+    QBuffer bytes;
+    bytes.open(QIODevice::WriteOnly);
     {
-        QPdfWriter writer(temporary);
-        writer.setTitle(QFileInfo(path).completeBaseName());
+        QPdfWriter writer(&bytes);
+        writer.setTitle(reportBaseName(report.month));
         writer.setCreator(QStringLiteral("velmora-report"));
         writer.setResolution(600);
         writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
                                          QMarginsF(12, 12, 12, 12), QPageLayout::Millimeter));
         paintSheets(report, writer);
     }
-    QFile::remove(path);
-    if (QFileInfo(temporary).size() == 0 || !QFile::rename(temporary, path)) {
-        QFile::remove(temporary);
-        throw Failure(texts::kCannotWriteFile.arg(path));
-    }
+    return bytes.data();
 }
 
 QStringList saveReport(const MonthReport& report, const QDir& folder, Formats formats) {
-    const QString base = folder.filePath(reportBaseName(report.month));
-    QStringList written;
-    auto save = [&](const QString& path, const QByteArray& bytes) {
-        QSaveFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-            throw Failure(texts::kCannotWrite.arg(path, file.errorString()));
-        written << path;
-    };
+    const QString base = reportBaseName(report.month);
+    OutputFiles files(folder);
     if (formats.csv) {
-        save(base + QStringLiteral(".csv"), dailyCsv(report));
-        save(base + QStringLiteral("_集計.csv"), summaryCsv(report));
+        files.write(base + QStringLiteral(".csv"), dailyCsv(report));
+        files.write(base + QStringLiteral("_集計.csv"), summaryCsv(report));
     }
     if (formats.xlsx) {
-        writeXlsx(report, base + QStringLiteral(".xlsx"));
-        written << base + QStringLiteral(".xlsx");
+        const QString name = base + QStringLiteral(".xlsx");
+        writeXlsx(report, files.writingPath(name), folder.filePath(name));
+        files.add(name);
     }
-    if (formats.pdf) {
-        writePdf(report, base + QStringLiteral(".pdf"));
-        written << base + QStringLiteral(".pdf");
-    }
-    return written;
+    if (formats.pdf) files.write(base + QStringLiteral(".pdf"), pdfBytes(report));
+    return files.commit();
 }
 
 } // namespace velmora

@@ -14,14 +14,15 @@ namespace velmora {
 // Paints every page on a device already set to A4 portrait (a QPdfWriter or a QPrinter).
 void paintSheets(const MonthReport& report, QPagedPaintDevice& device);
 
-// The PDF through a temporary file beside `path`, renamed into place. Throws Failure.
-void writePdf(const MonthReport& report, const QString& path);
+// The PDF's bytes.
+QByteArray pdfBytes(const MonthReport& report);
 
 struct Formats {
     bool csv = false, xlsx = false, pdf = false;
 };
-// Writes the chosen files into `folder` under reportBaseName(); returns their paths. Both
-// the command line and the window save through it. Throws Failure.
+// Writes the chosen files into `folder` under reportBaseName(), all of them or none (the old
+// ones stay); returns their paths. Both the command line and the window save through it.
+// Throws Failure.
 QStringList saveReport(const MonthReport& report, const QDir& folder, Formats formats);
 
 } // namespace velmora

@@ -7,98 +7,142 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
-#include <cstdio>
+#include <cerrno>
+#include <utility>
 #include <xlsxwriter.h>
-
-#ifdef _WIN32
-#include <windows.h>
-#endif
 
 namespace velmora {
 namespace {
 
 constexpr double kMinutesPerDay = 24 * 60;
 constexpr lxw_color_t kShade = 0xE4E4E4;
+constexpr int kSheetNameLength = 31; // UTF-16 units, as Excel counts them
 
 // Excel's day numbers count from 1899-12-30.
 double excelDay(QDate date) {
     return double(date.toJulianDay() - QDate(1899, 12, 30).toJulianDay());
 }
 
-// A sheet name Excel accepts: at most 31 characters, none of []:*?/\, unique.
+// A sheet name Excel accepts: at most 31 characters, none of []:*?/\ or a control
+// character, no apostrophe at either end, unique without regard to case, and neither the
+// summary's name nor History, which Excel keeps for itself. The sheet's title cell and
+// print header say the whole name.
 QString sheetName(const QString& name, QSet<QString>& used) {
-    QString base = name;
-    for (QChar c : QStringLiteral("[]:*?/\\")) base.replace(c, u'_');
-    base = base.left(28).trimmed();
-    if (base.isEmpty() || base.startsWith(u'\'')) base.prepend(u'_');
+    QString base;
+    for (QChar c : name)
+        base += QStringLiteral("[]:*?/\\").contains(c) || c.category() == QChar::Other_Control
+                    ? u'_'
+                    : c;
+    base = base.trimmed().left(kSheetNameLength);
+    if (!base.isEmpty() && base.back().isHighSurrogate()) base.chop(1);
+    if (base.startsWith(u'\'')) base.front() = u'_';
+    if (base.endsWith(u'\'')) base.back() = u'_';
+    if (base.isEmpty()) base = QStringLiteral("_");
     QString candidate = base;
-    for (int n = 2; used.contains(candidate.toLower()) || candidate == QStringLiteral("集計"); ++n)
-        candidate = base + QStringLiteral("(%1)").arg(n);
-    used.insert(candidate.toLower());
+    for (int n = 2; used.contains(candidate.toCaseFolded()); ++n) {
+        const QString suffix = QStringLiteral("(%1)").arg(n);
+        candidate = base.left(kSheetNameLength - suffix.size());
+        if (candidate.back().isHighSurrogate()) candidate.chop(1);
+        candidate += suffix;
+    }
+    used.insert(candidate.toCaseFolded());
     return candidate;
 }
 
+// libxlsxwriter's results, every one checked: the first fault ends the workbook.
 class Book {
 public:
-    explicit Book(const QString& path) : book_(workbook_new(QFile::encodeName(path).constData())) {
-        if (!book_) throw Failure(texts::kCannotWriteFile.arg(path));
+    Book(const QString& path, const QString& shownPath)
+        : shown_(shownPath), folder_(QFile::encodeName(QFileInfo(path).path())) {
+        lxw_workbook_options options{};
+        options.tmpdir = folder_.data(); // not /tmp: a fault there went unnoticed
+        book_ = workbook_new_opt(QFile::encodeName(path).constData(), &options);
+        if (!book_) fail(LXW_ERROR_CREATING_XLSX_FILE);
         for (int shaded = 0; shaded < 2; ++shaded) {
             text_[shaded] = format(shaded, nullptr);
             date_[shaded] = format(shaded, "yyyy-mm-dd");
             hours_[shaded] = format(shaded, "[h]:mm");
         }
-        header_ = workbook_add_format(book_);
+        header_ = format(false, nullptr);
         format_set_bold(header_);
         format_set_bottom(header_, LXW_BORDER_THIN);
-        flag_ = workbook_add_format(book_);
+        flag_ = format(false, nullptr);
         format_set_font_color(flag_, LXW_COLOR_RED);
         format_set_bold(flag_);
+        title_ = format(false, nullptr);
+        format_set_bold(title_);
+        format_set_font_size(title_, 14);
     }
     ~Book() {
         if (book_) workbook_close(book_);
     }
 
-    lxw_worksheet* sheet(const QString& name) {
-        return workbook_add_worksheet(book_, name.toUtf8().constData());
+    // A file's fault is told by the system's reason (a full disk), which libxlsxwriter's
+    // own text leaves out.
+    [[noreturn]] void fail(lxw_error error) const {
+        const bool file = error >= LXW_ERROR_CREATING_XLSX_FILE && error <= LXW_ERROR_ZIP_CLOSE;
+        throw Failure(texts::kCannotWrite.arg(
+            shown_,
+            file && errno ? qt_error_string(errno) : QString::fromUtf8(lxw_strerror(error))));
     }
-    void headers(lxw_worksheet* sheet, const QStringList& names, const QList<double>& widths) {
+    void check(lxw_error error) const {
+        if (error != LXW_NO_ERROR) fail(error);
+    }
+
+    lxw_worksheet* sheet(const QString& name) {
+        const QByteArray utf8 = name.toUtf8();
+        check(workbook_validate_sheet_name(book_, utf8.constData()));
+        lxw_worksheet* sheet = workbook_add_worksheet(book_, utf8.constData());
+        if (!sheet) fail(LXW_ERROR_PARAMETER_VALIDATION);
+        return sheet;
+    }
+    // The column headings in `row`, frozen with the rows above them.
+    void headers(lxw_worksheet* s, int row, const QStringList& names, const QList<double>& widths) {
         for (qsizetype c = 0; c < names.size(); ++c) {
-            worksheet_write_string(sheet, 0, lxw_col_t(c), names[c].toUtf8().constData(), header_);
-            worksheet_set_column(sheet, lxw_col_t(c), lxw_col_t(c), widths[c], nullptr);
+            write(s, row, int(c), names[c], header_);
+            check(worksheet_set_column(s, lxw_col_t(c), lxw_col_t(c), widths[c], nullptr));
         }
-        worksheet_freeze_panes(sheet, 1, 0);
+        worksheet_freeze_panes(s, lxw_row_t(row + 1), 0);
+    }
+    // The whole name on the sheet and on each printed page: a sheet's name may be cut short.
+    void title(lxw_worksheet* s, const QString& text) {
+        write(s, 0, 0, text, title_);
+        QString header = QStringLiteral("&L") + QString(text).replace(u'&', QStringLiteral("&&"));
+        while (header.toUtf8().size() > 255) header.chop(1);
+        check(worksheet_set_header(s, header.toUtf8().constData()));
     }
     void text(lxw_worksheet* s, int row, int col, const QString& t, bool shaded = false) {
-        worksheet_write_string(s, lxw_row_t(row), lxw_col_t(col), t.toUtf8().constData(),
-                               text_[shaded]);
+        write(s, row, col, t, text_[shaded]);
     }
     void flags(lxw_worksheet* s, int row, int col, const QString& t) {
-        worksheet_write_string(s, lxw_row_t(row), lxw_col_t(col), t.toUtf8().constData(), flag_);
+        write(s, row, col, t, flag_);
     }
     void date(lxw_worksheet* s, int row, int col, QDate d, bool shaded) {
-        worksheet_write_number(s, lxw_row_t(row), lxw_col_t(col), excelDay(d), date_[shaded]);
+        check(
+            worksheet_write_number(s, lxw_row_t(row), lxw_col_t(col), excelDay(d), date_[shaded]));
     }
     // Minutes as a fraction of a day, shown [h]:mm; a blank (shaded or not) when -1.
     void hours(lxw_worksheet* s, int row, int col, int minutes, bool shaded = false) {
-        if (minutes < 0)
-            worksheet_write_blank(s, lxw_row_t(row), lxw_col_t(col), text_[shaded]);
-        else
-            worksheet_write_number(s, lxw_row_t(row), lxw_col_t(col), minutes / kMinutesPerDay,
-                                   hours_[shaded]);
+        check(minutes < 0 ? worksheet_write_blank(s, lxw_row_t(row), lxw_col_t(col), text_[shaded])
+                          : worksheet_write_number(s, lxw_row_t(row), lxw_col_t(col),
+                                                   minutes / kMinutesPerDay, hours_[shaded]));
     }
     void number(lxw_worksheet* s, int row, int col, int n) {
-        worksheet_write_number(s, lxw_row_t(row), lxw_col_t(col), n, text_[0]);
+        check(worksheet_write_number(s, lxw_row_t(row), lxw_col_t(col), n, text_[0]));
     }
     // Writes the file; the book cannot be used after.
-    lxw_error close() {
-        lxw_workbook* book = book_;
-        book_ = nullptr;
-        return workbook_close(book);
+    void close() {
+        errno = 0;
+        check(workbook_close(std::exchange(book_, nullptr)));
     }
 
 private:
+    void write(lxw_worksheet* s, int row, int col, const QString& t, lxw_format* f) {
+        check(worksheet_write_string(s, lxw_row_t(row), lxw_col_t(col), t.toUtf8().constData(), f));
+    }
     lxw_format* format(bool shaded, const char* numbers) {
         lxw_format* f = workbook_add_format(book_);
+        if (!f) fail(LXW_ERROR_MEMORY_MALLOC_FAILED);
         if (numbers) format_set_num_format(f, numbers);
         if (shaded) {
             format_set_pattern(f, LXW_PATTERN_SOLID);
@@ -107,22 +151,23 @@ private:
         return f;
     }
 
-    lxw_workbook* book_;
+    QString shown_;
+    QByteArray folder_;
+    lxw_workbook* book_ = nullptr;
     lxw_format* text_[2];
     lxw_format* date_[2];
     lxw_format* hours_[2];
     lxw_format* header_;
     lxw_format* flag_;
+    lxw_format* title_;
 };
 
 void fill(Book& book, const MonthReport& report) {
-    lxw_worksheet* summary = book.sheet(QStringLiteral("集計"));
-    book.headers(summary,
-                 {QStringLiteral("氏名"), QStringLiteral("出勤日数"),
-                  QStringLiteral("在校等時間合計"), QStringLiteral("時間外合計"),
-                  QStringLiteral("年度累計時間外"), QStringLiteral("判定")},
+    const QString summaryName = QStringLiteral("集計");
+    lxw_worksheet* summary = book.sheet(summaryName);
+    book.headers(summary, 0, QStringList{texts::kName} + texts::kTotalColumns,
                  {20, 10, 14, 12, 14, 50});
-    QSet<QString> used;
+    QSet<QString> used = {summaryName, QStringLiteral("history")};
     int row = 1;
     for (const TeacherMonth& t : report.teachers) {
         book.text(summary, row, 0, t.name);
@@ -130,16 +175,13 @@ void fill(Book& book, const MonthReport& report) {
         book.hours(summary, row, 2, t.inSchool);
         book.hours(summary, row, 3, t.beyond);
         book.hours(summary, row, 4, t.yearBeyond);
-        book.flags(summary, row, 5, t.flags.join(u'・'));
+        book.flags(summary, row, 5, flagsText(t.flags));
         ++row;
 
         lxw_worksheet* sheet = book.sheet(sheetName(t.name, used));
-        book.headers(sheet,
-                     {QStringLiteral("日付"), QStringLiteral("曜日"), QStringLiteral("出"),
-                      QStringLiteral("退"), QStringLiteral("在校等時間"), QStringLiteral("時間外"),
-                      QStringLiteral("備考")},
-                     {12, 6, 8, 8, 12, 10, 30});
-        int r = 1;
+        book.title(sheet, texts::kSheetTitle.arg(monthTitle(report.month), t.name));
+        book.headers(sheet, 1, texts::kDayColumns, {12, 6, 8, 8, 12, 10, 30});
+        int r = 2;
         for (const Day& d : t.days) {
             book.date(sheet, r, 0, d.date, d.offDay);
             book.text(sheet, r, 1, weekdayName(d.date), d.offDay);
@@ -147,45 +189,22 @@ void fill(Book& book, const MonthReport& report) {
             book.hours(sheet, r, 3, d.leaving, d.offDay);
             book.hours(sheet, r, 4, d.inSchool, d.offDay);
             book.hours(sheet, r, 5, d.beyond, d.offDay);
-            book.text(sheet, r, 6, d.notes.join(u'・'), d.offDay);
+            book.text(sheet, r, 6, notesText(d.notes), d.offDay);
             ++r;
         }
-        book.text(sheet, r, 0, QStringLiteral("合計"));
+        book.text(sheet, r, 0, texts::kTotal);
         book.hours(sheet, r, 4, t.inSchool);
         book.hours(sheet, r, 5, t.beyond);
-        book.flags(sheet, r, 6, t.flags.join(u'・'));
+        book.flags(sheet, r, 6, flagsText(t.flags));
     }
-}
-
-// Replaces an older report in one step, which Windows' rename() refuses to do.
-bool replaceFile(const QString& from, const QString& to) {
-#ifdef _WIN32
-    return MoveFileExW(reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(from).utf16()),
-                       reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(to).utf16()),
-                       MOVEFILE_REPLACE_EXISTING);
-#else
-    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
-#endif
 }
 
 } // namespace
 
-void writeXlsx(const MonthReport& report, const QString& path) {
-    const QFileInfo target(path);
-    const QString temporary =
-        target.dir().filePath(QStringLiteral(".%1.tmp").arg(target.fileName()));
-    lxw_error error;
-    {
-        Book book(temporary);
-        fill(book, report);
-        error = book.close();
-    }
-    if (error == LXW_NO_ERROR && replaceFile(temporary, path)) return;
-    // qt_error_string(): errno's text, or on Windows GetLastError()'s.
-    const QString reason =
-        error != LXW_NO_ERROR ? QString::fromUtf8(lxw_strerror(error)) : qt_error_string();
-    QFile::remove(temporary);
-    throw Failure(texts::kCannotWrite.arg(path, reason));
+void writeXlsx(const MonthReport& report, const QString& path, const QString& shownPath) {
+    Book book(path, shownPath);
+    fill(book, report);
+    book.close();
 }
 
 } // namespace velmora

@@ -28,10 +28,10 @@ namespace velmora {
 ReportWindow::ReportWindow(QWidget* parent)
     : QMainWindow(parent), fileList_(new QListWidget), month_(new QDateEdit),
       teacher_(new QComboBox), table_(new QTableView), message_(new QLabel) {
-    setWindowTitle(QStringLiteral("Velmora 在校等時間集計"));
-    auto* addFilesButton = new QPushButton(QStringLiteral("記録ファイルを追加(&A)…"));
-    auto* addFolderButton = new QPushButton(QStringLiteral("フォルダを追加(&F)…"));
-    auto* clearButton = new QPushButton(QStringLiteral("クリア(&L)"));
+    setWindowTitle(texts::kReportWindowTitle);
+    auto* addFilesButton = new QPushButton(texts::kAddFilesButton);
+    auto* addFolderButton = new QPushButton(texts::kAddFolderButton);
+    auto* clearButton = new QPushButton(texts::kClearButton);
     connect(addFilesButton, &QPushButton::clicked, this, &ReportWindow::askFiles);
     connect(addFolderButton, &QPushButton::clicked, this, &ReportWindow::askFolder);
     connect(clearButton, &QPushButton::clicked, this, [this] {
@@ -44,7 +44,7 @@ ReportWindow::ReportWindow(QWidget* parent)
     message_->setWordWrap(true);
     message_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
 
-    month_->setDisplayFormat(QStringLiteral("yyyy年MM月"));
+    month_->setDisplayFormat(texts::kMonthFormat);
     // A typed month is read once it is complete (Enter, or the focus leaving), not at each digit.
     month_->setKeyboardTracking(false);
     month_->setDate(QDate::currentDate().addDays(1 - QDate::currentDate().day()));
@@ -62,10 +62,10 @@ ReportWindow::ReportWindow(QWidget* parent)
     table_->setAlternatingRowColors(false);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
 
-    auto* previewButton = new QPushButton(QStringLiteral("印刷プレビュー(&P)…"));
-    auto* csvButton = new QPushButton(QStringLiteral("CSVを保存(&C)…"));
-    auto* xlsxButton = new QPushButton(QStringLiteral("XLSXを保存(&X)…"));
-    auto* pdfButton = new QPushButton(QStringLiteral("PDFを保存(&D)…"));
+    auto* previewButton = new QPushButton(texts::kPreviewButton);
+    auto* csvButton = new QPushButton(texts::kSaveCsvButton);
+    auto* xlsxButton = new QPushButton(texts::kSaveXlsxButton);
+    auto* pdfButton = new QPushButton(texts::kSavePdfButton);
     connect(previewButton, &QPushButton::clicked, this, &ReportWindow::preview);
     connect(csvButton, &QPushButton::clicked, this, [this] { askSave({.csv = true}); });
     connect(xlsxButton, &QPushButton::clicked, this, [this] { askSave({.xlsx = true}); });
@@ -80,9 +80,9 @@ ReportWindow::ReportWindow(QWidget* parent)
     fileButtons->addStretch();
     files->addLayout(fileButtons);
     auto* choice = new QHBoxLayout;
-    auto* monthLabel = new QLabel(QStringLiteral("月(&M):"));
+    auto* monthLabel = new QLabel(texts::kMonthLabel);
     monthLabel->setBuddy(month_);
-    auto* teacherLabel = new QLabel(QStringLiteral("表示(&V):"));
+    auto* teacherLabel = new QLabel(texts::kShowLabel);
     teacherLabel->setBuddy(teacher_);
     choice->addWidget(monthLabel);
     choice->addWidget(month_);
@@ -125,14 +125,13 @@ void ReportWindow::choose(int teacher) {
     table_->resizeColumnsToContents();
     const MonthReport& report = model_.report();
     if (teacher < 0 || teacher >= report.teachers.size()) {
-        message_->setText(QStringLiteral("教職員 %1名").arg(report.teachers.size()));
+        message_->setText(texts::kTeachers.arg(report.teachers.size()));
         return;
     }
     const TeacherMonth& t = report.teachers[teacher];
-    message_->setText(QStringLiteral("出勤日数 %1日　在校等時間 %2　時間外 %3　年度累計 %4　%5")
-                          .arg(t.workedDays)
+    message_->setText(texts::kTeacherTotals.arg(t.workedDays)
                           .arg(hoursText(t.inSchool), hoursText(t.beyond), hoursText(t.yearBeyond),
-                               t.flags.join(u'・')));
+                               flagsText(t.flags)));
 }
 
 // The report of the files and month chosen, read in the background. A new choice while one
@@ -150,8 +149,7 @@ void ReportWindow::rebuild() {
     reading_ = true;
     if (!files_.isEmpty()) message_->setText(texts::kReadingFiles);
     building_.setFuture(QtConcurrent::run([this, request, stop = stop_]() mutable -> Built {
-        if (request.files.isEmpty())
-            return {{}, QStringLiteral("記録ファイル（Velmora.dat）を追加してください。")};
+        if (request.files.isEmpty()) return {{}, texts::kAddRecordFiles};
         ProgressMeter meter([this, stop](int percent) {
             QMetaObject::invokeMethod(this, [this, percent] { showProgress(percent); });
             return !*stop;
@@ -168,7 +166,7 @@ void ReportWindow::rebuild() {
 void ReportWindow::showProgress(int percent) {
     if (*stop_) return; // stopped: the last words of its reading are not shown
     if (!progress_) {
-        progress_ = new QProgressDialog(texts::kReadingFiles, QStringLiteral("中止"), 0, 100, this);
+        progress_ = new QProgressDialog(texts::kReadingFiles, texts::kStopButton, 0, 100, this);
         progress_->setWindowTitle(windowTitle());
         progress_->setWindowModality(Qt::WindowModal);
         progress_->setMinimumDuration(0); // the library tells only work that takes long
@@ -192,27 +190,25 @@ void ReportWindow::built() {
     if (text.isEmpty()) {
         const QSignalBlocker quiet(month_);
         month_->setDate(result.report.month);
-        text = QStringLiteral("教職員 %1名").arg(result.report.teachers.size());
-        if (result.report.skipped > 0)
-            text += QStringLiteral("（読めない行 %1 を除外）").arg(result.report.skipped);
+        text = texts::kTeachers.arg(result.report.teachers.size());
+        if (result.report.skipped > 0) text += texts::kLinesLeftOut.arg(result.report.skipped);
     }
     message_->setText(text);
     model_.setReport(result.report);
     const QSignalBlocker block(teacher_);
     teacher_->clear();
-    teacher_->addItem(QStringLiteral("集計（全員）"));
+    teacher_->addItem(texts::kEveryone);
     for (const TeacherMonth& t : result.report.teachers) teacher_->addItem(t.name);
     table_->resizeColumnsToContents();
 }
 
 void ReportWindow::askFiles() {
-    addFiles(QFileDialog::getOpenFileNames(this, QStringLiteral("記録ファイルを追加"), {},
-                                           QStringLiteral("記録ファイル (*.dat);;すべて (*)")));
+    addFiles(
+        QFileDialog::getOpenFileNames(this, texts::kAddFilesTitle, {}, texts::kRecordFilesFilter));
 }
 
 void ReportWindow::askFolder() {
-    const QString folder =
-        QFileDialog::getExistingDirectory(this, QStringLiteral("フォルダを追加"));
+    const QString folder = QFileDialog::getExistingDirectory(this, texts::kAddFolderTitle);
     if (folder.isEmpty()) return;
     QStringList files;
     for (const QFileInfo& f : QDir(folder).entryInfoList({QStringLiteral("*.dat")}, QDir::Files))
@@ -224,14 +220,14 @@ void ReportWindow::askFolder() {
 void ReportWindow::askSave(Formats formats) {
     if (model_.report().teachers.isEmpty() || reading_) return;
     const QString folder = QFileDialog::getExistingDirectory(
-        this, QStringLiteral("保存先のフォルダ"),
+        this, texts::kSaveFolderTitle,
         QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
     if (folder.isEmpty()) return;
     try {
         QStringList names;
         for (const QString& w : saveReport(model_.report(), QDir(folder), formats))
             names << QFileInfo(w).fileName();
-        message_->setText(QStringLiteral("保存しました: %1").arg(names.join(QStringLiteral("、"))));
+        message_->setText(texts::kSaved.arg(names.join(QStringLiteral("、"))));
     } catch (const Failure& failure) {
         message_->setText(failure.message());
     }
@@ -243,7 +239,7 @@ void ReportWindow::preview() {
     printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
                                       QMarginsF(12, 12, 12, 12), QPageLayout::Millimeter));
     QPrintPreviewDialog dialog(&printer, this);
-    dialog.setWindowTitle(QStringLiteral("印刷プレビュー"));
+    dialog.setWindowTitle(texts::kPreviewTitle);
     connect(&dialog, &QPrintPreviewDialog::paintRequested, this,
             [this](QPrinter* p) { paintSheets(model_.report(), *p); });
     dialog.resize(800, 900);

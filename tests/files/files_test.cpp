@@ -4,13 +4,12 @@
 #include "cards/cards.h"
 #include "common/osfile.h"
 #include "common/userdata.h"
+#include "support/tmpfs.h"
 #include "support/world.h"
 
 #include <fcntl.h>
 #include <gmock/gmock.h>
-#include <sched.h>
 #include <signal.h>
-#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -23,17 +22,6 @@ using namespace velmora::test;
 namespace {
 
 const QByteArray kCard = "0123456789ABCDEF";
-
-// A tmpfs over the folder, in a mount namespace of this test's process alone. Needs root.
-struct Tmpfs {
-    QByteArray dir;
-    Tmpfs(const QString& path, const char* size) : dir(QFile::encodeName(path)) {
-        if (unshare(CLONE_NEWNS) || mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) ||
-            mount("tmpfs", dir, "tmpfs", 0, size))
-            dir.clear();
-    }
-    ~Tmpfs() { umount2(dir, MNT_DETACH); }
-};
 
 // Throws a Failure whose message ends with `reason`.
 auto failsWith(const QString& reason) {

@@ -1,21 +1,48 @@
 // The printed sheets through the real program and poppler, and the window's table model, on
 // the hand-made files of two terminals.
 
+#include "common/datafiles.h"
+#include "report/month.h"
+#include "reportapp/commandline.h"
 #include "reportwindow/reportmodel.h"
+#include "support/tmpfs.h"
 
 #include <QApplication>
 #include <QBrush>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QStorageInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace velmora;
+using namespace velmora::test;
 
 namespace {
 
 const QStringList kTerminals = {DATA "/terminal1.dat", DATA "/terminal2.dat"};
+
+QByteArray contents(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void write(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    (void)(file.open(QIODevice::WriteOnly) && file.write(bytes));
+}
+
+// The golden summary's rows: the name, then its figures.
+QList<QStringList> goldenSummary() {
+    QList<QStringList> rows;
+    for (const QByteArray& line : contents(DATA "/expected_集計.csv").split('\n').mid(1, 2)) {
+        const QStringList cells = QString::fromUtf8(line).remove(u'"').trimmed().split(u',');
+        rows << QStringList{cells.mid(0, cells.size() - 5).join(u',')} +
+                    cells.mid(cells.size() - 5);
+    }
+    return rows;
+}
 
 QString run(const QString& program, const QStringList& args, const QString& folder = {}) {
     QProcess p;
@@ -37,36 +64,83 @@ TEST(Sheets, PutEachTeacherOnTheirOwnPage) {
     EXPECT_TRUE(fonts.contains("IPAGothic CID TrueType Identity-H yes") &&
                 fonts.count("TrueType") == 1)
         << fonts.toStdString();
-    const char* const pages[][2] = {
-        {"在校等時間 集計 2026年1月",
-         "Tanaka, Ichiro 3 21:35 6:45 17:25 佐藤 花子 4 41:45 18:30 23:40"},
-        {"Tanaka, Ichiro",
-         "出勤日数 在校等時間合計 時間外合計 年度累計時間外 判定 3日 21:35 6:45 17:25 なし"},
-        {"佐藤 花子", "4日 41:45 18:30 23:40 なし"},
-    };
+    // The golden summary's names and hours on page 1, and each on their own page.
+    const QList<QStringList> golden = goldenSummary();
     for (int page = 1; page <= 3; ++page) {
         const QString n = QString::number(page);
         const QString text = run("pdftotext", {"-layout", "-f", n, "-l", n, pdf, "-"});
-        for (const char* part : pages[page - 1])
-            EXPECT_TRUE(text.contains(QString::fromUtf8(part))) << page << " " << part;
+        for (const QStringList& t : page == 1 ? golden : golden.mid(page - 2, 1))
+            EXPECT_TRUE(text.contains(t[0].simplified()) &&
+                        text.contains(QStringList(t.mid(2, 3)).join(u' ')))
+                << page << text.toStdString();
         EXPECT_EQ(text.contains("確認印"), page > 1) << page;
     }
 }
 
 // The window's table shows the library's figures and marks a flagged day in red, not a
-// holiday; the real window is driven under Xvfb (tests/e2e/report_window.sh).
+// holiday, and the month's hours from the first minute over 45:00; the real window is driven
+// under Xvfb (tests/e2e/report_window.sh).
 TEST(Window, ShowsTheLibrarysFiguresWithTheMarksInRed) {
     ReportModel model;
     model.setReport(buildReport({kTerminals, 2026, QDate(2026, 1, 1), {}}));
     ASSERT_EQ(model.rowCount(), 2);
-    for (int column : {1, 2, 3, 4})
-        EXPECT_EQ(model.index(1, column).data().toString(),
-                  QStringList({"4", "41:45", "18:30", "23:40"})[column - 1]);
+    for (int column = 0; column < 6; ++column)
+        EXPECT_EQ(model.index(1, column).data().toString(), goldenSummary()[1][column]);
+    for (int minutes : {45 * 60, 45 * 60 + 1}) {
+        model.setReport({QDate(2026, 7, 1),
+                         {{.name = "A", .beyond = minutes, .flags = monthFlags({minutes}, 1)}},
+                         0});
+        EXPECT_EQ(model.index(0, 3).data(Qt::ForegroundRole).isValid(), minutes > 45 * 60);
+    }
+    model.setReport(buildReport({kTerminals, 2026, QDate(2026, 1, 1), {}}));
     model.showTeacher(0);
     ASSERT_EQ(model.rowCount(), 31);
     EXPECT_EQ(model.index(5, 6).data().toString(), "出が2回");
     EXPECT_EQ(model.index(5, 6).data(Qt::ForegroundRole).value<QBrush>().color(), QColor(Qt::red));
     EXPECT_FALSE(model.index(0, 6).data(Qt::ForegroundRole).isValid()); // 祝日 is no mark
+}
+
+// Old files, and a full disk during each format: the old files stay and nothing is left
+// beside them; the message names the file and the full disk; exit status 2. A link at a
+// final name is replaced, not written through.
+TEST(Saving, ReplacesAllFilesOrNone) {
+    // The formats, the bytes left free (-1: a link at the day CSV's name instead), the file that
+    // does not fit.
+    // clang-format off
+    const struct { const char* formats; qint64 room; const char* failing; } cases[] = {
+        {"csv", -1, ""}, {"csv", 0, ".csv"}, {"xlsx", 0, ".xlsx"}, {"pdf", 0, ".pdf"},
+        {"csv -f xlsx -f pdf", 28 * 1024, ".pdf"}};
+    // clang-format on
+    for (const auto& c : cases) {
+        QTemporaryDir dir;
+        const Tmpfs fs(dir.path(), "size=1m");
+        if (fs.dir.isEmpty() && c.room >= 0)
+            GTEST_SKIP() << "no tmpfs of the test's own (needs root)";
+        const QString base = dir.filePath("在校等時間_2026-01");
+        const QStringList old = {base + ".csv", base + "_集計.csv", base + ".xlsx", base + ".pdf"};
+        for (const QString& name : old) write(name, "old");
+        if (c.room < 0) QFile::remove(old[0]), QFile::link(old[2], old[0]);
+        const qint64 room = QStorageInfo(dir.path()).bytesAvailable() - c.room;
+        if (c.room >= 0) write(dir.filePath("filler"), QByteArray(room, '.'));
+        QString err;
+        const QStringList args =
+            QStringList{"velmora-report", "--last-year", "2026", "-o", dir.path(), "-f"} +
+            QString(c.formats).split(u' ') + kTerminals;
+        EXPECT_EQ(runReport(args, {[](const QString&) {}, [&](const QString& t) { err += t; }}),
+                  c.room < 0 ? 0 : 2);
+        EXPECT_TRUE(
+            err.contains(c.failing + (c.room < 0 ? QString() : "\": " + qt_error_string(ENOSPC))))
+            << err.toStdString();
+        // The old files, and the filler: . and .. too.
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden).size(),
+                  6 + (c.room >= 0));
+        for (const QString& name : old) {
+            const bool csv = c.room < 0 && name.endsWith(".csv");
+            EXPECT_EQ(contents(name),
+                      csv ? contents(QString(name).replace(base, DATA "/expected")) : "old")
+                << c.formats << name.toStdString();
+        }
+    }
 }
 
 } // namespace

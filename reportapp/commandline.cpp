@@ -1,0 +1,149 @@
+#include "reportapp/commandline.h"
+
+#include "common/datafiles.h"
+#include "common/texts.h"
+#include "report/report.h"
+#include "report/sheets.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+
+namespace velmora {
+
+namespace {
+
+QSet<QDate> readDaysOff(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        throw Failure(texts::kCannotRead.arg(path, file.errorString()));
+    QSet<QDate> days;
+    int number = 0;
+    while (!file.atEnd()) {
+        const QString line = QString::fromUtf8(file.readLine()).trimmed();
+        ++number;
+        if (line.isEmpty() || line.startsWith(u'#')) continue;
+        const QDate day = QDate::fromString(line, QStringLiteral("yyyy-MM-dd"));
+        if (!day.isValid()) throw Failure(texts::kBadDayOff.arg(path).arg(number).arg(line));
+        days.insert(day);
+    }
+    return days;
+}
+
+// Minutes from "H:MM"; -1 when it is not that.
+int parseHours(const QString& text) {
+    static const QRegularExpression pattern(QStringLiteral("^(\\d{1,2}):([0-5]\\d)$"));
+    const auto match = pattern.match(text);
+    return match.hasMatch() ? match.captured(1).toInt() * 60 + match.captured(2).toInt() : -1;
+}
+
+} // namespace
+
+int runReport(const QStringList& arguments, const Console& console) {
+    // The reading's progress on one line of a terminal, redrawn in place; a line left
+    // unfinished by a fault is ended before its message.
+    bool lineOpen = false;
+    const auto fail = [&](const QString& message) {
+        console.err((lineOpen ? QStringLiteral("\n") : QString()) +
+                    QStringLiteral("velmora-report: %1\n").arg(message));
+        return 2;
+    };
+    // Value names stay ASCII: the help's columns are aligned by characters, and a Japanese
+    // character takes two columns of a terminal.
+    QCommandLineParser parser;
+    parser.setApplicationDescription(texts::kReportAbout);
+    parser.addPositionalArgument(QStringLiteral("FILE"), texts::kFilesHelp,
+                                 QStringLiteral("[FILE...]"));
+    parser.addOptions({
+        {{QStringLiteral("h"), QStringLiteral("help")}, texts::kHelpHelp},
+        {{QStringLiteral("v"), QStringLiteral("version")}, texts::kVersionHelp},
+        {{QStringLiteral("m"), QStringLiteral("month")},
+         texts::kMonthHelp,
+         QStringLiteral("YYYY-MM")},
+        {{QStringLiteral("f"), QStringLiteral("format")},
+         texts::kFormatHelp,
+         QStringLiteral("FORMAT")},
+        {{QStringLiteral("o"), QStringLiteral("out")},
+         texts::kOutHelp,
+         QStringLiteral("DIR"),
+         QStringLiteral(".")},
+        {QStringLiteral("last-year"), texts::kLastYearHelp, QStringLiteral("YYYY")},
+        {QStringLiteral("hours"), texts::kHoursHelp, QStringLiteral("H:MM"),
+         QStringLiteral("7:45")},
+        {QStringLiteral("break"), texts::kBreakHelp, QStringLiteral("MINUTES"),
+         QStringLiteral("45")},
+        {QStringLiteral("days-off"), texts::kDaysOffHelp, QStringLiteral("FILE")},
+    });
+    if (!parser.parse(arguments)) return fail(parser.errorText());
+    if (parser.isSet(QStringLiteral("help"))) return console.out(parser.helpText()), 0;
+    if (parser.isSet(QStringLiteral("version"))) {
+        console.out(QStringLiteral("%1 %2\n").arg(QCoreApplication::applicationName(),
+                                                  QCoreApplication::applicationVersion()));
+        return 0;
+    }
+    const auto value = [&](const char* name) { return parser.value(QString::fromLatin1(name)); };
+
+    ReportRequest request;
+    request.files = parser.positionalArguments();
+    if (request.files.isEmpty()) request.files << kRecordFile;
+    if (parser.isSet(QStringLiteral("month"))) {
+        const QDate first =
+            QDate::fromString(value("month") + QStringLiteral("-01"), QStringLiteral("yyyy-MM-dd"));
+        if (!first.isValid()) return fail(texts::kBadMonth.arg(value("month")));
+        request.month = first;
+    }
+    if (parser.isSet(QStringLiteral("last-year"))) {
+        bool ok = false;
+        const int year = value("last-year").toInt(&ok);
+        if (!ok || year < 2000 || year > 2099)
+            return fail(texts::kBadLastYear.arg(value("last-year")));
+        request.lastYear = year;
+    }
+    request.rules.regularMinutes = parseHours(value("hours"));
+    if (request.rules.regularMinutes < 0) return fail(texts::kBadHours.arg(value("hours")));
+    bool breakOk = false;
+    request.rules.breakMinutes = value("break").toInt(&breakOk);
+    if (!breakOk || request.rules.breakMinutes < 0 || request.rules.breakMinutes > 360)
+        return fail(texts::kBadBreak.arg(value("break")));
+    Formats formats;
+    for (const QString& f : parser.values(QStringLiteral("format"))) {
+        bool* chosen = f == u"csv"    ? &formats.csv
+                       : f == u"xlsx" ? &formats.xlsx
+                       : f == u"pdf"  ? &formats.pdf
+                                      : nullptr;
+        if (!chosen) return fail(texts::kBadFormat.arg(f));
+        *chosen = true;
+    }
+    if (!formats.xlsx && !formats.pdf) formats.csv = true;
+    const QDir outDir(value("out"));
+    if (!outDir.exists()) return fail(texts::kMissingFolder.arg(value("out")));
+
+    ProgressMeter progress([&](int percent) {
+        console.err(
+            QStringLiteral("\rvelmora-report: %1 %2%").arg(texts::kReadingFiles).arg(percent, 3));
+        lineOpen = percent < 100;
+        if (!lineOpen) console.err(QStringLiteral("\n"));
+        return true;
+    });
+    // Progress only on a terminal: redirected, stderr keeps the messages alone.
+    if (console.progress) request.progress = &progress;
+    try {
+        if (parser.isSet(QStringLiteral("days-off")))
+            request.rules.daysOff = readDaysOff(value("days-off"));
+        const MonthReport report = buildReport(request);
+        saveReport(report, outDir, formats);
+        if (report.skipped > 0)
+            console.err(QStringLiteral("velmora-report: %1\n")
+                            .arg(texts::kLinesSkipped.arg(report.skipped)));
+        console.out(texts::kReportDone.arg(report.month.toString(QStringLiteral("yyyy-MM")))
+                        .arg(report.teachers.size()) +
+                    u'\n');
+    } catch (const Failure& failure) {
+        return fail(failure.message());
+    }
+    return 0;
+}
+
+} // namespace velmora
