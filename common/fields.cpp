@@ -52,8 +52,22 @@ bool firstFieldIs(std::string_view line, std::string_view value) {
 }
 
 size_t readFields(std::string_view line, std::string_view* out, size_t count) {
-    FieldReader reader(line);
+    // A line as quotedLine() writes it takes one search per field: each field starts with a
+    // quote and its closing quote is followed by a comma or the line's end, where
+    // FieldReader reads the same. Any other line is read by FieldReader from its start.
+    const char* p = line.data();
+    const char* const end = p + line.size();
     size_t n = 0;
+    while (n < count && p < end && *p == '"') {
+        const auto* close = static_cast<const char*>(std::memchr(p + 1, '"', size_t(end - p - 1)));
+        if (!close || (close + 1 < end && close[1] != ',')) break;
+        out[n++] = {p + 1, size_t(close - p - 1)};
+        if (close + 1 == end) return n;
+        p = close + 2;
+    }
+    if (n == count) return n;
+    FieldReader reader(line);
+    n = 0;
     while (n < count && !reader.atEnd()) out[n++] = reader.next();
     return n;
 }

@@ -5,6 +5,7 @@
 #include "common/datafiles.h"
 #include "common/qtjapanese.h"
 #include "common/texts.h"
+#include "report/daysoff.h"
 #include "report/output.h"
 #include "report/report.h"
 #include "report/sheets.h"
@@ -52,27 +53,6 @@ int fail(const QString& message) {
     if (progressLineOpen) std::fputc('\n', stderr);
     std::fprintf(stderr, "velmora-report: %s\n", qPrintable(message));
     return 2;
-}
-
-QSet<QDate> readDaysOff(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        throw Failure(texts::kCannotRead.arg(path, file.errorString()));
-    QSet<QDate> days;
-    int number = 0;
-    while (!file.atEnd()) {
-        const QString line = QString::fromUtf8(file.readLine()).trimmed();
-        ++number;
-        if (line.isEmpty() || line.startsWith(u'#')) continue;
-        const QDate day = QDate::fromString(line, QStringLiteral("yyyy-MM-dd"));
-        if (!day.isValid())
-            throw Failure(QStringLiteral("\"%1\" %2行目: 日付 (YYYY-MM-DD) ではありません: %3")
-                              .arg(path)
-                              .arg(number)
-                              .arg(line));
-        days.insert(day);
-    }
-    return days;
 }
 
 // Minutes from "H:MM"; -1 when it is not that.
@@ -205,6 +185,8 @@ int main(int argc, char** argv) {
     try {
         if (parser.isSet(daysOff)) request.rules.daysOff = readDaysOff(parser.value(daysOff));
         const MonthReport report = buildReport(request);
+        for (const QString& warning : report.warnings)
+            std::fprintf(stderr, "velmora-report: %s\n", qPrintable(warning));
         saveReport(report, outDir, formats);
         if (report.skipped > 0)
             std::fprintf(stderr, "velmora-report: 記録として読めない %d 行を除きました\n",
