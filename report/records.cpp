@@ -18,6 +18,13 @@ int64_t julianDay(int year, int month, int day) {
     return era * 146097 + doe + 1721120;
 }
 
+bool isShowableName(std::string_view name) {
+    if (name.empty()) return false;
+    for (const char c : name)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) return false;
+    return true;
+}
+
 int parseClock(std::string_view t) {
     auto digit = [](char c) { return c >= '0' && c <= '9'; };
     if (t.size() == 4) {
@@ -46,6 +53,10 @@ bool validDay(int year, int month, int day) {
 
 // "MM/DD" (one digit each allowed) into month * 100 + day; -1 when it is not one.
 int parseMonthDay(std::string_view t) {
+    auto digit = [](char c) { return unsigned(c - '0') <= 9; };
+    // The terminal's own "MM/DD" first: every line has one.
+    if (t.size() == 5 && t[2] == '/' && digit(t[0]) && digit(t[1]) && digit(t[3]) && digit(t[4]))
+        return ((t[0] - '0') * 10 + (t[1] - '0')) * 100 + (t[3] - '0') * 10 + (t[4] - '0');
     int numbers[2] = {0, 0};
     int digits[2] = {0, 0};
     int side = 0;
@@ -60,15 +71,6 @@ int parseMonthDay(std::string_view t) {
         }
     }
     return side == 1 && digits[1] > 0 && digits[0] > 0 ? numbers[0] * 100 + numbers[1] : -1;
-}
-
-// A name the report can show: not empty, and without a control character, which no cell or
-// sheet could hold. CP932's trail bytes are never one.
-bool isShowableName(std::string_view name) {
-    if (name.empty()) return false;
-    for (const char c : name)
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) return false;
-    return true;
 }
 
 } // namespace
@@ -109,7 +111,7 @@ bool RecordDater::date(std::string_view line, DatedRecord& record) {
     std::string_view f[kRecordFields];
     int monthDay = -1;
     bool arrival = false;
-    if (readFields(line, f, kRecordFields) == kRecordFields && isShowableName(f[0])) {
+    if (readFields(line, f, kRecordFields) == kRecordFields) {
         arrival = f[3] == kArrivalBytes;
         if (arrival || f[3] == kLeavingBytes) monthDay = parseMonthDay(f[1]);
     }
@@ -138,10 +140,14 @@ bool RecordDater::date(std::string_view line, DatedRecord& record) {
     }
     if (arrival) {
         afterArrival_ = true;
-        afterName_.assign(f[0]);
+        afterName_ = f[0];
         afterDay_ = {day, lastYear_, monthDay};
     }
-    record = {f[0], f[2], day, arrival};
+    // Field by field: a whole new record built on the stack costs a stalled copy on every line.
+    record.name = f[0];
+    record.time = f[2];
+    record.day = day;
+    record.arrival = arrival;
     return true;
 }
 

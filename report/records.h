@@ -49,8 +49,8 @@ public:
     // `bound`: the latest day the file's last record can have.
     explicit RecordDater(int64_t bound);
     // The line's record with its day (its texts point into the line); false for a line the
-    // report skips: a blank one, or one with fewer than 4 fields, an empty name or one with a
-    // control character, no such date, an unknown kind. All but blank ones are counted.
+    // report skips: a blank one, or one with fewer than 4 fields, no such date, an unknown
+    // kind. All but blank ones are counted.
     bool date(std::string_view line, DatedRecord& record);
     // No record of the lines before those given lies after this day.
     int64_t bound() const { return bound_; }
@@ -73,7 +73,7 @@ private:
     int skipped_ = 0;
     // The record after the line at hand, when it is an arrival: a leaving may pair with it.
     bool afterArrival_ = false;
-    std::string afterName_;
+    std::string_view afterName_; // into the line before, which the reader keeps
     Limit afterDay_;
     // A leaving far behind the bound, until the record before it tells whether it was late.
     bool pending_ = false;
@@ -83,6 +83,11 @@ private:
     int lastMonthDay_ = -1, lastYear_ = 0;
     int64_t lastDay_ = 0;
 };
+
+// Whether a record's name can be shown: not empty, and without a control character, which no
+// cell or sheet could hold (CP932's trail bytes are never one). A record of another name is
+// skipped where it would be counted; it still dates the records before it.
+bool isShowableName(std::string_view name);
 
 // "H:MM" or "HH:MM" (up to 24:00) in minutes; -1 for anything else.
 int parseClock(std::string_view text);

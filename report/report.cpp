@@ -90,6 +90,10 @@ void readFile(const QString& path, const ReportRequest& request, Reading& out) {
         if (r.day > out.newest) out.newest = r.day;
         if (!month && keepFrom == INT64_MIN) keepFrom = rangeStartOf(monthOf(r.day)).toJulianDay();
         if (r.day < keepFrom || r.day > keepTo) continue;
+        if (!isShowableName(r.name)) {
+            ++out.skipped;
+            continue;
+        }
         auto name = out.names.find(r.name);
         if (name == out.names.end())
             name = out.names.emplace(std::string(r.name), int(out.names.size())).first;

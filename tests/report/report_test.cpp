@@ -331,7 +331,7 @@ TEST_F(Program, StoresDurationsAsHourNumbersInXlsx) {
 const char* const kBadInput[][2] = {
     {"missing.dat",                          "ファイルが見つかりません \"missing.dat\""},
     {"--month 2026-13 TERMINAL",             "--month 2026-13: 年月 (YYYY-MM) ではありません"},
-    {"--month 2025-09 TERMINAL",             "2025年9月の記録がありません"},
+    {"--month 2025-08 TERMINAL",             "2025年8月の記録がありません"},
     {"--days-off DATA/daysoff.txt TERMINAL",  "daysoff.txt\" 3行目: 日付 (YYYY-MM-DD) ではありません"},
     {"--format ods TERMINAL",                "--format ods: csv、xlsx、pdf のどれか"},
     {"--bogus TERMINAL",                     "'bogus' は未知のオプションです"},
