@@ -38,7 +38,8 @@ BackwardLineReader linesFromEnd(std::shared_ptr<const OsFile> file, qint64 block
             const qint64 n = std::min(unread, limit);
             if (n == 0) return QByteArray();
             unread -= n;
-            QByteArray bytes = file->readAt(unread, n);
+            // The reader appends the start of the line it holds to each block.
+            QByteArray bytes = file->readAt(unread, n, 4096);
             if (onRead) onRead(unread);
             return bytes;
         },
