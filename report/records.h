@@ -12,13 +12,14 @@
 // an arrival of the same name is that pair: it takes the latest day not after the arrival,
 // and the bound is left as it is.
 //
-// Anything else may also be late by a little: two appends of a pair with another PC's line
-// between them, or a terminal whose clock is off. So the bound stays where it is for a
-// record up to kLateWindow days behind it, and an arrival further behind moves it to its date
-// plus kLateWindow. A leaving further behind is either such a lone late leaving or one
-// followed by a long gap, which the record before it tells: when that one lies after the
-// leaving, the leaving was late, the bound stays and a warning names the line; otherwise
-// the bound moves as for an arrival. No other record's year changes for it.
+// A leaving may also be late without that shape (another PC's line came between the two
+// appends of the pair, on a shared file), and a terminal's clock may be a little off. So the
+// bound, once the last record has set it to its day, stays where it is for a record up to
+// kLateWindow days behind it, and an arrival further behind moves it to its date plus
+// kLateWindow. A leaving further behind is either such a lone late leaving or one followed by
+// a long gap, which the record before it tells: when that one lies after the leaving, the
+// leaving was late, the bound stays and the line is kept as doubtful, to be named in a
+// warning; otherwise the bound moves as for an arrival. No other record moves for it.
 
 #include <QByteArray>
 #include <cstdint>
