@@ -39,9 +39,9 @@ TEST(Sheets, PutEachTeacherOnTheirOwnPage) {
         << fonts.toStdString();
     const char* const pages[][2] = {
         {"在校等時間 集計 2026年1月",
-         "Tanaka, Ichiro 3 21:35 6:45 17:25 佐藤 花子 4 41:45 18:30 23:40"},
+         "Tanaka, Ichiro 3 21:35 6:45 17:55 佐藤 花子 4 41:45 18:30 23:40"},
         {"Tanaka, Ichiro",
-         "出勤日数 在校等時間合計 時間外合計 年度累計時間外 判定 3日 21:35 6:45 17:25 なし"},
+         "出勤日数 在校等時間合計 時間外合計 年度累計時間外 判定 3日 21:35 6:45 17:55 なし"},
         {"佐藤 花子", "4日 41:45 18:30 23:40 なし"},
     };
     for (int page = 1; page <= 3; ++page) {
