@@ -10,8 +10,8 @@ namespace velmora {
 AttendanceRecord lastRecordIn(BackwardLineReader& lines, const QString& name) {
     // Names are compared as stored; one the file cannot hold was never written to it.
     const auto wanted = toCp932(name);
-    std::string_view fields[4];
-    if (!wanted || !lastLineStartingWith(lines, view(*wanted), fields, 4)) return {};
+    std::string_view fields[kRecordFields];
+    if (!wanted || !lastLineStartingWith(lines, view(*wanted), fields, kRecordFields)) return {};
     return {fromCp932(fields[0]), fromCp932(fields[1]), fromCp932(fields[2]), fromCp932(fields[3])};
 }
 

@@ -17,8 +17,13 @@ struct AttendanceRecord {
     friend bool operator==(const AttendanceRecord&, const AttendanceRecord&) = default;
 };
 
+// A record line's fields: name, MM/DD, time, kind. The kind as text and as the file holds it
+// (CP932), which the report compares without decoding.
+inline constexpr size_t kRecordFields = 4;
 inline const QString kArrival = QStringLiteral("出");
 inline const QString kLeaving = QStringLiteral("退");
+inline constexpr std::string_view kArrivalBytes = "\x8f\x6f";
+inline constexpr std::string_view kLeavingBytes = "\x91\xde";
 
 // The user's last record (name compared exactly); all fields empty when the user has none.
 // Incomplete records are skipped. A missing file holds no record.

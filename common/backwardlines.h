@@ -44,6 +44,8 @@ public:
     // Only the data's end at hand; `readBefore` brings the rest on demand.
     BackwardLineReader(ReadBefore readBefore, qint64 blockSize, qint64 longestLine = kLongestLine);
 
+    // A line stays valid until the call after the next: it can be compared with the one
+    // before it.
     bool previous(std::string_view& line);
     // The previous line that holds the searched needle (one without a line end in it), as a
     // loop over previous() keeping only such lines would give it.
@@ -62,15 +64,19 @@ private:
     char at(size_t i) const { return window_.constData()[i]; }
     size_t lastLineEnd();
     void update(Found& found, char c);
+    bool previousLine(std::string_view& line);
     bool start();
     void dropFinalLineEnd();
     bool skipLongLine();
     size_t growFront();
+    void replaceWindow(QByteArray&& window);
 
     ReadBefore readBefore_;
     qint64 blockSize_ = 0;
     size_t longestLine_ = kLongestLine;
-    QByteArray window_; // the unread part of the data ends at end_
+    QByteArray window_;     // the unread part of the data ends at end_
+    QByteArray lastWindow_; // the window the line given last may lie in
+    bool held_ = false;     // whether this call has kept it
     size_t end_ = 0;
     size_t searchEnd_ = 0; // where the search for the next line end starts
     Found lastCr_;

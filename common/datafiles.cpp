@@ -30,20 +30,27 @@ std::optional<QByteArray> DataFolder::firstLine(const QString& name) const {
     return QByteArray(line.data(), qsizetype(line.size()));
 }
 
-std::optional<BackwardLineReader> DataFolder::linesFromEnd(const QString& name,
-                                                           qint64 blockSize) const {
-    auto opened = OsFile::open(path(name), name, OsFile::Access::Read);
-    if (!opened) return std::nullopt;
-    auto file = std::make_shared<OsFile>(std::move(*opened));
+BackwardLineReader linesFromEnd(std::shared_ptr<const OsFile> file, qint64 blockSize,
+                                std::function<void(qint64 unread)> onRead) {
     qint64 unread = file->size();
     return BackwardLineReader(
-        [file, unread](qint64 limit) mutable {
+        [file = std::move(file), unread, onRead = std::move(onRead)](qint64 limit) mutable {
             const qint64 n = std::min(unread, limit);
             if (n == 0) return QByteArray();
             unread -= n;
-            return file->readAt(unread, n);
+            // The reader appends the start of the line it holds to each block.
+            QByteArray bytes = file->readAt(unread, n, 4096);
+            if (onRead) onRead(unread);
+            return bytes;
         },
         blockSize);
+}
+
+std::optional<BackwardLineReader> DataFolder::linesFromEnd(const QString& name,
+                                                           qint64 blockSize) const {
+    auto file = OsFile::open(path(name), name, OsFile::Access::Read);
+    if (!file) return std::nullopt;
+    return velmora::linesFromEnd(std::make_shared<const OsFile>(std::move(*file)), blockSize);
 }
 
 void DataFolder::createIfMissing(const QString& name) const {

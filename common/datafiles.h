@@ -7,10 +7,14 @@
 #include <QByteArray>
 #include <QDir>
 #include <QString>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 
 namespace velmora {
+
+class OsFile;
 
 inline const QString kUserDataFile = QStringLiteral("使用者データ");
 inline const QString kRecordFile = QStringLiteral("Velmora.dat");
@@ -27,6 +31,12 @@ public:
 private:
     QString message_;
 };
+
+// An open file's lines from its end, read `blockSize` bytes at a time as the reader goes back
+// (more for a long line). `onRead`, when given, is told after each read how many bytes lie
+// before those read.
+BackwardLineReader linesFromEnd(std::shared_ptr<const OsFile> file, qint64 blockSize = 64 * 1024,
+                                std::function<void(qint64 unread)> onRead = {});
 
 class DataFolder {
 public:

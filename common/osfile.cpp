@@ -103,8 +103,10 @@ qint64 OsFile::size() const {
     return size.QuadPart;
 }
 
-QByteArray OsFile::readAt(qint64 offset, qint64 n) const {
-    QByteArray bytes(n, Qt::Uninitialized);
+QByteArray OsFile::readAt(qint64 offset, qint64 n, qint64 room) const {
+    QByteArray bytes;
+    bytes.reserve(n + room);
+    bytes.resize(n);
     for (qint64 done = 0; done < n;) {
         OVERLAPPED at{};
         at.Offset = DWORD(offset + done);
@@ -190,8 +192,10 @@ qint64 OsFile::size() const {
     return status.st_size;
 }
 
-QByteArray OsFile::readAt(qint64 offset, qint64 n) const {
-    QByteArray bytes(n, Qt::Uninitialized);
+QByteArray OsFile::readAt(qint64 offset, qint64 n, qint64 room) const {
+    QByteArray bytes;
+    bytes.reserve(n + room);
+    bytes.resize(n);
     for (qint64 done = 0; done < n;) {
         const ssize_t got = pread(handle_, bytes.data() + done, size_t(n - done), offset + done);
         if (got < 0 && errno == EINTR) continue;

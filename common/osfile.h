@@ -27,8 +27,8 @@ public:
     ~OsFile();
 
     qint64 size() const;
-    // Exactly `n` bytes from `offset`.
-    QByteArray readAt(qint64 offset, qint64 n) const;
+    // Exactly `n` bytes from `offset`, with room for `room` more to be appended without a copy.
+    QByteArray readAt(qint64 offset, qint64 n, qint64 room = 0) const;
     // Several PCs may append to one shared file: only the holder of this lock writes, and
     // it holds it across its reading of the file's end, its write and any take-back. Waits
     // up to `wait` for another writer to finish.

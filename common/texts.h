@@ -64,6 +64,14 @@ inline const QString kLibraryWithoutEntry =
 inline const QString kNoRecords = QStringLiteral("記録がありません: %1");
 // %1 the year, %2 the month, %3 the files.
 inline const QString kNoRecordsInMonth = QStringLiteral("%1年%2月の記録がありません: %3");
+// %1 the file, %2 its modification year.
+inline const QString kModifiedYear =
+    QStringLiteral("\"%1\" の更新日時の年 (%2) からは記録の年を決められません。--last-year "
+                   "で最後の記録の年を指定してください");
+// %1 the file, %2 the line, %3 the day it was counted on.
+inline const QString kLateLeaving =
+    QStringLiteral("\"%1\" の行 %2 は、同じ人の出の直前にない遅れた退として %3 "
+                   "に数えました（ほかの記録の年は変えていません）");
 inline const QString kReportStopped = QStringLiteral("読み込みを中止しました。");
 inline const QString kReadingFiles = QStringLiteral("記録ファイルを読んでいます…");
 // The command line (%1 its arguments) and the menu start's folder (%1).

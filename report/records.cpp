@@ -1,6 +1,10 @@
 #include "report/records.h"
 
+#include "attendance/recordfile.h"
+#include "common/fields.h"
+
 #include <QDate>
+#include <utility>
 
 namespace velmora {
 
@@ -12,6 +16,13 @@ int64_t julianDay(int year, int month, int day) {
     const int64_t doy = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
     const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
     return era * 146097 + doe + 1721120;
+}
+
+bool isShowableName(std::string_view name) {
+    if (name.empty()) return false;
+    for (const char c : name)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) return false;
+    return true;
 }
 
 int parseClock(std::string_view t) {
@@ -42,6 +53,10 @@ bool validDay(int year, int month, int day) {
 
 // "MM/DD" (one digit each allowed) into month * 100 + day; -1 when it is not one.
 int parseMonthDay(std::string_view t) {
+    auto digit = [](char c) { return unsigned(c - '0') <= 9; };
+    // The terminal's own "MM/DD" first: every line has one.
+    if (t.size() == 5 && t[2] == '/' && digit(t[0]) && digit(t[1]) && digit(t[3]) && digit(t[4]))
+        return ((t[0] - '0') * 10 + (t[1] - '0')) * 100 + (t[3] - '0') * 10 + (t[4] - '0');
     int numbers[2] = {0, 0};
     int digits[2] = {0, 0};
     int side = 0;
@@ -58,99 +73,82 @@ int parseMonthDay(std::string_view t) {
     return side == 1 && digits[1] > 0 && digits[0] > 0 ? numbers[0] * 100 + numbers[1] : -1;
 }
 
-// Whether the field is these two bytes, without a library call.
-bool isKind(std::string_view field, const char (&bytes)[3]) {
-    return field.size() == 2 && field[0] == bytes[0] && field[1] == bytes[1];
-}
-
-// "出" and "退" in CP932.
-constexpr char kArrivalBytes[3] = "\x8f\x6f";
-constexpr char kLeavingBytes[3] = "\x91\xde";
-
 } // namespace
 
-void splitLines(std::string_view data, std::vector<LineFields>& out) {
-    // readFields()'s rules (common/fields.h) in plain loops that also stop at the line's
-    // end: the fields are a few bytes long, and a library call for each costs more than it
-    // saves.
-    const char* p = data.data();
-    const char* const end = p + data.size();
-    auto lineEnd = [](char c) { return c == '\r' || c == '\n'; };
-    while (p < end) {
-        LineFields line;
-        bool more = !lineEnd(*p); // a blank line has no fields
-        while (more) {
-            while (p < end && *p == ' ') ++p;
-            const char* start = p;
-            const char* stop;
-            if (p < end && *p == '"') {
-                start = ++p;
-                while (p < end && *p != '"' && !lineEnd(*p)) ++p;
-                stop = p;
-                while (p < end && *p != ',' && !lineEnd(*p)) ++p;
-            } else {
-                while (p < end && *p != ',' && !lineEnd(*p)) ++p;
-                stop = p;
-                while (stop > start && stop[-1] == ' ') --stop;
-            }
-            if (line.count < 4) line.fields[line.count] = {start, size_t(stop - start)};
-            ++line.count;
-            more = p < end && *p == ',';
-            p += more;
-        }
-        if (line.count > 0) out.push_back(line);
-        // Past the line end: CR LF, a lone CR or a lone LF.
-        if (p < end && *p == '\r') ++p;
-        if (p < end && *p == '\n') ++p;
-    }
+RecordDater::RecordDater(int64_t bound) : bound_(bound) { setLimit(limit_, bound); }
+
+void RecordDater::setLimit(Limit& limit, int64_t day) {
+    const QDate date = QDate::fromJulianDay(day);
+    limit = {day, date.year(), date.month() * 100 + date.day()};
 }
 
-bool RecordDater::date(const LineFields& line, DatedRecord& record) {
-    if (line.count < 4) {
-        ++skipped_;
-        return false;
-    }
-    const std::string_view* f = line.fields;
-    const int monthDay = parseMonthDay(f[1]);
-    const bool arrival = isKind(f[3], kArrivalBytes);
-    const int month = monthDay / 100, day = monthDay % 100;
-    const int year = !started_                    ? lastYear_
-                     : monthDay <= boundMonthDay_ ? boundYear_
-                                                  : boundYear_ - 1;
-    if (monthDay < 0 || (!arrival && !isKind(f[3], kLeavingBytes)) || !validDay(year, month, day)) {
-        ++skipped_;
-        return false;
-    }
-    // Records come in runs of one day.
-    if (monthDay != lastMonthDay_ || year != lastDayYear_) {
+// The latest day with the month and day that is not after the limit; -1 when there is none
+// within the year before it (02/29 of a year that has none).
+int64_t RecordDater::dayBefore(int monthDay, const Limit& limit) {
+    const int year = monthDay <= limit.monthDay ? limit.year : limit.year - 1;
+    if (!validDay(year, monthDay / 100, monthDay % 100)) return -1;
+    if (monthDay != lastMonthDay_ || year != lastYear_) {
         lastMonthDay_ = monthDay;
-        lastDayYear_ = year;
-        lastDay_ = julianDay(year, month, day);
+        lastYear_ = year;
+        lastDay_ = julianDay(year, monthDay / 100, monthDay % 100);
     }
-    const int64_t jd = lastDay_;
-    // The record may itself be late: the lines before it were written up to kLateWindow
-    // days after its date.
-    if (!started_ || bound_ - jd > kLateWindow) {
-        bound_ = started_ ? jd + kLateWindow : jd;
-        started_ = true;
-        const QDate b = QDate::fromJulianDay(bound_);
-        boundYear_ = b.year();
-        boundMonthDay_ = b.month() * 100 + b.day();
-    }
-    record = {f[0], f[2], jd, arrival};
-    return true;
+    return lastDay_;
 }
 
-DatedFile dateRecords(std::string_view bytes, int lastYear) {
-    DatedFile out;
-    RecordDater dater(lastYear);
-    std::vector<LineFields> lines;
-    splitLines(bytes, lines);
-    DatedRecord record;
-    for (auto line = lines.rbegin(); line != lines.rend(); ++line)
-        if (dater.date(*line, record)) out.records.push_back(record);
-    out.skipped = dater.skipped();
-    return out;
+void RecordDater::resolvePending(int64_t day) {
+    pending_ = false;
+    if (day > pendingLine_.day) {
+        doubtful_.push_back(std::move(pendingLine_));
+    } else {
+        bound_ = pendingLine_.day + kLateWindow;
+        setLimit(limit_, bound_);
+    }
+}
+
+bool RecordDater::date(std::string_view line, DatedRecord& record) {
+    const bool afterArrival = std::exchange(afterArrival_, false);
+    if (line.empty()) return false;
+    std::string_view f[kRecordFields];
+    int monthDay = -1;
+    bool arrival = false;
+    if (readFields(line, f, kRecordFields) == kRecordFields) {
+        arrival = f[3] == kArrivalBytes;
+        if (arrival || f[3] == kLeavingBytes) monthDay = parseMonthDay(f[1]);
+    }
+    const bool paired = monthDay >= 0 && !arrival && afterArrival && f[0] == afterName_;
+    const int64_t day = monthDay < 0 ? -1 : dayBefore(monthDay, paired ? afterDay_ : limit_);
+    if (day < 0) {
+        ++skipped_;
+        return false;
+    }
+    if (!started_) {
+        // The last record was written last: nothing before it lies after its day.
+        started_ = true;
+        bound_ = day;
+        limit_ = {day, lastYear_, monthDay};
+    } else if (!paired) {
+        if (pending_) resolvePending(day);
+        if (bound_ - day > kLateWindow) {
+            if (arrival) {
+                bound_ = day + kLateWindow;
+                setLimit(limit_, bound_);
+            } else {
+                pending_ = true;
+                pendingLine_ = {QByteArray(line.data(), qsizetype(line.size())), day};
+            }
+        }
+    }
+    if (arrival) {
+        afterArrival_ = true;
+        afterName_ = f[0];
+        afterDay_ = {day, lastYear_, monthDay};
+    }
+    // Field by field: a whole new record built on the stack costs a stalled copy on every line.
+    record.name = f[0];
+    record.time = f[2];
+    record.day = day;
+    record.arrival = arrival;
+    return true;
 }
 
 } // namespace velmora

@@ -2,10 +2,11 @@
 
 #include "common/cp932.h"
 #include "common/datafiles.h"
+#include "common/fields.h"
+#include "common/osfile.h"
 #include "common/texts.h"
 #include "report/records.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <algorithm>
 #include <unordered_map>
@@ -52,57 +53,58 @@ struct Reading {
     std::vector<Kept> kept;
     int64_t newest = -1;
     int skipped = 0;
+    QStringList warnings;
     ProgressMeter* progress = nullptr;
     qint64 passed = 0; // bytes of the files before this one
 };
 
-// Reads a file from its end in blocks and keeps the records of the days that the month
-// needs (without a month, the month of the file's last record, which is its newest). Stops
-// where the records before can only lie earlier: a report reads the last year or so.
-void readFile(const QString& path, int lastYear, std::optional<QDate> month, Reading& out) {
-    QFile file(path);
-    if (!QFileInfo::exists(path)) throw Failure(texts::kMissingFile.arg(path));
-    auto cannotRead = [&] { return Failure(texts::kCannotRead.arg(path, file.errorString())); };
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) throw cannotRead();
-    RecordDater dater(lastYear);
+// The latest day the file's last record can have. A modification time outside the years
+// the report knows is a clock that was wrong, not a year to date the records by.
+int64_t lastBound(const QString& path, std::optional<int> lastYear, QDate today) {
+    if (lastYear) return julianDay(*lastYear, 12, 31);
+    const QDate modified = QFileInfo(path).lastModified().date();
+    if (modified.year() < 2000 || modified.year() > today.year())
+        throw Failure(texts::kModifiedYear.arg(path).arg(modified.year()));
+    return modified.toJulianDay();
+}
+
+// Reads a file from its end and keeps the records of the days that the month needs (without
+// a month, the month of the file's last record, which is its newest). Stops where the
+// records before can only lie earlier: a report reads the last year or so.
+void readFile(const QString& path, const ReportRequest& request, Reading& out) {
+    auto opened = OsFile::open(path, path, OsFile::Access::Read);
+    if (!opened) throw Failure(texts::kMissingFile.arg(path));
+    const auto file = std::make_shared<const OsFile>(std::move(*opened));
+    const qint64 size = file->size();
+    RecordDater dater(lastBound(path, request.lastYear, request.today));
+    const std::optional<QDate> month = request.month;
     int64_t keepFrom = month ? rangeStartOf(*month).toJulianDay() : INT64_MIN;
     const int64_t keepTo = month ? month->addMonths(1).toJulianDay() - 1 : INT64_MAX;
-    // Blocks from the end. A block's first line may have begun in the block before it, so
-    // it is held back and read with that one.
-    constexpr qint64 kBlock = 64 * 1024;
-    std::vector<char> block;
-    std::string carry;
-    std::vector<LineFields> lines;
+    BackwardLineReader lines = linesFromEnd(file, 64 * 1024, [&](qint64 unread) {
+        if (out.progress) out.progress->advance(out.passed + size - unread);
+    });
+    std::string_view line;
     DatedRecord r;
-    for (qint64 at = file.size(); at > 0 && dater.bound() >= keepFrom;) {
-        const qint64 n = std::min(kBlock, at);
-        at -= n;
-        block.resize(size_t(n) + carry.size());
-        std::copy(carry.begin(), carry.end(), block.begin() + n);
-        if (!file.seek(at) || file.read(block.data(), n) != n) throw cannotRead();
-        if (out.progress) out.progress->advance(out.passed + file.size() - at);
-        const std::string_view data(block.data(), block.size());
-        const size_t start = at > 0 ? data.find_first_of("\r\n") : 0;
-        carry.assign(data.substr(0, std::min(start, data.size())));
-        if (start == std::string_view::npos) continue; // a line longer than a block
-        lines.clear();
-        splitLines(data.substr(start), lines);
-        for (auto line = lines.rbegin(); line != lines.rend() && dater.bound() >= keepFrom;
-             ++line) {
-            if (!dater.date(*line, r)) continue;
-            if (r.day > out.newest) out.newest = r.day;
-            if (!month && keepFrom == INT64_MIN)
-                keepFrom = rangeStartOf(monthOf(r.day)).toJulianDay();
-            if (r.day < keepFrom || r.day > keepTo) continue;
-            auto name = out.names.find(r.name);
-            if (name == out.names.end())
-                name = out.names.emplace(std::string(r.name), int(out.names.size())).first;
-            out.kept.push_back({name->second, {r.day, {r.arrival, parseClock(r.time)}}});
+    while (dater.bound() >= keepFrom && lines.previous(line)) {
+        if (!dater.date(line, r)) continue;
+        if (r.day > out.newest) out.newest = r.day;
+        if (!month && keepFrom == INT64_MIN) keepFrom = rangeStartOf(monthOf(r.day)).toJulianDay();
+        if (r.day < keepFrom || r.day > keepTo) continue;
+        if (!isShowableName(r.name)) {
+            ++out.skipped;
+            continue;
         }
+        auto name = out.names.find(r.name);
+        if (name == out.names.end())
+            name = out.names.emplace(std::string(r.name), int(out.names.size())).first;
+        out.kept.push_back({name->second, {r.day, {r.arrival, parseClock(r.time)}}});
     }
     out.skipped += dater.skipped();
+    for (const DoubtfulLine& d : dater.doubtful())
+        out.warnings << texts::kLateLeaving.arg(path, fromCp932(view(d.line)),
+                                                QDate::fromJulianDay(d.day).toString(Qt::ISODate));
     // What was not read is passed too: a report reads the last year or so of each file.
-    out.passed += file.size();
+    out.passed += size;
     if (out.progress) out.progress->advance(out.passed);
 }
 
@@ -116,12 +118,10 @@ MonthReport buildReport(const ReportRequest& request) {
         for (const QString& path : request.files) total += QFileInfo(path).size();
         reading.progress->start(total);
     }
-    for (const QString& path : request.files) {
-        readFile(path, request.lastYear.value_or(QFileInfo(path).lastModified().date().year()),
-                 request.month, reading);
-    }
+    for (const QString& path : request.files) readFile(path, request, reading);
     MonthReport report;
     report.skipped = reading.skipped;
+    report.warnings = reading.warnings;
     const QString fileList = request.files.join(QStringLiteral(", "));
     if (reading.newest < 0) throw Failure(texts::kNoRecords.arg(fileList));
 

@@ -26,6 +26,7 @@ struct MonthReport {
     QDate month;                  // its first day
     QList<TeacherMonth> teachers; // by name
     int skipped = 0;              // lines no record could be read from
+    QStringList warnings;         // records dated on an assumption, each naming its file and line
 };
 
 struct ReportRequest {
@@ -33,10 +34,13 @@ struct ReportRequest {
     std::optional<int> lastYear; // else each file's modification year
     std::optional<QDate> month;  // its first day; else the month of the newest record
     WorkRules rules;
-    ProgressMeter* progress = nullptr; // told the bytes read of all the files
+    ProgressMeter* progress = nullptr;  // told the bytes read of all the files
+    QDate today = QDate::currentDate(); // no file's modification year lies after its year
 };
 
-// Reads each file once. Faults (a missing or unreadable file, no record in the month)
+// Reads each file once, as the terminal reads it. Faults (a missing or unreadable file, one
+// that is no regular file, a modification year that cannot be the last record's, no record in
+// the month)
 // throw Failure naming the file; so does a stop asked for through the progress.
 MonthReport buildReport(const ReportRequest& request);
 

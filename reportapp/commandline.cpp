@@ -2,35 +2,18 @@
 
 #include "common/datafiles.h"
 #include "common/texts.h"
+#include "report/daysoff.h"
 #include "report/report.h"
 #include "report/sheets.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QRegularExpression>
 
 namespace velmora {
 
 namespace {
-
-QSet<QDate> readDaysOff(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        throw Failure(texts::kCannotRead.arg(path, file.errorString()));
-    QSet<QDate> days;
-    int number = 0;
-    while (!file.atEnd()) {
-        const QString line = QString::fromUtf8(file.readLine()).trimmed();
-        ++number;
-        if (line.isEmpty() || line.startsWith(u'#')) continue;
-        const QDate day = QDate::fromString(line, QStringLiteral("yyyy-MM-dd"));
-        if (!day.isValid()) throw Failure(texts::kBadDayOff.arg(path).arg(number).arg(line));
-        days.insert(day);
-    }
-    return days;
-}
 
 // Minutes from "H:MM"; -1 when it is not that.
 int parseHours(const QString& text) {
@@ -133,6 +116,8 @@ int runReport(const QStringList& arguments, const Console& console) {
         if (parser.isSet(QStringLiteral("days-off")))
             request.rules.daysOff = readDaysOff(value("days-off"));
         const MonthReport report = buildReport(request);
+        for (const QString& warning : report.warnings)
+            console.err(QStringLiteral("velmora-report: %1\n").arg(warning));
         saveReport(report, outDir, formats);
         if (report.skipped > 0)
             console.err(QStringLiteral("velmora-report: %1\n")

@@ -1,6 +1,7 @@
 // The report's rules, files and command line through tables, on hand-made record files.
 
 #include "common/datafiles.h"
+#include "common/fields.h"
 #include "report/holidays.h"
 #include "report/month.h"
 #include "report/output.h"
@@ -14,6 +15,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace velmora;
 
@@ -27,6 +29,13 @@ namespace {
 // The published lists; one year a line.
 // clang-format off
 const char* const kHolidays[] = {
+    "2000: 0101 0110 0211 0320 0429 0503 0504 0505 0720 0915 0923 1009 1103 1123 1223",
+    "2003: 0101 0113 0211 0321 0429 0503 0505 0721 0915 0923 1013 1103 1123 1124 1223",
+    "2006: 0101 0102 0109 0211 0321 0429 0503 0504 0505 0717 0918 0923 1009 1103 1123 1223",
+    "2009: 0101 0112 0211 0320 0429 0503 0504 0505 0506 0720 0921 0922 0923 1012 1103 1123 1223",
+    "2016: 0101 0111 0211 0320 0321 0429 0503 0504 0505 0718 0811 0919 0922 1010 1103 1123 1223",
+    "2017: 0101 0102 0109 0211 0320 0429 0503 0504 0505 0717 0811 0918 0923 1009 1103 1123 1223",
+    "2018: 0101 0108 0211 0212 0321 0429 0430 0503 0504 0505 0716 0811 0917 0923 0924 1008 1103 1123 1223 1224",
     "2019: 0101 0114 0211 0321 0429 0430 0501 0502 0503 0504 0505 0506 0715 0811 0812 0916 0923 1014 1022 1103 1104 1123",
     "2020: 0101 0113 0211 0223 0224 0320 0429 0503 0504 0505 0506 0723 0724 0810 0921 0922 1103 1123",
     "2021: 0101 0111 0211 0223 0320 0429 0503 0504 0505 0722 0723 0808 0809 0920 0923 1103 1123",
@@ -50,9 +59,10 @@ TEST(Holidays, MatchThePublishedLists) {
 }
 
 struct YearCase {
-    const char* dates; // the records' MM/DD in file order; "x" a line of two fields
+    const char* lines; // in file order: MM/DD a leaving of A, 出 before it an arrival, b after
+                       // it another teacher's; "x" a line of two fields
     int lastYear;
-    const char* expected; // their dates, "-" for a line skipped
+    const char* expected; // their days, "-" for a line skipped, "!" after a lone late leaving
 };
 
 // clang-format off
@@ -61,7 +71,11 @@ const YearCase kYears[] = {
     {"12/27 12/28 01/04 12/28 01/05",             2026, "2025-12-27 2025-12-28 2026-01-04 2025-12-28 2026-01-05"},
     {"06/01 06/02 06/21 06/01 06/22",             2026, "2026-06-01 2026-06-02 2026-06-21 2026-06-01 2026-06-22"},
     {"12/20 01/08 01/09 12/20 01/12",             2026, "2025-12-20 2026-01-08 2026-01-09 2025-12-20 2026-01-12"},
-    {"06/20 06/21 06/18 08/25",                   2026, "2026-06-20 2026-06-21 2026-06-18 2026-08-25"},
+    {"05/11 06/30 07/10 05/11b 07/11",            2026, "2026-05-11 2026-06-30 2026-07-10 2026-05-11 2026-07-11"},
+    {"出04/10 07/14b 04/10 出07/15 07/15b",        2026, "2026-04-10 2026-07-14 2026-04-10 2026-07-15 2026-07-15"},
+    {"出09/30 12/20b 09/30 出01/05",               2026, "2025-09-30 2025-12-20 2025-09-30 2026-01-05"},
+    {"出04/10 07/13b 04/10 出07/14b 出07/15",      2026, "2026-04-10 2026-07-13 2026-04-10! 2026-07-14 2026-07-15"},
+    {"06/20 06/21 06/18 08/25",                   2026, "2026-06-20 2026-06-21 2026-06-18! 2026-08-25"},
     {"03/19 04/06 07/18 08/25",                   2026, "2026-03-19 2026-04-06 2026-07-18 2026-08-25"},
     {"02/28 02/29 03/01",                         2024, "2024-02-28 2024-02-29 2024-03-01"},
     {"02/28 02/29 03/01",                         2025, "2025-02-28 - 2025-03-01"},
@@ -73,16 +87,28 @@ const YearCase kYears[] = {
 TEST(Records, TakeTheirYearFromTheFileOrder) {
     for (const YearCase& c : kYears) {
         QByteArray file;
-        for (const QString& d : QString::fromLatin1(c.dates).split(u' '))
-            file += d == u"x" ? QByteArray("\"A\",\"01/01\"\r\n")
-                              : "\"A\",\"" + d.toLatin1() + "\",\"8:00\",\"\x91\xde\"\r\n";
-        const DatedFile dated = dateRecords({file.constData(), size_t(file.size())}, c.lastYear);
+        for (QString d : QString::fromUtf8(c.lines).split(u' ')) {
+            const bool arrival = d.startsWith(u'出'), b = d.endsWith(u'b');
+            d.remove(u'出').remove(u'b');
+            file += d == u"x" ? quotedLine({"A", "01/01"})
+                              : quotedLine({b ? "B" : "A", d.toLatin1(), "8:00",
+                                            arrival ? "\x8f\x6f" : "\x91\xde"});
+        }
+        BackwardLineReader lines(view(file));
+        RecordDater dater(julianDay(c.lastYear, 12, 31));
+        std::string_view line;
+        DatedRecord r;
         QStringList got;
-        for (const DatedRecord& r : dated.records)
+        QByteArrayList dated;
+        while (lines.previous(line)) {
+            if (!dater.date(line, r)) continue;
             got.prepend(QDate::fromJulianDay(r.day).toString(Qt::ISODate));
-        const QString expected = QString::fromLatin1(c.expected);
-        EXPECT_EQ(got.join(u' '), QString(expected).remove(u" -"_qs)) << c.dates;
-        EXPECT_EQ(dated.skipped, expected.count(u" -"_qs)) << c.dates;
+            dated.prepend(QByteArray(line.data(), qsizetype(line.size())));
+        }
+        for (const DoubtfulLine& d : dater.doubtful()) got[dated.indexOf(d.line)] += u'!';
+        const QString expected = QString::fromUtf8(c.expected);
+        EXPECT_EQ(got.join(u' '), QString(expected).remove(u" -"_qs)) << c.lines;
+        EXPECT_EQ(dater.skipped(), expected.count(u" -"_qs)) << c.lines;
     }
 }
 
@@ -204,6 +230,56 @@ TEST(Report, ReadsAFileOfManyBlocks) {
     for (const TeacherMonth& t : report.teachers) EXPECT_EQ(t.yearBeyond, beyond) << t.workedDays;
 }
 
+// A file's shapes that the terminal's reading copes with, for the report too: the teachers
+// read and the lines skipped.
+// clang-format off
+const char* const kShapes[][2] = {
+    {"\xEF\xBB\xBF" "A8 A17",                     "A 1 | 0"},
+    {"A8 \"B\",\"07/01\",\"8:00\",\"\x8f\x6f\"LONG A17 \"C\",\"07/01\",\"8:00\",\"\x91\xde\"LONG", "A 1 | 0"},
+    {"A8 \"\",\"07/01\",\"8:00\",\"\x8f\x6f\" \"B\x01\",\"07/01\",\"8:00\",\"\x8f\x6f\" A17",   "A 1 | 2"},
+};
+// clang-format on
+
+TEST(Report, ReadsTheFileAsTheTerminalDoes) {
+    QTemporaryDir dir;
+    for (const auto& [content, expected] : kShapes) {
+        QByteArray bytes = QByteArray(content).replace("LONG", QByteArray(2 << 20, 'x'));
+        bytes.replace("A8", "\"A\",\"07/01\",\"8:00\",\"\x8f\x6f\"")
+            .replace("A17", "\"A\",\"07/01\",\"17:00\",\"\x91\xde\"");
+        QFile file(dir.filePath(u"shape.dat"_qs));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes.replace(' ', "\r\n")));
+        file.close();
+        const MonthReport report = buildReport({{file.fileName()}, 2026, {}, {}});
+        QStringList names;
+        for (const TeacherMonth& t : report.teachers)
+            names << t.name + u' ' + QString::number(t.workedDays);
+        EXPECT_EQ(names.join(u',') + u" | "_qs + QString::number(report.skipped),
+                  QString::fromUtf8(expected));
+    }
+}
+
+// The year of the last record from the file's modification day, which must be a possible one.
+TEST(Report, DatesTheLastRecordByTheFilesModificationDay) {
+    QTemporaryDir dir;
+    QFile file(dir.filePath(u"Velmora.dat"_qs));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) &&
+                file.write("\"A\",\"12/25\",\"8:00\",\"\x8f\x6f\"\r\n") && file.flush());
+    const std::pair<QDate, const char*> cases[] = {
+        {{2027, 1, 5}, "2026-12-01"}, {{1999, 6, 1}, "(1999)"}, {{2028, 1, 5}, "(2028)"}};
+    for (const auto& [modified, expected] : cases) {
+        ASSERT_TRUE(
+            file.setFileTime(QDateTime(modified, QTime(12, 0)), QFile::FileModificationTime));
+        ReportRequest request{{file.fileName()}, {}, {}, {}};
+        request.today = QDate(2027, 6, 1);
+        try {
+            EXPECT_EQ(buildReport(request).month.toString(Qt::ISODate), QString(expected));
+        } catch (const Failure& failure) {
+            EXPECT_TRUE(failure.message().contains(expected) &&
+                        failure.message().contains(u"--last-year"_qs));
+        }
+    }
+}
+
 QString unzip(const QString& file, const char* member) {
     QProcess p;
     p.start(u"unzip"_qs, {u"-p"_qs, file, QString::fromLatin1(member)});
@@ -276,7 +352,7 @@ TEST(CommandLine, HelpsInJapanese) {
 const char* const kCommands[][3] = {
     {"missing.dat",                              "2", "ファイルが見つかりません \"missing.dat\""},
     {"--month 2026-13 DATA/terminal1.dat",       "2", "--month 2026-13: 年月 (YYYY-MM) ではありません"},
-    {"--month 2025-09 DATA/terminal1.dat",       "2", "2025年9月の記録がありません"},
+    {"--month 2025-08 DATA/terminal1.dat",       "2", "2025年8月の記録がありません"},
     {"--days-off DATA/daysoff.txt DATA/terminal1.dat", "2", "\"DATA/daysoff.txt\" 3行目: 日付 (YYYY-MM-DD) ではありません"},
     {"--format ods DATA/terminal1.dat",          "2", "--format ods: csv、xlsx、pdf のどれか"},
     {"--hours 7 DATA/terminal1.dat",             "2", "--hours 7: 時間 (H:MM)"},
@@ -284,13 +360,22 @@ const char* const kCommands[][3] = {
     {"--last-year 1999 DATA/terminal1.dat",      "2", "--last-year 1999: 2000〜2099 の年"},
     {"-o none DATA/terminal1.dat",               "2", "フォルダが見つかりません \"none\""},
     {"--bogus DATA/terminal1.dat",               "2", "'bogus'"},
+    {"FIFO DATA/terminal1.dat",                  "2", "\"FIFO\": 通常のファイルではありません"},
+    {"DATA/terminal1.dat DATA",                  "2", "\"DATA\": 通常のファイルではありません"},
+    {"/dev/null",                                "2", "\"/dev/null\": 通常のファイルではありません"},
+    {"--days-off FIFO DATA/terminal1.dat",       "2", "\"FIFO\": 通常のファイルではありません"},
     {"--help",                                   "0", ""},
     {"--month 2025-12 DATA/terminal1.dat",       "0", ""},
 };
 // clang-format on
 
 TEST(CommandLine, AnswersEachInputWithItsStatusAndMessage) {
-    const auto data = [](const char* t) { return QString(t).replace("DATA", DATA); };
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath(u"fifo.dat"_qs); // an open that waits would hang
+    mkfifo(QFile::encodeName(fifo), 0600);
+    const auto data = [&](const char* t) {
+        return QString(t).replace("DATA", DATA).replace(u"FIFO"_qs, fifo);
+    };
     for (const auto& [args, status, message] : kCommands) {
         QTemporaryDir out;
         QString err;
