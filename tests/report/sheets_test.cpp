@@ -87,9 +87,10 @@ TEST(Window, ShowsTheLibrarysFiguresWithTheMarksInRed) {
     for (int column = 0; column < 6; ++column)
         EXPECT_EQ(model.index(1, column).data().toString(), goldenSummary()[1][column]);
     for (int minutes : {45 * 60, 45 * 60 + 1}) {
-        model.setReport(
-            {.month = QDate(2026, 7, 1),
-             .teachers = {{.name = "A", .beyond = minutes, .flags = monthFlags({minutes}, 1)}}});
+        MonthReport report;
+        report.month = QDate(2026, 7, 1);
+        report.teachers = {{.name = "A", .beyond = minutes, .flags = monthFlags({minutes}, 1)}};
+        model.setReport(report);
         EXPECT_EQ(model.index(0, 3).data(Qt::ForegroundRole).isValid(), minutes > 45 * 60);
     }
     model.setReport(buildReport({kTerminals, 2026, QDate(2026, 1, 1), {}}));
