@@ -4,6 +4,7 @@
 #include "common/osfile.h"
 #include "common/texts.h"
 
+#include <QFileInfo>
 #include <QSaveFile>
 #include <memory>
 
@@ -53,6 +54,9 @@ void DataFolder::createIfMissing(const QString& name) const {
 }
 
 void DataFolder::replace(const QString& name, const QByteArray& bytes) const {
+    // QSaveFile would replace a link's target.
+    if (const QFileInfo link(path(name)); link.isSymLink() || link.isJunction())
+        fail(texts::kCannotOpen, name, texts::kNotRegularFile);
     QSaveFile file(path(name));
     // Unbuffered: a buffered write that fails at the commit would still replace the file.
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))

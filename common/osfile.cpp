@@ -56,9 +56,23 @@ std::optional<OsFile> OsFile::open(const QString& path, const QString& name, Acc
     const QString native = QDir::toNativeSeparators(path);
     const DWORD rights = access == Access::Append ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ;
     const DWORD how = access == Access::Read ? OPEN_EXISTING : OPEN_ALWAYS;
-    HANDLE handle = CreateFileW(reinterpret_cast<const wchar_t*>(native.utf16()), rights,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                how, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const auto create = [&](DWORD flags) {
+        return CreateFileW(reinterpret_cast<const wchar_t*>(native.utf16()), rights,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, how,
+                           FILE_ATTRIBUTE_NORMAL | flags, nullptr);
+    };
+    // The link itself, not its target: a link is refused, never written through.
+    HANDLE handle = create(FILE_FLAG_OPEN_REPARSE_POINT);
+    FILE_ATTRIBUTE_TAG_INFO tag{};
+    if (handle != INVALID_HANDLE_VALUE &&
+        GetFileInformationByHandleEx(handle, FileAttributeTagInfo, &tag, sizeof tag) &&
+        (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        CloseHandle(handle);
+        if (tag.ReparseTag == IO_REPARSE_TAG_SYMLINK ||
+            tag.ReparseTag == IO_REPARSE_TAG_MOUNT_POINT)
+            velmora::fail(openFault(access), name, texts::kNotRegularFile);
+        handle = create(0); // another kind, such as a cloud file's placeholder, is its content
+    }
     if (handle == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
         if (access == Access::Read &&
@@ -163,10 +177,12 @@ std::optional<OsFile> OsFile::open(const QString& path, const QString& name, Acc
                     : access == Access::Create ? O_WRONLY | O_CREAT
                                                : O_RDWR | O_APPEND | O_CREAT;
     int fd;
-    do fd = ::open(native.constData(), how | O_NONBLOCK | O_CLOEXEC, 0666);
+    // A link is refused like a FIFO: written through, it would reach any file its maker chose.
+    do fd = ::open(native.constData(), how | O_NONBLOCK | O_CLOEXEC | O_NOFOLLOW, 0666);
     while (fd < 0 && errno == EINTR);
     if (fd < 0) {
         if (access == Access::Read && errno == ENOENT) return std::nullopt;
+        if (errno == ELOOP) velmora::fail(openFault(access), name, texts::kNotRegularFile);
         velmora::fail(openFault(access), name, lastError());
     }
     OsFile file(fd, name);

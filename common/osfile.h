@@ -1,7 +1,8 @@
 #pragma once
 // A data file as the system sees it. Every data file is opened without blocking, since a
 // FIFO put in its place would hang the open before any window shows, and only a regular
-// file is accepted: a device or a directory would be read without end or not at all.
+// file is accepted: a device or a directory would be read without end or not at all, and a
+// symbolic link is not followed.
 // Faults throw a Failure naming the file.
 
 #include <QByteArray>
