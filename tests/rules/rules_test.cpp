@@ -36,6 +36,7 @@ TEST(Rules, RegistryLookupTakesTheLastWholeRegistration) {
         {"\r\n" + b + "\r\n  \r\n\"0123456789ABCDEF\"\r\n", idm, "B"}, {"\"X\"\r\n\"Y\",\"B\"", "X", ""},
         {"\xff\x80\r\n" + b + "\x81", idm, "B"}, {"\"0123456789ABCDEF\",\"A\xff\"\r\n", idm, ""},
         {" 0123456789ABCDEF , Sato \r\"x\",\"y\"\r", idm, "Sato"}, {b, "😀", ""}, {b, idm + "\r\n\"0", ""},
+        {b + "\"0123456789ABCDEF\",\"\x1b[2J\x7f\"", idm, ""},
         // clang-format on
     };
     for (const auto& c : cases)
