@@ -47,11 +47,14 @@ private:
 #endif
     OsFile(Handle handle, QString name) : handle_(handle), name_(std::move(name)) {}
     [[noreturn]] void fail(const QString& text) const;
-    void logWaiting(const QDeadlineTimer& deadline, std::chrono::milliseconds wait) const;
+    void logWaiting() const;
 
     Handle handle_;
     QString name_;
     bool locked_ = false;
+#ifdef _WIN32
+    Handle lockHandle_ = nullptr; // the lock's own, for a wait with a time limit
+#endif
 };
 
 } // namespace velmora
