@@ -47,6 +47,12 @@ std::optional<BackwardLineReader> DataFolder::linesFromEnd(const QString& name,
         blockSize);
 }
 
+std::optional<FileStamp> DataFolder::stamp(const QString& name) const {
+    const auto file = OsFile::open(path(name), name, OsFile::Access::Read);
+    if (!file) return std::nullopt;
+    return FileStamp{file->size(), file->modified()};
+}
+
 void DataFolder::createIfMissing(const QString& name) const {
     // An existing file is only looked at: it may be read-only, or no regular file.
     if (!OsFile::open(path(name), name, OsFile::Access::Read))

@@ -118,6 +118,12 @@ qint64 OsFile::size() const {
     return size.QuadPart;
 }
 
+qint64 OsFile::modified() const {
+    FILETIME written;
+    if (!GetFileTime(handle_, nullptr, nullptr, &written)) fail(texts::kCannotRead);
+    return qint64(written.dwHighDateTime) << 32 | written.dwLowDateTime;
+}
+
 QByteArray OsFile::readAt(qint64 offset, qint64 n) const {
     QByteArray bytes(n, Qt::Uninitialized);
     for (qint64 done = 0; done < n;) {
@@ -216,6 +222,12 @@ qint64 OsFile::size() const {
     struct stat status;
     if (fstat(handle_, &status) != 0) fail(texts::kCannotRead);
     return status.st_size;
+}
+
+qint64 OsFile::modified() const {
+    struct stat status;
+    if (fstat(handle_, &status) != 0) fail(texts::kCannotRead);
+    return qint64(status.st_mtim.tv_sec) * 1'000'000'000 + status.st_mtim.tv_nsec;
 }
 
 QByteArray OsFile::readAt(qint64 offset, qint64 n) const {

@@ -28,6 +28,8 @@ public:
     ~OsFile();
 
     qint64 size() const;
+    // The time of the last change, in a unit of the system's own.
+    qint64 modified() const;
     // Exactly `n` bytes from `offset`.
     QByteArray readAt(qint64 offset, qint64 n) const;
     // Several PCs may append to one shared file: only the holder of this lock writes, and

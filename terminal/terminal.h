@@ -3,6 +3,7 @@
 // arrival and leaving with their questions for forgotten records, the name prompt, the
 // chosen time and the settings. The window only shows the screen and forwards input here.
 
+#include "cards/cards.h"
 #include "common/seams.h"
 #include "common/timer.h"
 #include "terminal/screen.h"
@@ -75,6 +76,7 @@ private:
     Timer<FollowUp> followUpTimer_{FollowUp::Off};
     bool busy_ = false;
     QString restingIdm_;
+    RegistryLookup registry_;
 };
 
 } // namespace velmora
