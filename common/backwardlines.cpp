@@ -65,6 +65,7 @@ BackwardLineReader::BackwardLineReader(ReadBefore readBefore, qint64 blockSize, 
       longestLine_(size_t(longestLine)) {}
 
 bool BackwardLineReader::previous(std::string_view& line) {
+    clean_ = npos;
     if (done_) return false;
     if (!started_ && !start()) return false;
     for (;;) {
@@ -105,7 +106,9 @@ bool BackwardLineReader::previousHolding(const BackwardSearch& search, std::stri
     if (!started_ && !start()) return false;
     for (;;) {
         const std::string_view unread = view().substr(0, end_);
-        const size_t hit = search.lastIn(unread);
+        // Only the bytes read since, and as much of the others as a needle could reach into.
+        const size_t hit = search.lastIn(
+            clean_ == npos ? unread : unread.substr(0, std::min(end_, clean_ + search.size())));
         if (hit != npos) {
             // The line holding it ends at the first line end after it; the lines behind
             // that are dropped unread.
@@ -119,7 +122,7 @@ bool BackwardLineReader::previousHolding(const BackwardSearch& search, std::stri
         // No line here holds it, but the first may go on in the bytes not read yet: all
         // after its line end is dropped. A line end at 0 may be the LF of a CR LF whose
         // CR is not read yet; both are kept, as previous() leaves them.
-        size_t first = firstLineEnd(unread, 1);
+        size_t first = firstLineEnd(clean_ == npos ? unread : unread.substr(0, clean_), 1);
         if (first != npos) {
             if (at(first) == '\n' && at(first - 1) == '\r') --first;
             end_ = searchEnd_ = first;
@@ -128,6 +131,7 @@ bool BackwardLineReader::previousHolding(const BackwardSearch& search, std::stri
             done_ = true;
             return false;
         }
+        clean_ = std::min<size_t>(1, end_);
         if (!growFront()) {
             done_ = true;
             return false;
@@ -192,6 +196,7 @@ bool BackwardLineReader::skipLongLine() {
         end_ = (cr == npos ? lf : lf == npos ? cr : std::max(cr, lf)) + 1;
         window_ = std::move(front);
         lastCr_.known = lastLf_.known = false;
+        clean_ = npos;
         dropFinalLineEnd();
         return true;
     }
@@ -212,6 +217,7 @@ size_t BackwardLineReader::growFront() {
     front.append(window_.constData(), qsizetype(end_));
     window_ = std::move(front);
     end_ += added;
+    if (clean_ != npos) clean_ += added;
     lastCr_.known = lastLf_.known = false;
     return added;
 }

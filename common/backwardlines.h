@@ -25,6 +25,7 @@ public:
     explicit BackwardSearch(std::string_view needle);
     // npos when absent; an empty needle is found at the end.
     size_t lastIn(std::string_view data) const;
+    size_t size() const { return needle_.size(); }
 
 private:
     std::string_view needle_;
@@ -73,6 +74,9 @@ private:
     QByteArray window_; // the unread part of the data ends at end_
     size_t end_ = 0;
     size_t searchEnd_ = 0; // where the search for the next line end starts
+    // previousHolding(): the unread bytes from here on hold neither the needle nor a line end,
+    // so that a long line is searched once as it is read in front (npos: unknown).
+    size_t clean_ = std::string_view::npos;
     Found lastCr_;
     Found lastLf_;
     bool started_ = false;
