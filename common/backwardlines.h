@@ -25,7 +25,6 @@ public:
     explicit BackwardSearch(std::string_view needle);
     // npos when absent; an empty needle is found at the end.
     size_t lastIn(std::string_view data) const;
-    size_t size() const { return needle_.size(); }
 
 private:
     std::string_view needle_;
@@ -58,24 +57,30 @@ private:
         bool known = false;
     };
 
-    std::string_view view() const { return {window_.constData(), size_t(window_.size())}; }
+    std::string_view view() const {
+        return {storage_.constData() + front_, size_t(storage_.size()) - front_};
+    }
     // Never through QByteArray's operator[]: it would copy data held in place.
-    char at(size_t i) const { return window_.constData()[i]; }
+    char at(size_t i) const { return storage_.constData()[front_ + i]; }
     size_t lastLineEnd();
     void update(Found& found, char c);
     bool start();
     void dropFinalLineEnd();
     bool skipLongLine();
     size_t growFront();
+    void putInFront(const QByteArray& bytes, size_t keep);
 
     ReadBefore readBefore_;
     qint64 blockSize_ = 0;
     size_t longestLine_ = kLongestLine;
-    QByteArray window_; // the unread part of the data ends at end_
+    // The data at hand starts at front_ (the room before it takes what is read next) and its
+    // unread part ends at end_ from there.
+    QByteArray storage_;
+    size_t front_ = 0;
     size_t end_ = 0;
     size_t searchEnd_ = 0; // where the search for the next line end starts
-    // previousHolding(): the unread bytes from here on hold neither the needle nor a line end,
-    // so that a long line is searched once as it is read in front (npos: unknown).
+    // previousHolding(): the unread bytes from here on hold no line end, so that a long line
+    // read in front is looked through once (npos: unknown).
     size_t clean_ = std::string_view::npos;
     Found lastCr_;
     Found lastLf_;
