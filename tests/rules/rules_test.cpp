@@ -43,6 +43,26 @@ TEST(Rules, RegistryLookupTakesTheLastWholeRegistration) {
         EXPECT_EQ(registeredName(view(c.file), c.idm), c.name) << c.file.toStdString();
 }
 
+TEST(Rules, RegistryAnswerIsKeptWhileTheRegistrysSizeAndTimeStay) {
+    World w;
+    const DataFolder files(QDir(w.dir.path()));
+    const auto registry = [&](const QByteArray& bytes) {
+        w.write(kRegistryFile, bytes);
+        QFile f(files.path(kRegistryFile));
+        (void)(f.open(QIODevice::ReadWrite) &&
+               f.setFileTime(QDateTime(QDate(2026, 7, 1), QTime(8, 0)),
+                             QFile::FileModificationTime));
+    };
+    RegistryLookup lookup;
+    registry("\"01\",\"A\"\r\n");
+    EXPECT_EQ(lookup.registeredName(files, "01"), "A");
+    registry("\"01\",\"B\"\r\n"); // not read again
+    EXPECT_EQ(lookup.registeredName(files, "01"), "A");
+    EXPECT_EQ(lookup.registeredName(files, "02"), "");
+    registry("\"01\",\"BC\"\r\n");
+    EXPECT_EQ(lookup.registeredName(files, "01"), "BC");
+}
+
 TEST(Rules, LastRecordLookupSkipsIncompleteRecords) {
     const QByteArray a = "\"A\",\"06/30\",\"8:00\",\"出\"", a2 = "\"A\",\"07/01\",\"17:10\",\"退\"";
     struct Case {
