@@ -4,6 +4,10 @@
 #include "common/texts.h"
 #include "idmreader/sony_idm.h"
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <utility>
 
 #if defined(_WIN32)
@@ -13,7 +17,6 @@
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 #else
-#include <QFile>
 #include <dlfcn.h>
 #endif
 
@@ -51,12 +54,28 @@ QString SonyIdmLibrary::defaultLibraryName() {
 #endif
 }
 
+// The working folder may be a share that others write: the library is loaded by its full path
+// in the program's own folder, or once installed in its folder of its own (packaging/), never
+// through the system's search.
+QString SonyIdmLibrary::fullPath() const {
+    if (QFileInfo(library_).isAbsolute()) return library_;
+    const QString beside = QCoreApplication::applicationDirPath() + u'/' + library_;
+#ifdef VELMORA_PRIVATE_LIBRARY_DIR
+    const QString installed = QCoreApplication::applicationDirPath() +
+                              QStringLiteral("/" VELMORA_PRIVATE_LIBRARY_DIR "/") + library_;
+    if (!QFileInfo::exists(beside) && QFileInfo::exists(installed)) return installed;
+#endif
+    return beside;
+}
+
 void SonyIdmLibrary::bind() {
+    const QString path = fullPath();
 #if defined(_WIN32)
-    // The application's folder and the system folders, never the working directory. The wide
-    // form of LoadLibraryExA, so that a path outside the ANSI code page loads too.
-    HMODULE module = LoadLibraryExW(reinterpret_cast<const wchar_t*>(library_.utf16()), nullptr,
-                                    LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
+    // Its own dependencies from its folder and the system's, never the working directory. The
+    // wide form, so that a path outside the ANSI code page loads too.
+    HMODULE module =
+        LoadLibraryExW(reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(path).utf16()),
+                       nullptr, LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
     if (module == nullptr)
         throw CardFailure(
             texts::kLibraryMissing.arg(library_ + QStringLiteral(": ") + lastErrorText()));
@@ -67,10 +86,8 @@ void SonyIdmLibrary::bind() {
         FreeLibrary(module);
         throw CardFailure(texts::kLibraryWithoutEntry.arg(library_ + QStringLiteral(": ") + error));
     }
-    const QString loaded = library_;
 #else
-    // A bare name goes through the library search (the program's RUNPATH $ORIGIN first).
-    void* module = dlopen(QFile::encodeName(library_).constData(), RTLD_NOW);
+    void* module = dlopen(QFile::encodeName(path).constData(), RTLD_NOW);
     if (module == nullptr) throw CardFailure(texts::kLibraryMissing.arg(lastErrorText()));
     dlerror();
     void* symbol = dlsym(module, "get_idm");
@@ -80,13 +97,8 @@ void SonyIdmLibrary::bind() {
         throw CardFailure(texts::kLibraryWithoutEntry.arg(error));
     }
     auto entry = reinterpret_cast<Entry>(symbol);
-    // Which file the search found: the installed program's RUNPATH or the build's folder.
-    Dl_info info{};
-    const QString loaded = dladdr(symbol, &info) != 0 && info.dli_fname != nullptr
-                               ? QFile::decodeName(info.dli_fname)
-                               : library_;
 #endif
-    qCInfo(lcCard).noquote() << "card reader library:" << loaded;
+    qCInfo(lcCard).noquote() << "card reader library:" << path;
     // The module handle is dropped on purpose: the library stays loaded until the program ends.
     entry_ = entry;
 }

@@ -12,7 +12,7 @@ namespace velmora {
 
 class SonyIdmLibrary : public CardLibrary {
 public:
-    // library: a file name found by the system's library search (the default), or a path.
+    // library: a full path, or a file name in the program's own folders (the default).
     explicit SonyIdmLibrary(QString library = defaultLibraryName());
     // The library stays loaded until the program ends (it keeps its reader connection).
     ~SonyIdmLibrary() override = default;
@@ -32,6 +32,7 @@ private:
 #else
     using Entry = int32_t (*)(int32_t, char*);
 #endif
+    QString fullPath() const;
     void bind();
 
     QString library_;

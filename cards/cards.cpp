@@ -72,6 +72,17 @@ QString registeredName(const DataFolder& files, const QString& idm) {
     return registeredName(*lines, idm);
 }
 
+QString RegistryLookup::registeredName(const DataFolder& files, const QString& idm) {
+    // Taken before the reading: a change while it reads makes the next lookup read again.
+    const auto stamp = files.stamp(kRegistryFile);
+    if (!stamp) throw Failure(texts::kMissingFile.arg(kRegistryFile));
+    if (*stamp != stamp_ || idm != idm_) {
+        name_ = velmora::registeredName(files, idm);
+        stamp_ = *stamp, idm_ = idm;
+    }
+    return name_;
+}
+
 std::optional<QString> registerCard(const DataFolder& files, const QString& name,
                                     const QString& idm) {
     if (name.isEmpty()) return texts::kNoName;

@@ -33,6 +33,19 @@ QString registeredName(std::string_view registry, const QString& idm);
 // The same from the file; a missing registry is a fault.
 QString registeredName(const DataFolder& files, const QString& idm);
 
+// The registry lookup of the card dispatch, which runs on every clock tick while an
+// unregistered card rests on the reader: the last answer is kept while the registry's size
+// and time of change stay, so that a big registry is not read again and again.
+class RegistryLookup {
+public:
+    QString registeredName(const DataFolder& files, const QString& idm);
+
+private:
+    FileStamp stamp_;
+    QString idm_;
+    QString name_;
+};
+
 // Binds a card to a name; the message that refuses it, or nullopt once it is written.
 std::optional<QString> registerCard(const DataFolder& files, const QString& name,
                                     const QString& idm);

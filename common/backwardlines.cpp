@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <utility>
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
@@ -79,7 +78,7 @@ size_t BackwardSearch::lastIn(std::string_view data) const {
 }
 
 BackwardLineReader::BackwardLineReader(std::string_view data)
-    : window_(QByteArray::fromRawData(data.data(), qsizetype(data.size()))), end_(data.size()),
+    : storage_(QByteArray::fromRawData(data.data(), qsizetype(data.size()))), end_(data.size()),
       searchEnd_(end_) {}
 
 BackwardLineReader::BackwardLineReader(ReadBefore readBefore, qint64 blockSize, qint64 longestLine)
@@ -87,11 +86,7 @@ BackwardLineReader::BackwardLineReader(ReadBefore readBefore, qint64 blockSize, 
       longestLine_(size_t(longestLine)) {}
 
 bool BackwardLineReader::previous(std::string_view& line) {
-    held_ = false;
-    return previousLine(line);
-}
-
-bool BackwardLineReader::previousLine(std::string_view& line) {
+    clean_ = npos;
     if (done_) return false;
     if (!started_ && !start()) return false;
     for (;;) {
@@ -128,38 +123,52 @@ bool BackwardLineReader::previousLine(std::string_view& line) {
 }
 
 bool BackwardLineReader::previousHolding(const BackwardSearch& search, std::string_view& line) {
-    held_ = false;
     if (done_) return false;
     if (!started_ && !start()) return false;
     for (;;) {
         const std::string_view unread = view().substr(0, end_);
-        const size_t hit = search.lastIn(unread);
+        // The lines after the first line end are whole; the first may go on in the bytes not
+        // read yet, and is searched once it is whole: at the data's start, or when a line end
+        // is read in front of it. One that has grown too long by then is passed over unsearched.
+        const std::string_view fresh = clean_ == npos ? unread : unread.substr(0, clean_);
+        size_t first = firstLineEnd(fresh, 1);
+        size_t whole = first == npos ? end_ : first, wholeEnd = end_;
+        if (clean_ != npos && first != npos) {
+            const size_t cr = lastOf(fresh, '\r'), lf = lastOf(fresh, '\n');
+            const size_t grown = cr == npos ? lf : lf == npos ? cr : std::max(cr, lf);
+            if (end_ - grown > longestLine_ + 2) wholeEnd = grown;
+        }
+        if (!readBefore_) whole = 0, wholeEnd = end_;
+        const size_t hit = search.lastIn(unread.substr(whole, wholeEnd - whole));
         if (hit != npos) {
             // The line holding it ends at the first line end after it; the lines behind
             // that are dropped unread.
-            const size_t lineEnd = firstLineEnd(unread, hit);
+            const size_t lineEnd = firstLineEnd(unread, whole + hit);
             if (lineEnd != npos) end_ = searchEnd_ = lineEnd;
-            if (!previousLine(line)) return false;
+            if (!previous(line)) return false;
             // Otherwise its line was too long and previous() went on to the one before.
             if (search.lastIn(line) != npos) return true;
             continue;
         }
-        // No line here holds it, but the first may go on in the bytes not read yet: all
-        // after its line end is dropped. A line end at 0 may be the LF of a CR LF whose
-        // CR is not read yet; both are kept, as previous() leaves them.
-        size_t first = firstLineEnd(unread, 1);
+        if (!readBefore_) {
+            done_ = true;
+            return false;
+        }
+        // All after the first line end is dropped. A line end at 0 may be the LF of a CR LF
+        // whose CR is not read yet; both are kept, as previous() leaves them.
         if (first != npos) {
             if (at(first) == '\n' && at(first - 1) == '\r') --first;
             end_ = searchEnd_ = first;
-        } else if (end_ > longestLine_ + 1) { // even after a line end at 0
+        } else if (end_ > longestLine_ + 1 && (at(0) == '\r' || at(0) == '\n')) {
+            // The line after a line end at 0 is too long; the one before is read next.
+            end_ = searchEnd_ = at(0) == '\n' ? 1 : 0;
+        } else if (end_ > longestLine_ + 1) {
             if (skipLongLine()) continue;
             done_ = true;
             return false;
         }
-        if (!growFront()) {
-            done_ = true;
-            return false;
-        }
+        clean_ = std::min<size_t>(1, end_); // no line end from there on
+        growFront(); // nothing at the data's start: the first line is searched next
         searchEnd_ = end_;
     }
 }
@@ -221,19 +230,13 @@ bool BackwardLineReader::skipLongLine() {
         const size_t cr = lastOf(bytes, '\r');
         const size_t lf = lastOf(bytes, '\n');
         if (cr == npos && lf == npos) continue;
+        putInFront(front, 0);
         end_ = (cr == npos ? lf : lf == npos ? cr : std::max(cr, lf)) + 1;
-        replaceWindow(std::move(front));
         lastCr_.known = lastLf_.known = false;
+        clean_ = npos;
         dropFinalLineEnd();
         return true;
     }
-}
-
-// The first window this call replaces is kept until the next: the line given last may lie in
-// it.
-void BackwardLineReader::replaceWindow(QByteArray&& window) {
-    if (!held_) held_ = true, lastWindow_ = std::move(window_);
-    window_ = std::move(window);
 }
 
 // Puts more of the data in front of the unread part; the lines already given are
@@ -248,11 +251,30 @@ size_t BackwardLineReader::growFront() {
         return 0;
     }
     const size_t added = size_t(front.size());
-    front.append(window_.constData(), qsizetype(end_));
-    replaceWindow(std::move(front));
+    putInFront(front, end_);
     end_ += added;
+    if (clean_ != npos) clean_ += added;
     lastCr_.known = lastLf_.known = false;
     return added;
+}
+
+// Puts the bytes before the first `keep` of the data at hand, dropping the rest. One buffer
+// serves the whole reading: the kept bytes move to its end only when the room in front runs
+// out, and it then grows to twice what it must hold, so that each byte is copied about once.
+void BackwardLineReader::putInFront(const QByteArray& bytes, size_t keep) {
+    const size_t n = size_t(bytes.size());
+    if (front_ < n) {
+        const size_t room = std::max(size_t(storage_.size()), 2 * (n + keep));
+        const char* kept = storage_.constData() + front_;
+        QByteArray grown = room == size_t(storage_.size())
+                               ? std::move(storage_)
+                               : QByteArray(qsizetype(room), Qt::Uninitialized);
+        std::memmove(grown.data() + room - keep, kept, keep);
+        storage_ = std::move(grown);
+        front_ = room - keep;
+    }
+    front_ -= n;
+    std::memcpy(storage_.data() + front_, bytes.constData(), n);
 }
 
 bool lastLineStartingWith(BackwardLineReader& lines, std::string_view key, std::string_view* fields,

@@ -44,8 +44,6 @@ public:
     // Only the data's end at hand; `readBefore` brings the rest on demand.
     BackwardLineReader(ReadBefore readBefore, qint64 blockSize, qint64 longestLine = kLongestLine);
 
-    // A line stays valid until the call after the next: it can be compared with the one
-    // before it.
     bool previous(std::string_view& line);
     // The previous line that holds the searched needle (one without a line end in it), as a
     // loop over previous() keeping only such lines would give it.
@@ -59,26 +57,31 @@ private:
         bool known = false;
     };
 
-    std::string_view view() const { return {window_.constData(), size_t(window_.size())}; }
+    std::string_view view() const {
+        return {storage_.constData() + front_, size_t(storage_.size()) - front_};
+    }
     // Never through QByteArray's operator[]: it would copy data held in place.
-    char at(size_t i) const { return window_.constData()[i]; }
+    char at(size_t i) const { return storage_.constData()[front_ + i]; }
     size_t lastLineEnd();
     void update(Found& found, char c);
-    bool previousLine(std::string_view& line);
     bool start();
     void dropFinalLineEnd();
     bool skipLongLine();
     size_t growFront();
-    void replaceWindow(QByteArray&& window);
+    void putInFront(const QByteArray& bytes, size_t keep);
 
     ReadBefore readBefore_;
     qint64 blockSize_ = 0;
     size_t longestLine_ = kLongestLine;
-    QByteArray window_;     // the unread part of the data ends at end_
-    QByteArray lastWindow_; // the window the line given last may lie in
-    bool held_ = false;     // whether this call has kept it
+    // The data at hand starts at front_ (the room before it takes what is read next) and its
+    // unread part ends at end_ from there.
+    QByteArray storage_;
+    size_t front_ = 0;
     size_t end_ = 0;
     size_t searchEnd_ = 0; // where the search for the next line end starts
+    // previousHolding(): the unread bytes from here on hold no line end, so that a long line
+    // read in front is looked through once (npos: unknown).
+    size_t clean_ = std::string_view::npos;
     Found lastCr_;
     Found lastLf_;
     bool started_ = false;

@@ -4,6 +4,7 @@
 #include "common/osfile.h"
 #include "common/texts.h"
 
+#include <QFileInfo>
 #include <QSaveFile>
 #include <memory>
 
@@ -38,8 +39,7 @@ BackwardLineReader linesFromEnd(std::shared_ptr<const OsFile> file, qint64 block
             const qint64 n = std::min(unread, limit);
             if (n == 0) return QByteArray();
             unread -= n;
-            // The reader appends the start of the line it holds to each block.
-            QByteArray bytes = file->readAt(unread, n, 4096);
+            QByteArray bytes = file->readAt(unread, n);
             if (onRead) onRead(unread);
             return bytes;
         },
@@ -53,6 +53,12 @@ std::optional<BackwardLineReader> DataFolder::linesFromEnd(const QString& name,
     return velmora::linesFromEnd(std::make_shared<const OsFile>(std::move(*file)), blockSize);
 }
 
+std::optional<FileStamp> DataFolder::stamp(const QString& name) const {
+    const auto file = OsFile::open(path(name), name, OsFile::Access::Read);
+    if (!file) return std::nullopt;
+    return FileStamp{file->size(), file->modified()};
+}
+
 void DataFolder::createIfMissing(const QString& name) const {
     // An existing file is only looked at: it may be read-only, or no regular file.
     if (!OsFile::open(path(name), name, OsFile::Access::Read))
@@ -60,6 +66,9 @@ void DataFolder::createIfMissing(const QString& name) const {
 }
 
 void DataFolder::replace(const QString& name, const QByteArray& bytes) const {
+    // QSaveFile would replace a link's target.
+    if (const QFileInfo link(path(name)); link.isSymLink() || link.isJunction())
+        fail(texts::kCannotOpen, name, texts::kNotRegularFile);
     QSaveFile file(path(name));
     // Unbuffered: a buffered write that fails at the commit would still replace the file.
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))

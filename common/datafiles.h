@@ -38,6 +38,13 @@ private:
 BackwardLineReader linesFromEnd(std::shared_ptr<const OsFile> file, qint64 blockSize = 64 * 1024,
                                 std::function<void(qint64 unread)> onRead = {});
 
+// A file's size and time of its last change: what was read from it holds while they stay.
+struct FileStamp {
+    qint64 size = -1;
+    qint64 modified = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+
 class DataFolder {
 public:
     explicit DataFolder(QDir dir = QDir::current()) : dir_(std::move(dir)) {}
@@ -51,6 +58,8 @@ public:
     // back (more for a long line); nullopt when the file does not exist. Faults throw.
     std::optional<BackwardLineReader> linesFromEnd(const QString& name,
                                                    qint64 blockSize = 64 * 1024) const;
+    // nullopt when the file does not exist. Faults throw.
+    std::optional<FileStamp> stamp(const QString& name) const;
     // Creates a missing file empty and leaves an existing one untouched.
     void createIfMissing(const QString& name) const;
     // Replaces the file's content whole or not at all; the data is on the disk when this

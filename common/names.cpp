@@ -6,8 +6,9 @@
 namespace velmora {
 
 bool isStorableName(const QString& name) {
+    // A control character (a NUL, an escape) would reach whatever shows or reads the line.
     for (QChar c : name)
-        if (c == u'"' || c == u'\r' || c == u'\n') return false;
+        if (c == u'"' || c.unicode() < 0x20 || c.unicode() == 0x7F) return false;
     return cp932CanHold(name);
 }
 

@@ -13,6 +13,8 @@
 #include <windows.h>
 #else
 #include <cerrno>
+#include <csignal>
+#include <ctime>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -21,8 +23,6 @@
 namespace velmora {
 
 namespace {
-
-constexpr std::chrono::milliseconds kLockRetry{20};
 
 QString lastError() {
 #ifdef _WIN32
@@ -44,10 +44,9 @@ const QString& openFault(OsFile::Access access) {
 
 void OsFile::fail(const QString& text) const { velmora::fail(text, name_, lastError()); }
 
-// Once, at the first try: on a shared folder this tells why an append took longer.
-void OsFile::logWaiting(const QDeadlineTimer& deadline, std::chrono::milliseconds wait) const {
-    if (deadline.remainingTimeAsDuration() >= wait - kLockRetry)
-        qCInfo(lcFiles).noquote() << name_ << "is being appended to elsewhere; waiting";
+// Once, when the wait starts: on a shared folder this tells why an append took longer.
+void OsFile::logWaiting() const {
+    qCInfo(lcFiles).noquote() << name_ << "is being appended to elsewhere; waiting";
 }
 
 #ifdef _WIN32
@@ -56,9 +55,23 @@ std::optional<OsFile> OsFile::open(const QString& path, const QString& name, Acc
     const QString native = QDir::toNativeSeparators(path);
     const DWORD rights = access == Access::Append ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ;
     const DWORD how = access == Access::Read ? OPEN_EXISTING : OPEN_ALWAYS;
-    HANDLE handle = CreateFileW(reinterpret_cast<const wchar_t*>(native.utf16()), rights,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                how, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const auto create = [&](DWORD flags) {
+        return CreateFileW(reinterpret_cast<const wchar_t*>(native.utf16()), rights,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, how,
+                           FILE_ATTRIBUTE_NORMAL | flags, nullptr);
+    };
+    // The link itself, not its target: a link is refused, never written through.
+    HANDLE handle = create(FILE_FLAG_OPEN_REPARSE_POINT);
+    FILE_ATTRIBUTE_TAG_INFO tag{};
+    if (handle != INVALID_HANDLE_VALUE &&
+        GetFileInformationByHandleEx(handle, FileAttributeTagInfo, &tag, sizeof tag) &&
+        (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        CloseHandle(handle);
+        if (tag.ReparseTag == IO_REPARSE_TAG_SYMLINK ||
+            tag.ReparseTag == IO_REPARSE_TAG_MOUNT_POINT)
+            velmora::fail(openFault(access), name, texts::kNotRegularFile);
+        handle = create(0); // another kind, such as a cloud file's placeholder, is its content
+    }
     if (handle == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
         if (access == Access::Read &&
@@ -74,7 +87,8 @@ std::optional<OsFile> OsFile::open(const QString& path, const QString& name, Acc
 
 OsFile::OsFile(OsFile&& other) noexcept
     : handle_(std::exchange(other.handle_, INVALID_HANDLE_VALUE)), name_(other.name_),
-      locked_(std::exchange(other.locked_, false)) {}
+      locked_(std::exchange(other.locked_, false)),
+      lockHandle_(std::exchange(other.lockHandle_, nullptr)) {}
 
 namespace {
 
@@ -92,8 +106,9 @@ OsFile::~OsFile() {
     if (handle_ == INVALID_HANDLE_VALUE) return;
     if (locked_) {
         OVERLAPPED where = lockedByte();
-        UnlockFileEx(handle_, 0, 1, 0, &where);
+        UnlockFileEx(lockHandle_, 0, 1, 0, &where);
     }
+    if (lockHandle_ != nullptr) CloseHandle(lockHandle_);
     CloseHandle(handle_);
 }
 
@@ -103,10 +118,14 @@ qint64 OsFile::size() const {
     return size.QuadPart;
 }
 
-QByteArray OsFile::readAt(qint64 offset, qint64 n, qint64 room) const {
-    QByteArray bytes;
-    bytes.reserve(n + room);
-    bytes.resize(n);
+qint64 OsFile::modified() const {
+    FILETIME written;
+    if (!GetFileTime(handle_, nullptr, nullptr, &written)) fail(texts::kCannotRead);
+    return qint64(written.dwHighDateTime) << 32 | written.dwLowDateTime;
+}
+
+QByteArray OsFile::readAt(qint64 offset, qint64 n) const {
+    QByteArray bytes(n, Qt::Uninitialized);
     for (qint64 done = 0; done < n;) {
         OVERLAPPED at{};
         at.Offset = DWORD(offset + done);
@@ -122,19 +141,30 @@ QByteArray OsFile::readAt(qint64 offset, qint64 n, qint64 room) const {
 }
 
 void OsFile::lockForAppending(std::chrono::milliseconds wait) {
-    const QDeadlineTimer deadline(wait);
-    for (;;) {
-        OVERLAPPED where = lockedByte();
-        if (LockFileEx(handle_, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0,
-                       &where)) {
-            locked_ = true;
-            return;
-        }
-        if (GetLastError() != ERROR_LOCK_VIOLATION) fail(texts::kCannotWrite);
-        logWaiting(deadline, wait);
-        if (deadline.hasExpired()) velmora::fail(texts::kCannotWrite, name_, texts::kFileBusy);
-        QThread::msleep(kLockRetry.count());
+    // A lock that waits in line with a time limit is an overlapped call, which needs a handle
+    // of the lock's own on the same file.
+    HANDLE lock =
+        ReOpenFile(handle_, GENERIC_READ | GENERIC_WRITE,
+                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, FILE_FLAG_OVERLAPPED);
+    if (lock == INVALID_HANDLE_VALUE) fail(texts::kCannotWrite);
+    lockHandle_ = lock;
+    OVERLAPPED where = lockedByte();
+    where.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    if (where.hEvent == nullptr) fail(texts::kCannotWrite);
+    BOOL locked = LockFileEx(lock, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &where);
+    if (!locked && GetLastError() == ERROR_IO_PENDING) {
+        logWaiting();
+        if (WaitForSingleObject(where.hEvent, DWORD(wait.count())) != WAIT_OBJECT_0)
+            CancelIoEx(lock, &where);
+        DWORD unused = 0;
+        locked = GetOverlappedResult(lock, &where, &unused, TRUE);
     }
+    const DWORD error = GetLastError();
+    CloseHandle(where.hEvent);
+    if (!locked && error == ERROR_OPERATION_ABORTED)
+        velmora::fail(texts::kCannotWrite, name_, texts::kFileBusy);
+    if (!locked) velmora::fail(texts::kCannotWrite, name_, qt_error_string(int(error)));
+    locked_ = true;
 }
 
 void OsFile::appendWhole(const QByteArray& bytes, qint64 sizeBefore) {
@@ -165,10 +195,12 @@ std::optional<OsFile> OsFile::open(const QString& path, const QString& name, Acc
                     : access == Access::Create ? O_WRONLY | O_CREAT
                                                : O_RDWR | O_APPEND | O_CREAT;
     int fd;
-    do fd = ::open(native.constData(), how | O_NONBLOCK | O_CLOEXEC, 0666);
+    // A link is refused like a FIFO: written through, it would reach any file its maker chose.
+    do fd = ::open(native.constData(), how | O_NONBLOCK | O_CLOEXEC | O_NOFOLLOW, 0666);
     while (fd < 0 && errno == EINTR);
     if (fd < 0) {
         if (access == Access::Read && errno == ENOENT) return std::nullopt;
+        if (errno == ELOOP) velmora::fail(openFault(access), name, texts::kNotRegularFile);
         velmora::fail(openFault(access), name, lastError());
     }
     OsFile file(fd, name);
@@ -192,10 +224,14 @@ qint64 OsFile::size() const {
     return status.st_size;
 }
 
-QByteArray OsFile::readAt(qint64 offset, qint64 n, qint64 room) const {
-    QByteArray bytes;
-    bytes.reserve(n + room);
-    bytes.resize(n);
+qint64 OsFile::modified() const {
+    struct stat status;
+    if (fstat(handle_, &status) != 0) fail(texts::kCannotRead);
+    return qint64(status.st_mtim.tv_sec) * 1'000'000'000 + status.st_mtim.tv_nsec;
+}
+
+QByteArray OsFile::readAt(qint64 offset, qint64 n) const {
+    QByteArray bytes(n, Qt::Uninitialized);
     for (qint64 done = 0; done < n;) {
         const ssize_t got = pread(handle_, bytes.data() + done, size_t(n - done), offset + done);
         if (got < 0 && errno == EINTR) continue;
@@ -206,17 +242,63 @@ QByteArray OsFile::readAt(qint64 offset, qint64 n, qint64 room) const {
     return bytes;
 }
 
+namespace {
+
+void interrupt(int) {}
+
+// SIGALRM to the calling thread when `wait` has passed and every 10 ms after, until it is
+// gone: a blocking call in the thread then returns EINTR, even one that began just too late.
+class ThreadAlarm {
+public:
+    explicit ThreadAlarm(std::chrono::nanoseconds wait) {
+        using namespace std::chrono_literals;
+        static const bool handled = [] {
+            struct sigaction action {};
+            action.sa_handler = interrupt; // without SA_RESTART
+            sigemptyset(&action.sa_mask);
+            return sigaction(SIGALRM, &action, nullptr) == 0;
+        }();
+        sigevent event{};
+        event.sigev_notify = SIGEV_THREAD_ID;
+        event.sigev_signo = SIGALRM;
+        event._sigev_un._tid = gettid(); // sigev_notify_thread_id, a name older glibc lacks
+        armed_ = handled && timer_create(CLOCK_MONOTONIC, &event, &timer_) == 0;
+        wait = std::max<std::chrono::nanoseconds>(wait, 1ns); // zero would disarm it
+        const itimerspec when{{0, 10'000'000}, {time_t(wait / 1s), long((wait % 1s).count())}};
+        if (armed_ && timer_settime(timer_, 0, &when, nullptr) != 0)
+            timer_delete(timer_), armed_ = false;
+    }
+    ~ThreadAlarm() {
+        if (armed_) timer_delete(timer_);
+    }
+    ThreadAlarm(const ThreadAlarm&) = delete;
+    ThreadAlarm& operator=(const ThreadAlarm&) = delete;
+    bool armed() const { return armed_; }
+
+private:
+    timer_t timer_{};
+    bool armed_ = false;
+};
+
+} // namespace
+
 void OsFile::lockForAppending(std::chrono::milliseconds wait) {
     const QDeadlineTimer deadline(wait);
     struct flock whole {};
     whole.l_type = F_WRLCK;
     whole.l_whence = SEEK_SET; // from 0 to the end, however far it grows
-    while (fcntl(handle_, F_SETLK, &whole) != 0) {
-        if (errno == EINTR) continue;
-        if (errno != EACCES && errno != EAGAIN) fail(texts::kCannotWrite);
-        logWaiting(deadline, wait);
+    // Busy at the first try: waiting in line (F_SETLKW), so that a writer appending without
+    // pause cannot take the lock again and again ahead of this one.
+    std::optional<ThreadAlarm> alarm;
+    for (int how = F_SETLK; fcntl(handle_, how, &whole) != 0;) {
+        if (errno != EINTR && errno != EACCES && errno != EAGAIN) fail(texts::kCannotWrite);
         if (deadline.hasExpired()) velmora::fail(texts::kCannotWrite, name_, texts::kFileBusy);
-        QThread::msleep(kLockRetry.count());
+        if (!alarm) {
+            logWaiting();
+            alarm.emplace(deadline.remainingTimeAsDuration());
+            if (alarm->armed()) how = F_SETLKW;
+        }
+        if (how == F_SETLK) QThread::msleep(20); // no timer to end a wait: tried again and again
     }
     locked_ = true;
 }

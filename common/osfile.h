@@ -1,7 +1,8 @@
 #pragma once
 // A data file as the system sees it. Every data file is opened without blocking, since a
 // FIFO put in its place would hang the open before any window shows, and only a regular
-// file is accepted: a device or a directory would be read without end or not at all.
+// file is accepted: a device or a directory would be read without end or not at all, and a
+// symbolic link is not followed.
 // Faults throw a Failure naming the file.
 
 #include <QByteArray>
@@ -27,8 +28,10 @@ public:
     ~OsFile();
 
     qint64 size() const;
-    // Exactly `n` bytes from `offset`, with room for `room` more to be appended without a copy.
-    QByteArray readAt(qint64 offset, qint64 n, qint64 room = 0) const;
+    // The time of the last change, in a unit of the system's own.
+    qint64 modified() const;
+    // Exactly `n` bytes from `offset`.
+    QByteArray readAt(qint64 offset, qint64 n) const;
     // Several PCs may append to one shared file: only the holder of this lock writes, and
     // it holds it across its reading of the file's end, its write and any take-back. Waits
     // up to `wait` for another writer to finish.
@@ -46,11 +49,14 @@ private:
 #endif
     OsFile(Handle handle, QString name) : handle_(handle), name_(std::move(name)) {}
     [[noreturn]] void fail(const QString& text) const;
-    void logWaiting(const QDeadlineTimer& deadline, std::chrono::milliseconds wait) const;
+    void logWaiting() const;
 
     Handle handle_;
     QString name_;
     bool locked_ = false;
+#ifdef _WIN32
+    Handle lockHandle_ = nullptr; // the lock's own, for a wait with a time limit
+#endif
 };
 
 } // namespace velmora

@@ -74,7 +74,7 @@ private:
     int skipped_ = 0;
     // The record after the line at hand, when it is an arrival: a leaving may pair with it.
     bool afterArrival_ = false;
-    std::string_view afterName_; // into the line before, which the reader keeps
+    std::string afterName_; // a copy: the reader keeps no line once it moves on
     Limit afterDay_;
     // A leaving far behind the bound, until the record before it tells whether it was late.
     bool pending_ = false;

@@ -22,7 +22,7 @@ QString Terminal::userOfCard() {
     const QString idm = freshCard();
     // A hand-made registration with an empty IDm would otherwise match the empty reader.
     if (idm.isEmpty()) return {};
-    const QString name = registeredName(services_.files, idm);
+    const QString name = registry_.registeredName(services_.files, idm);
     if (!name.isEmpty()) {
         services_.beeper.beep();
         screen_.status.clear();

@@ -3,6 +3,7 @@
 // arrival and leaving with their questions for forgotten records, the name prompt, the
 // chosen time and the settings. The window only shows the screen and forwards input here.
 
+#include "cards/cards.h"
 #include "common/seams.h"
 #include "common/timer.h"
 #include "terminal/cardonreader.h"
@@ -84,6 +85,7 @@ private:
     Timer<FollowUp> followUpTimer_{FollowUp::Off};
     bool busy_ = false;
     CardOnReader card_;
+    RegistryLookup registry_;
 };
 
 } // namespace velmora

@@ -104,19 +104,23 @@ TEST(Files, FilesThatAreNoFilesOrTooBigGiveAMessageOrASkippedLine) {
         QFile file(path);
         (void)(file.open(QIODevice::WriteOnly) && file.resize(qint64(2) << 30));
     };
+    // To the file as it was, which must stay so.
+    const auto link = [](const QString& path) { QFile::link(path + "~", path); };
     // What is made in the file's place; whether a message names it (else a line is skipped).
     const std::tuple<QString, std::function<void(const QString&)>, bool> cases[] = {
         // clang-format off
         {kUserDataFile, fifo, true}, {kRecordFile, fifo, true}, {kRegistryFile, fifo, true},
         {kUserDataFile, device, true}, {kRegistryFile, device, true}, {kRecordFile, folder, true},
         {kUserDataFile, huge, true}, {kRecordFile, huge, false}, {kRegistryFile, huge, false},
+        {kUserDataFile, link, true}, {kRecordFile, link, true}, {kRegistryFile, link, true},
         // clang-format on
     };
     for (const auto& [file, make, message] : cases) {
         World w;
         w.write(kUserDataFile, "\r\n");
         w.write(kRegistryFile, "\"" + kCard + "\",\"Sato\"\r\n");
-        QFile::remove(w.dir.filePath(file));
+        const QByteArray before = w.read(file);
+        QFile::rename(w.dir.filePath(file), w.dir.filePath(file + "~"));
         make(w.dir.filePath(file));
         Terminal t(w.services(), w);
         if (t.start()) w.card = kCard, w.at("8:07:00"), t.clockTick();
@@ -124,7 +128,13 @@ TEST(Files, FilesThatAreNoFilesOrTooBigGiveAMessageOrASkippedLine) {
         EXPECT_EQ(w.messages.value(0).contains('"' + file + '"'), message) << file.toStdString();
         const auto time = [&] { return findLastRecord(w.services().files, name).time; };
         EXPECT_TRUE(message || time() == (name.isEmpty() ? "" : "8:05"));
+        EXPECT_EQ(w.read(file + "~"), before) << file.toStdString();
     }
+    World w; // the owner's name is written by a replacement, which would replace a link's target
+    QFile::link(w.dir.filePath("target"), w.dir.filePath(kUserDataFile));
+    EXPECT_THAT([&] { writeOwnerName(w.services().files, "Sato"); },
+                failsWith(texts::kNotRegularFile));
+    EXPECT_EQ(w.read("target"), "(missing)");
 #ifndef __SANITIZE_ADDRESS__ // whose quarantine holds freed blocks
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);

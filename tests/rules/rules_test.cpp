@@ -37,10 +37,31 @@ TEST(Rules, RegistryLookupTakesTheLastWholeRegistration) {
         {"\r\n" + b + "\r\n  \r\n\"0123456789ABCDEF\"\r\n", idm, "B"}, {"\"X\"\r\n\"Y\",\"B\"", "X", ""},
         {"\xff\x80\r\n" + b + "\x81", idm, "B"}, {"\"0123456789ABCDEF\",\"A\xff\"\r\n", idm, ""},
         {" 0123456789ABCDEF , Sato \r\"x\",\"y\"\r", idm, "Sato"}, {b, "😀", ""}, {b, idm + "\r\n\"0", ""},
+        {b + "\"0123456789ABCDEF\",\"\x1b[2J\x7f\"", idm, ""},
         // clang-format on
     };
     for (const auto& c : cases)
         EXPECT_EQ(registeredName(view(c.file), c.idm), c.name) << c.file.toStdString();
+}
+
+TEST(Rules, RegistryAnswerIsKeptWhileTheRegistrysSizeAndTimeStay) {
+    World w;
+    const DataFolder files(QDir(w.dir.path()));
+    const auto registry = [&](const QByteArray& bytes) {
+        w.write(kRegistryFile, bytes);
+        QFile f(files.path(kRegistryFile));
+        (void)(f.open(QIODevice::ReadWrite) &&
+               f.setFileTime(QDateTime(QDate(2026, 7, 1), QTime(8, 0)),
+                             QFile::FileModificationTime));
+    };
+    RegistryLookup lookup;
+    registry("\"01\",\"A\"\r\n");
+    EXPECT_EQ(lookup.registeredName(files, "01"), "A");
+    registry("\"01\",\"B\"\r\n"); // not read again
+    EXPECT_EQ(lookup.registeredName(files, "01"), "A");
+    EXPECT_EQ(lookup.registeredName(files, "02"), "");
+    registry("\"01\",\"BC\"\r\n");
+    EXPECT_EQ(lookup.registeredName(files, "01"), "BC");
 }
 
 TEST(Rules, LastRecordLookupSkipsIncompleteRecords) {

@@ -115,7 +115,7 @@ TEST(Terminal, NamePromptTakesACardOrATypedNameAndGivesUpAfterThreeCardReads) {
     } cases[] = {
         // clang-format off
         {{"Tanaka, Ichiro"}, 0, "Tanaka, Ichiro", 1}, {{""}, 2, kUser, 1}, {{"職員😀", "Sato"}, 0, "Sato", 2},
-        {{}, 0, "", 2},
+        {{}, 0, "", 2}, {{"Sato\x1b[2J", "Sato"}, 0, "Sato", 2},
         // clang-format on
     };
     for (auto& c : cases) {
