@@ -233,7 +233,8 @@ void ReportWindow::showNotices(const MonthReport& report) {
     notices_->setVisible(!lines.isEmpty());
 }
 
-// Each warning names its file and line, to be copied into a question to the office.
+// Each warning names its file and line, so that the line can be found and checked; the list
+// can be copied.
 void ReportWindow::listWarnings() {
     QDialog dialog(this);
     dialog.setWindowTitle(texts::kNoticesTitle);
