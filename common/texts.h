@@ -114,7 +114,10 @@ inline const QString kDaysOffHelp = QStringLiteral("休業日のファイル（1
 
 // The report's window. %1 how many teachers, lines, or the files' names.
 inline const QString kTeachers = QStringLiteral("教職員 %1名");
-inline const QString kLinesLeftOut = QStringLiteral("（読めない行 %1 を除外）");
+inline const QString kDatesAssumed =
+    QStringLiteral("日付を推定した記録が %1 件あります（ご確認ください）");
+inline const QString kNoticesButton = QStringLiteral("一覧を表示(&W)…");
+inline const QString kNoticesTitle = QStringLiteral("日付を推定した記録");
 inline const QString kAddRecordFiles =
     QStringLiteral("記録ファイル（Velmora.dat）を追加してください。");
 inline const QString kSaved = QStringLiteral("保存しました: %1");

@@ -6,6 +6,8 @@
 
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QHBoxLayout>
@@ -14,11 +16,13 @@
 #include <QListWidget>
 #include <QPageLayout>
 #include <QPageSize>
+#include <QPlainTextEdit>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QStandardPaths>
+#include <QStyle>
 #include <QTableView>
 #include <QVBoxLayout>
 #include <QtConcurrent>
@@ -27,7 +31,8 @@ namespace velmora {
 
 ReportWindow::ReportWindow(QWidget* parent)
     : QMainWindow(parent), fileList_(new QListWidget), month_(new QDateEdit),
-      teacher_(new QComboBox), table_(new QTableView), message_(new QLabel) {
+      teacher_(new QComboBox), table_(new QTableView), message_(new QLabel), notices_(new QWidget),
+      noticeText_(new QLabel), warningsButton_(new QPushButton(texts::kNoticesButton)) {
     setWindowTitle(texts::kReportWindowTitle);
     auto* addFilesButton = new QPushButton(texts::kAddFilesButton);
     auto* addFolderButton = new QPushButton(texts::kAddFolderButton);
@@ -71,6 +76,21 @@ ReportWindow::ReportWindow(QWidget* parent)
     connect(xlsxButton, &QPushButton::clicked, this, [this] { askSave({.xlsx = true}); });
     connect(pdfButton, &QPushButton::clicked, this, [this] { askSave({.pdf = true}); });
 
+    // Shown with the table whatever is chosen, and never in the way: the list only on request.
+    auto* noticeIcon = new QLabel;
+    const int iconSize = fontMetrics().height();
+    noticeIcon->setPixmap(
+        style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(iconSize, iconSize));
+    noticeText_->setWordWrap(true);
+    noticeText_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    connect(warningsButton_, &QPushButton::clicked, this, &ReportWindow::listWarnings);
+    auto* noticeRow = new QHBoxLayout(notices_);
+    noticeRow->setContentsMargins(0, 0, 0, 0);
+    noticeRow->addWidget(noticeIcon);
+    noticeRow->addWidget(noticeText_, 1);
+    noticeRow->addWidget(warningsButton_);
+    notices_->hide();
+
     auto* files = new QHBoxLayout;
     files->addWidget(fileList_, 1);
     auto* fileButtons = new QVBoxLayout;
@@ -96,6 +116,7 @@ ReportWindow::ReportWindow(QWidget* parent)
     layout->addLayout(files);
     layout->addLayout(choice);
     layout->addWidget(table_, 1);
+    layout->addWidget(notices_);
     layout->addLayout(actions);
     auto* central = new QWidget;
     central->setLayout(layout);
@@ -191,15 +212,41 @@ void ReportWindow::built() {
         const QSignalBlocker quiet(month_);
         month_->setDate(result.report.month);
         text = texts::kTeachers.arg(result.report.teachers.size());
-        if (result.report.skipped > 0) text += texts::kLinesLeftOut.arg(result.report.skipped);
     }
     message_->setText(text);
+    showNotices(result.report);
     model_.setReport(result.report);
     const QSignalBlocker block(teacher_);
     teacher_->clear();
     teacher_->addItem(texts::kEveryone);
     for (const TeacherMonth& t : result.report.teachers) teacher_->addItem(t.name);
     table_->resizeColumnsToContents();
+}
+
+void ReportWindow::showNotices(const MonthReport& report) {
+    QStringList lines;
+    if (report.skipped > 0) lines << texts::kLinesSkipped.arg(report.skipped);
+    if (!report.warnings.isEmpty()) lines << texts::kDatesAssumed.arg(report.warnings.size());
+    noticeText_->setText(lines.join(QStringLiteral("。")) + QStringLiteral("。"));
+    noticeText_->setToolTip(report.warnings.join(u'\n'));
+    warningsButton_->setVisible(!report.warnings.isEmpty());
+    notices_->setVisible(!lines.isEmpty());
+}
+
+// Each warning names its file and line, so that the line can be found and checked; the list
+// can be copied.
+void ReportWindow::listWarnings() {
+    QDialog dialog(this);
+    dialog.setWindowTitle(texts::kNoticesTitle);
+    auto* list = new QPlainTextEdit(model_.report().warnings.join(QStringLiteral("\n\n")));
+    list->setReadOnly(true);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close);
+    connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->addWidget(list);
+    layout->addWidget(buttons);
+    dialog.resize(640, 280);
+    dialog.exec();
 }
 
 void ReportWindow::askFiles() {

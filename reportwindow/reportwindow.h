@@ -18,6 +18,7 @@ class QDateEdit;
 class QLabel;
 class QListWidget;
 class QProgressDialog;
+class QPushButton;
 class QTableView;
 
 namespace velmora {
@@ -44,6 +45,8 @@ private:
     void askFolder();
     void askSave(Formats formats);
     void preview();
+    void showNotices(const MonthReport& report);
+    void listWarnings();
 
     ReportModel model_;
     QStringList files_;
@@ -57,6 +60,9 @@ private:
     QComboBox* teacher_;
     QTableView* table_;
     QLabel* message_;
+    QWidget* notices_; // what the reading left out or assumed; hidden when nothing
+    QLabel* noticeText_;
+    QPushButton* warningsButton_;
     QProgressDialog* progress_ = nullptr;
 };
 
