@@ -3,6 +3,7 @@
 #include "common/fields.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -120,6 +121,61 @@ bool BackwardLineReader::previous(std::string_view& line) {
         line = view().substr(lineStart, lineEnd - lineStart);
         if (line.size() <= longestLine_) return true;
     }
+}
+
+bool BackwardLineReader::previousLines(std::vector<std::string_view>& lines) {
+    lines.clear();
+    clean_ = npos;
+    if (done_) return false;
+    if (!started_ && !start()) return false;
+    // As previous() takes them, as long as they end past the window's first byte: an LF
+    // there may be the second half of a CR LF whose CR has not been read yet.
+    const char* const data = view().data();
+    auto take = [&](size_t end) {
+        const size_t lineStart = end + 1, lineEnd = end_;
+        end_ = data[end] == '\n' && data[end - 1] == '\r' ? end - 1 : end;
+        searchEnd_ = end_;
+        if (lineEnd - lineStart <= longestLine_)
+            lines.emplace_back(data + lineStart, lineEnd - lineStart);
+    };
+#ifdef __SSE2__
+    // The line ends of 64 bytes at a time as bits, taken from the highest: one pass over the
+    // window rather than a search per line.
+    const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
+    for (size_t to = searchEnd_; to > 0;) {
+        const size_t from = to >= 64 ? to - 64 : 0;
+        uint64_t hits = 0;
+        if (to - from == 64) {
+            for (int k = 0; k < 4; ++k) {
+                const __m128i v =
+                    _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + from + 16 * k));
+                const int mask =
+                    _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf)));
+                hits |= uint64_t(unsigned(mask)) << (16 * k);
+            }
+        } else {
+            for (size_t i = from; i < to; ++i)
+                if (data[i] == '\r' || data[i] == '\n') hits |= uint64_t(1) << (i - from);
+        }
+        for (; hits != 0; hits &= ~(uint64_t(1) << (63 - __builtin_clzll(hits)))) {
+            const size_t end = from + size_t(63 - __builtin_clzll(hits));
+            if (end == 0) break;
+            if (end < searchEnd_) take(end); // not the CR of a CR LF just taken
+        }
+        to = from;
+    }
+#else
+    for (;;) {
+        const size_t end = lastLineEnd();
+        if (end == npos || end == 0) break;
+        take(end);
+    }
+#endif
+    if (!lines.empty()) return true;
+    std::string_view line;
+    if (!previous(line)) return false;
+    lines.push_back(line);
+    return true;
 }
 
 bool BackwardLineReader::previousHolding(const BackwardSearch& search, std::string_view& line) {

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <functional>
 #include <string_view>
+#include <vector>
 
 namespace velmora {
 
@@ -45,6 +46,11 @@ public:
     BackwardLineReader(ReadBefore readBefore, qint64 blockSize, qint64 longestLine = kLongestLine);
 
     bool previous(std::string_view& line);
+    // The lines previous() would give next, in its order, replacing those in `lines`: all
+    // whole ones of the data at hand, or else the one previous() gives, so that a reader of
+    // every line pays the call once a block. They stay valid until the next call; false at
+    // the start of the data.
+    bool previousLines(std::vector<std::string_view>& lines);
     // The previous line that holds the searched needle (one without a line end in it), as a
     // loop over previous() keeping only such lines would give it.
     bool previousHolding(const BackwardSearch& search, std::string_view& line);

@@ -4,6 +4,8 @@
 #include "common/fields.h"
 
 #include <QDate>
+#include <cstdint>
+#include <cstring>
 #include <utility>
 
 namespace velmora {
@@ -73,6 +75,47 @@ int parseMonthDay(std::string_view t) {
     return side == 1 && digits[1] > 0 && digits[0] > 0 ? numbers[0] * 100 + numbers[1] : -1;
 }
 
+// Whether none of the 4 bytes at `p` is a double quote.
+bool noQuoteIn4(const char* p) {
+    uint32_t x;
+    std::memcpy(&x, p, 4);
+    x ^= 0x22222222u;
+    return ((x - 0x01010101u) & ~x & 0x80808080u) == 0;
+}
+
+// A record line as the terminal writes it, "name","MM/DD","H:MM" or "HH:MM","出" or "退",
+// read at the places its short fields have from the end: the fields readFields() would give,
+// whether it is an arrival and month * 100 + day. False for any other line, which readFields()
+// reads; `f` is then undefined. Every line of a file is read for a month of its first year.
+bool writtenRecord(std::string_view line, std::string_view* f, bool& arrival, int& monthDay) {
+    const size_t n = line.size();
+    const char* const p = line.data();
+    // The smallest: "","MM/DD","H:MM","出".
+    if (n < 22 || p[0] != '"' || p[n - 1] != '"' || p[n - 4] != '"' || p[n - 5] != ',' ||
+        p[n - 6] != '"' || !noQuoteIn4(p + n - 10))
+        return false;
+    const std::string_view kind = line.substr(n - 3, 2);
+    const bool isArrival = kind == kArrivalBytes;
+    if (!isArrival && kind != kLeavingBytes) return false;
+    const size_t time = p[n - 11] == '"' ? n - 11 : p[n - 12] == '"' ? n - 12 : 0;
+    if (time < 11 || p[time - 1] != ',' || p[time - 2] != '"' || p[time - 8] != '"' ||
+        p[time - 9] != ',' || p[time - 10] != '"')
+        return false;
+    // The date's digits and slash hold no quote.
+    const char* d = p + time - 7;
+    auto digit = [](char c) { return unsigned(c - '0') <= 9; };
+    if (d[2] != '/' || !digit(d[0]) || !digit(d[1]) || !digit(d[3]) || !digit(d[4])) return false;
+    // The name runs to the first quote: none may lie in it.
+    if (std::memchr(p + 1, '"', time - 11) != nullptr) return false;
+    f[0] = {p + 1, time - 11};
+    f[1] = {d, 5};
+    f[2] = {p + time + 1, n - 7 - time};
+    f[3] = kind;
+    arrival = isArrival;
+    monthDay = ((d[0] - '0') * 10 + (d[1] - '0')) * 100 + (d[3] - '0') * 10 + (d[4] - '0');
+    return true;
+}
+
 } // namespace
 
 RecordDater::RecordDater(int64_t bound) : bound_(bound) { setLimit(limit_, bound); }
@@ -86,12 +129,11 @@ void RecordDater::setLimit(Limit& limit, int64_t day) {
 // within the year before it (02/29 of a year that has none).
 int64_t RecordDater::dayBefore(int monthDay, const Limit& limit) {
     const int year = monthDay <= limit.monthDay ? limit.year : limit.year - 1;
+    if (monthDay == lastMonthDay_ && year == lastYear_) return lastDay_;
     if (!validDay(year, monthDay / 100, monthDay % 100)) return -1;
-    if (monthDay != lastMonthDay_ || year != lastYear_) {
-        lastMonthDay_ = monthDay;
-        lastYear_ = year;
-        lastDay_ = julianDay(year, monthDay / 100, monthDay % 100);
-    }
+    lastMonthDay_ = monthDay;
+    lastYear_ = year;
+    lastDay_ = julianDay(year, monthDay / 100, monthDay % 100);
     return lastDay_;
 }
 
@@ -111,7 +153,8 @@ bool RecordDater::date(std::string_view line, DatedRecord& record) {
     std::string_view f[kRecordFields];
     int monthDay = -1;
     bool arrival = false;
-    if (readFields(line, f, kRecordFields) == kRecordFields) {
+    if (!writtenRecord(line, f, arrival, monthDay) &&
+        readFields(line, f, kRecordFields) == kRecordFields) {
         arrival = f[3] == kArrivalBytes;
         if (arrival || f[3] == kLeavingBytes) monthDay = parseMonthDay(f[1]);
     }

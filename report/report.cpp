@@ -83,22 +83,26 @@ void readFile(const QString& path, const ReportRequest& request, Reading& out) {
     BackwardLineReader lines = linesFromEnd(file, 64 * 1024, [&](qint64 unread) {
         if (out.progress) out.progress->advance(out.passed + size - unread);
     });
-    std::string_view line;
+    // A block's lines at a time: the whole file is read for a month of its first years.
+    std::vector<std::string_view> block;
     DatedRecord r;
-    while (dater.bound() >= keepFrom && lines.previous(line)) {
-        if (!dater.date(line, r)) continue;
+    auto keep = [&](std::string_view line) {
+        if (!dater.date(line, r)) return;
         if (r.day > out.newest) out.newest = r.day;
         if (!month && keepFrom == INT64_MIN) keepFrom = rangeStartOf(monthOf(r.day)).toJulianDay();
-        if (r.day < keepFrom || r.day > keepTo) continue;
+        if (r.day < keepFrom || r.day > keepTo) return;
         if (!isShowableName(r.name)) {
             ++out.skipped;
-            continue;
+            return;
         }
         auto name = out.names.find(r.name);
         if (name == out.names.end())
             name = out.names.emplace(std::string(r.name), int(out.names.size())).first;
         out.kept.push_back({name->second, {r.day, {r.arrival, parseClock(r.time)}}});
-    }
+    };
+    while (dater.bound() >= keepFrom && lines.previousLines(block))
+        for (auto line = block.begin(); line != block.end() && dater.bound() >= keepFrom; ++line)
+            keep(*line);
     out.skipped += dater.skipped();
     for (const DoubtfulLine& d : dater.doubtful())
         out.warnings << texts::kLateLeaving.arg(path, fromCp932(view(d.line)),
