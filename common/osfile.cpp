@@ -22,8 +22,6 @@
 
 namespace velmora {
 
-namespace {
-
 QString lastError() {
 #ifdef _WIN32
     return qt_error_string(int(GetLastError()));
@@ -31,6 +29,8 @@ QString lastError() {
     return qt_error_string(errno);
 #endif
 }
+
+namespace {
 
 [[noreturn]] void fail(const QString& text, const QString& name, const QString& reason) {
     throw Failure(text.arg(name, reason));

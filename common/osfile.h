@@ -13,6 +13,9 @@
 
 namespace velmora {
 
+// The system's text for the last failed call: errno's, or on Windows GetLastError()'s.
+QString lastError();
+
 class OsFile {
 public:
     enum class Access {

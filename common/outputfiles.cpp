@@ -1,6 +1,7 @@
 #include "common/outputfiles.h"
 
 #include "common/datafiles.h"
+#include "common/osfile.h"
 #include "common/texts.h"
 
 #include <QFile>
@@ -37,14 +38,6 @@ QString sync(const QString& path) {
     if (fd >= 0) ::close(fd);
 #endif
     return reason;
-}
-
-QString lastError() {
-#ifdef _WIN32
-    return qt_error_string(int(GetLastError()));
-#else
-    return qt_error_string(errno);
-#endif
 }
 
 } // namespace
