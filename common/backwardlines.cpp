@@ -14,6 +14,8 @@ namespace velmora {
 namespace {
 
 constexpr size_t npos = std::string_view::npos;
+// How many bytes' lines previousLines() gives at most, unless one line is longer.
+constexpr size_t kBatchBytes = 8 * 1024;
 // Bytes that are only searched for a line end are read in larger blocks.
 constexpr qint64 kSkipBlock = 1 << 20;
 
@@ -129,48 +131,57 @@ bool BackwardLineReader::previousLines(std::vector<std::string_view>& lines) {
     if (done_) return false;
     if (!started_ && !start()) return false;
     // As previous() takes them, as long as they end past the window's first byte: an LF
-    // there may be the second half of a CR LF whose CR has not been read yet.
+    // there may be the second half of a CR LF whose CR has not been read yet. The end is
+    // kept in a local until the last line: a member written on every line costs a stall.
     const char* const data = view().data();
+    size_t unreadEnd = end_;
     auto take = [&](size_t end) {
-        const size_t lineStart = end + 1, lineEnd = end_;
-        end_ = data[end] == '\n' && data[end - 1] == '\r' ? end - 1 : end;
-        searchEnd_ = end_;
+        // The CR of a CR LF whose LF lay in the window above went with it.
+        if (end >= unreadEnd) return;
+        const size_t lineStart = end + 1, lineEnd = unreadEnd;
+        unreadEnd = data[end] == '\n' && data[end - 1] == '\r' ? end - 1 : end;
         if (lineEnd - lineStart <= longestLine_)
             lines.emplace_back(data + lineStart, lineEnd - lineStart);
     };
 #ifdef __SSE2__
     // The line ends of 64 bytes at a time as bits, taken from the highest: one pass over the
-    // window rather than a search per line.
+    // window rather than a search per line. The CR of a CR LF is no line end of its own.
     const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
-    for (size_t to = searchEnd_; to > 0;) {
+    // A few KiB of lines a call: they are still in the processor's cache when read.
+    const size_t stop = searchEnd_ > kBatchBytes ? searchEnd_ - kBatchBytes : 0;
+    for (size_t to = searchEnd_; to > stop || (to > 0 && lines.empty());) {
         const size_t from = to >= 64 ? to - 64 : 0;
-        uint64_t hits = 0;
+        uint64_t crs = 0, lfs = 0;
         if (to - from == 64) {
             for (int k = 0; k < 4; ++k) {
                 const __m128i v =
                     _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + from + 16 * k));
-                const int mask =
-                    _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf)));
-                hits |= uint64_t(unsigned(mask)) << (16 * k);
+                crs |= uint64_t(unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(v, cr)))) << (16 * k);
+                lfs |= uint64_t(unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(v, lf)))) << (16 * k);
             }
         } else {
-            for (size_t i = from; i < to; ++i)
-                if (data[i] == '\r' || data[i] == '\n') hits |= uint64_t(1) << (i - from);
+            for (size_t i = from; i < to; ++i) {
+                crs |= uint64_t(data[i] == '\r') << (i - from);
+                lfs |= uint64_t(data[i] == '\n') << (i - from);
+            }
         }
+        uint64_t hits = lfs | (crs & ~(lfs >> 1));
         for (; hits != 0; hits &= ~(uint64_t(1) << (63 - __builtin_clzll(hits)))) {
             const size_t end = from + size_t(63 - __builtin_clzll(hits));
             if (end == 0) break;
-            if (end < searchEnd_) take(end); // not the CR of a CR LF just taken
+            take(end);
         }
         to = from;
     }
 #else
     for (;;) {
+        searchEnd_ = unreadEnd;
         const size_t end = lastLineEnd();
         if (end == npos || end == 0) break;
         take(end);
     }
 #endif
+    end_ = searchEnd_ = unreadEnd;
     if (!lines.empty()) return true;
     std::string_view line;
     if (!previous(line)) return false;
@@ -275,18 +286,20 @@ void BackwardLineReader::dropFinalLineEnd() {
 // every block read before it up to the line end that ends the line before. Returns false
 // when that line was the data's first.
 bool BackwardLineReader::skipLongLine() {
+    const qint64 limit = std::max<qint64>(blockSize_, kSkipBlock);
+    makeRoom(size_t(limit), 0);
     for (;;) {
-        QByteArray front =
-            readBefore_ ? readBefore_(std::max<qint64>(blockSize_, kSkipBlock)) : QByteArray();
-        if (front.isEmpty()) {
+        const qint64 got = readBefore_ ? readBefore_(storage_.data() + front_, limit) : 0;
+        if (got == 0) {
             readBefore_ = nullptr;
             return false;
         }
-        const std::string_view bytes = {front.constData(), size_t(front.size())};
+        // Bytes without a line end are left where they are, for the next read to overwrite.
+        const std::string_view bytes = {storage_.constData() + front_ - got, size_t(got)};
         const size_t cr = lastOf(bytes, '\r');
         const size_t lf = lastOf(bytes, '\n');
         if (cr == npos && lf == npos) continue;
-        putInFront(front, 0);
+        front_ -= size_t(got);
         end_ = (cr == npos ? lf : lf == npos ? cr : std::max(cr, lf)) + 1;
         lastCr_.known = lastLf_.known = false;
         clean_ = npos;
@@ -301,36 +314,34 @@ size_t BackwardLineReader::growFront() {
     if (!readBefore_) return 0;
     // Reading at least as much as is held keeps a very long line from costing
     // quadratic copying.
-    QByteArray front = readBefore_(std::max<qint64>(blockSize_, qint64(end_)));
-    if (front.isEmpty()) {
+    const qint64 limit = std::max<qint64>(blockSize_, qint64(end_));
+    makeRoom(size_t(limit), end_);
+    const size_t added = size_t(readBefore_(storage_.data() + front_, limit));
+    if (added == 0) {
         readBefore_ = nullptr;
         return 0;
     }
-    const size_t added = size_t(front.size());
-    putInFront(front, end_);
+    front_ -= added;
     end_ += added;
     if (clean_ != npos) clean_ += added;
     lastCr_.known = lastLf_.known = false;
     return added;
 }
 
-// Puts the bytes before the first `keep` of the data at hand, dropping the rest. One buffer
-// serves the whole reading: the kept bytes move to its end only when the room in front runs
-// out, and it then grows to twice what it must hold, so that each byte is copied about once.
-void BackwardLineReader::putInFront(const QByteArray& bytes, size_t keep) {
-    const size_t n = size_t(bytes.size());
-    if (front_ < n) {
-        const size_t room = std::max(size_t(storage_.size()), 2 * (n + keep));
-        const char* kept = storage_.constData() + front_;
-        QByteArray grown = room == size_t(storage_.size())
-                               ? std::move(storage_)
-                               : QByteArray(qsizetype(room), Qt::Uninitialized);
-        std::memmove(grown.data() + room - keep, kept, keep);
-        storage_ = std::move(grown);
-        front_ = room - keep;
-    }
-    front_ -= n;
-    std::memcpy(storage_.data() + front_, bytes.constData(), n);
+// Makes room for `n` bytes before the first `keep` of the data at hand, dropping the rest.
+// One buffer serves the whole reading: the kept bytes move to its end only when the room in
+// front runs out, and it then grows to twice what it must hold, so that each byte is copied
+// about once.
+void BackwardLineReader::makeRoom(size_t n, size_t keep) {
+    if (front_ >= n) return;
+    const size_t room = std::max(size_t(storage_.size()), 2 * (n + keep));
+    const char* kept = storage_.constData() + front_;
+    QByteArray grown = room == size_t(storage_.size())
+                           ? std::move(storage_)
+                           : QByteArray(qsizetype(room), Qt::Uninitialized);
+    std::memmove(grown.data() + room - keep, kept, keep);
+    storage_ = std::move(grown);
+    front_ = room - keep;
 }
 
 bool lastLineStartingWith(BackwardLineReader& lines, std::string_view key, std::string_view* fields,

@@ -37,8 +37,10 @@ private:
 // `longestLine` are passed over.
 class BackwardLineReader {
 public:
-    // Gives up to `limit` bytes lying just before those already read; "" at the start.
-    using ReadBefore = std::function<QByteArray(qint64 limit)>;
+    // Puts up to `limit` of the bytes lying just before those already read so that they end
+    // at `end`, and says how many; 0 at the start. Read straight into the reader's buffer, a
+    // file costs no copy beyond the system's.
+    using ReadBefore = std::function<qint64(char* end, qint64 limit)>;
 
     // All the data at hand.
     explicit BackwardLineReader(std::string_view data);
@@ -74,7 +76,7 @@ private:
     void dropFinalLineEnd();
     bool skipLongLine();
     size_t growFront();
-    void putInFront(const QByteArray& bytes, size_t keep);
+    void makeRoom(size_t n, size_t keep);
 
     ReadBefore readBefore_;
     qint64 blockSize_ = 0;

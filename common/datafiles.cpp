@@ -35,13 +35,14 @@ BackwardLineReader linesFromEnd(std::shared_ptr<const OsFile> file, qint64 block
                                 std::function<void(qint64 unread)> onRead) {
     qint64 unread = file->size();
     return BackwardLineReader(
-        [file = std::move(file), unread, onRead = std::move(onRead)](qint64 limit) mutable {
+        [file = std::move(file), unread, onRead = std::move(onRead)](char* end,
+                                                                     qint64 limit) mutable {
             const qint64 n = std::min(unread, limit);
-            if (n == 0) return QByteArray();
+            if (n == 0) return qint64(0);
             unread -= n;
-            QByteArray bytes = file->readAt(unread, n);
+            file->readAt(unread, n, end - n);
             if (onRead) onRead(unread);
-            return bytes;
+            return n;
         },
         blockSize);
 }

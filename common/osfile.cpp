@@ -44,6 +44,12 @@ const QString& openFault(OsFile::Access access) {
 
 void OsFile::fail(const QString& text) const { velmora::fail(text, name_, lastError()); }
 
+QByteArray OsFile::readAt(qint64 offset, qint64 n) const {
+    QByteArray bytes(n, Qt::Uninitialized);
+    readAt(offset, n, bytes.data());
+    return bytes;
+}
+
 // Once, when the wait starts: on a shared folder this tells why an append took longer.
 void OsFile::logWaiting() const {
     qCInfo(lcFiles).noquote() << name_ << "is being appended to elsewhere; waiting";
@@ -124,20 +130,17 @@ qint64 OsFile::modified() const {
     return qint64(written.dwHighDateTime) << 32 | written.dwLowDateTime;
 }
 
-QByteArray OsFile::readAt(qint64 offset, qint64 n) const {
-    QByteArray bytes(n, Qt::Uninitialized);
+void OsFile::readAt(qint64 offset, qint64 n, char* to) const {
     for (qint64 done = 0; done < n;) {
         OVERLAPPED at{};
         at.Offset = DWORD(offset + done);
         at.OffsetHigh = DWORD((offset + done) >> 32);
         DWORD got = 0;
-        if (!ReadFile(handle_, bytes.data() + done, DWORD(std::min<qint64>(n - done, 1 << 30)),
-                      &got, &at))
+        if (!ReadFile(handle_, to + done, DWORD(std::min<qint64>(n - done, 1 << 30)), &got, &at))
             fail(texts::kCannotRead);
         if (got == 0) velmora::fail(texts::kCannotRead, name_, texts::kFileShrank);
         done += got;
     }
-    return bytes;
 }
 
 void OsFile::lockForAppending(std::chrono::milliseconds wait) {
@@ -230,16 +233,14 @@ qint64 OsFile::modified() const {
     return qint64(status.st_mtim.tv_sec) * 1'000'000'000 + status.st_mtim.tv_nsec;
 }
 
-QByteArray OsFile::readAt(qint64 offset, qint64 n) const {
-    QByteArray bytes(n, Qt::Uninitialized);
+void OsFile::readAt(qint64 offset, qint64 n, char* to) const {
     for (qint64 done = 0; done < n;) {
-        const ssize_t got = pread(handle_, bytes.data() + done, size_t(n - done), offset + done);
+        const ssize_t got = pread(handle_, to + done, size_t(n - done), offset + done);
         if (got < 0 && errno == EINTR) continue;
         if (got < 0) fail(texts::kCannotRead);
         if (got == 0) velmora::fail(texts::kCannotRead, name_, texts::kFileShrank);
         done += got;
     }
-    return bytes;
 }
 
 namespace {

@@ -35,6 +35,8 @@ public:
     qint64 modified() const;
     // Exactly `n` bytes from `offset`.
     QByteArray readAt(qint64 offset, qint64 n) const;
+    // The same into `to`, which holds `n` bytes.
+    void readAt(qint64 offset, qint64 n, char* to) const;
     // Several PCs may append to one shared file: only the holder of this lock writes, and
     // it holds it across its reading of the file's end, its write and any take-back. Waits
     // up to `wait` for another writer to finish.

@@ -6,7 +6,11 @@
 #include <QDate>
 #include <cstdint>
 #include <cstring>
+#include <string_view>
 #include <utility>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace velmora {
 
@@ -75,45 +79,122 @@ int parseMonthDay(std::string_view t) {
     return side == 1 && digits[1] > 0 && digits[0] > 0 ? numbers[0] * 100 + numbers[1] : -1;
 }
 
-// Whether none of the 4 bytes at `p` is a double quote.
-bool noQuoteIn4(const char* p) {
-    uint32_t x;
-    std::memcpy(&x, p, 4);
-    x ^= 0x22222222u;
-    return ((x - 0x01010101u) & ~x & 0x80808080u) == 0;
+// The last 24 bytes of a record line as the terminal writes it, "name","MM/DD","H:MM","出",
+// with a time of 4 or 5 characters: D a date's digit, T a time's byte (any but a quote), ?
+// any byte, every other byte itself.
+struct TailShape {
+    uint32_t literal = 0, digits = 0, time = 0; // bit i: byte i is one
+    char bytes[24] = {};
+    size_t date = 0; // where the date starts, from the line's end
+
+    constexpr explicit TailShape(std::string_view shape) {
+        for (size_t i = 0; i < 24; ++i) {
+            const uint32_t bit = 1u << i;
+            bytes[i] = shape[i];
+            if (shape[i] == 'D')
+                digits |= bit;
+            else if (shape[i] == 'T')
+                time |= bit;
+            else if (shape[i] != '?')
+                literal |= bit;
+        }
+        date = 24 - shape.find('D');
+    }
+};
+constexpr TailShape kShortTime(R"(???","DD/DD","TTTT","??")");
+constexpr TailShape kLongTime(R"(??","DD/DD","TTTTT","??")");
+
+// Whether the 24 bytes at `q` have the shape: 16 bytes a step, as every line of a file is
+// read for a month of its first year.
+bool hasShape(const char* q, const TailShape& shape) {
+#ifdef __SSE2__
+    const __m128i low = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(q));
+    const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q + 8));
+    auto bits = [&](auto test) {
+        return (uint32_t(_mm_movemask_epi8(test(low, 0))) & 0xff) |
+               uint32_t(_mm_movemask_epi8(test(high, 8))) << 8;
+    };
+    const uint32_t same = bits([&](__m128i v, int at) {
+        const auto* expected = reinterpret_cast<const __m128i*>(shape.bytes + at);
+        return _mm_cmpeq_epi8(v, at == 0 ? _mm_loadl_epi64(expected) : _mm_loadu_si128(expected));
+    });
+    const uint32_t digit = bits([](__m128i v, int) {
+        const __m128i d = _mm_sub_epi8(v, _mm_set1_epi8('0'));
+        return _mm_cmpeq_epi8(_mm_min_epu8(d, _mm_set1_epi8(9)), d);
+    });
+    const uint32_t quote =
+        bits([](__m128i v, int) { return _mm_cmpeq_epi8(v, _mm_set1_epi8('"')); });
+    return (same & shape.literal) == shape.literal && (digit & shape.digits) == shape.digits &&
+           (quote & shape.time) == 0;
+#else
+    for (size_t i = 0; i < 24; ++i) {
+        const uint32_t bit = 1u << i;
+        if ((shape.literal & bit) && q[i] != shape.bytes[i]) return false;
+        if ((shape.digits & bit) && unsigned(q[i] - '0') > 9) return false;
+        if ((shape.time & bit) && q[i] == '"') return false;
+    }
+    return true;
+#endif
 }
 
-// A record line as the terminal writes it, "name","MM/DD","H:MM" or "HH:MM","出" or "退",
-// read at the places its short fields have from the end: the fields readFields() would give,
-// whether it is an arrival and month * 100 + day. False for any other line, which readFields()
-// reads; `f` is then undefined. Every line of a file is read for a month of its first year.
-bool writtenRecord(std::string_view line, std::string_view* f, bool& arrival, int& monthDay) {
+// Whether the `n` bytes at `p` hold a double quote; 16 bytes from `p` must be readable.
+bool holdsQuote(const char* p, size_t n) {
+#ifdef __SSE2__
+    if (n < 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const unsigned quotes = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8('"'))));
+        return (quotes & ((1u << n) - 1)) != 0;
+    }
+#endif
+    return std::memchr(p, '"', n) != nullptr;
+}
+
+// What the report takes from a record line; no month and day (-1) for a line that is none.
+struct RecordFields {
+    std::string_view name, time;
+    int monthDay = -1; // month * 100 + day
+    bool arrival = false;
+};
+
+// A record line as the terminal writes it, read at the places its fields have from the end:
+// the fields readFields() would give. False for any other line.
+bool readWrittenRecord(std::string_view line, RecordFields& r) {
     const size_t n = line.size();
     const char* const p = line.data();
     // The smallest: "","MM/DD","H:MM","出".
-    if (n < 22 || p[0] != '"' || p[n - 1] != '"' || p[n - 4] != '"' || p[n - 5] != ',' ||
-        p[n - 6] != '"' || !noQuoteIn4(p + n - 10))
-        return false;
-    const std::string_view kind = line.substr(n - 3, 2);
-    const bool isArrival = kind == kArrivalBytes;
-    if (!isArrival && kind != kLeavingBytes) return false;
-    const size_t time = p[n - 11] == '"' ? n - 11 : p[n - 12] == '"' ? n - 12 : 0;
-    if (time < 11 || p[time - 1] != ',' || p[time - 2] != '"' || p[time - 8] != '"' ||
-        p[time - 9] != ',' || p[time - 10] != '"')
-        return false;
-    // The date's digits and slash hold no quote.
-    const char* d = p + time - 7;
-    auto digit = [](char c) { return unsigned(c - '0') <= 9; };
-    if (d[2] != '/' || !digit(d[0]) || !digit(d[1]) || !digit(d[3]) || !digit(d[4])) return false;
-    // The name runs to the first quote: none may lie in it.
-    if (std::memchr(p + 1, '"', time - 11) != nullptr) return false;
-    f[0] = {p + 1, time - 11};
-    f[1] = {d, 5};
-    f[2] = {p + time + 1, n - 7 - time};
-    f[3] = kind;
-    arrival = isArrival;
-    monthDay = ((d[0] - '0') * 10 + (d[1] - '0')) * 100 + (d[3] - '0') * 10 + (d[4] - '0');
+    if (n < 22 || p[0] != '"') return false;
+    const std::string_view kind(p + n - 3, 2);
+    const bool arrival = kind == kArrivalBytes;
+    if (!arrival && kind != kLeavingBytes) return false;
+    char padded[24];
+    const char* tail = p + n - 24;
+    if (n < 24) {
+        std::memset(padded, '?', sizeof padded);
+        std::memcpy(padded + 24 - n, p, n);
+        tail = padded;
+    }
+    const TailShape& shape = tail[13] == '"' ? kShortTime : kLongTime;
+    const size_t name = n - shape.date - 4;
+    // The name runs to the first quote: none may lie in it. The line is over 16 bytes long.
+    if (!hasShape(tail, shape) || holdsQuote(p + 1, name)) return false;
+    const char* d = p + n - shape.date;
+    r.name = {p + 1, name};
+    r.time = {d + 8, shape.date - 14};
+    r.monthDay = ((d[0] - '0') * 10 + (d[1] - '0')) * 100 + (d[3] - '0') * 10 + (d[4] - '0');
+    r.arrival = arrival;
     return true;
+}
+
+// Any other line, by the files' rules.
+[[gnu::noinline]] RecordFields readOtherRecord(std::string_view line) {
+    std::string_view f[kRecordFields];
+    RecordFields r;
+    if (line.empty() || readFields(line, f, kRecordFields) != kRecordFields) return r;
+    r.arrival = f[3] == kArrivalBytes;
+    if (r.arrival || f[3] == kLeavingBytes) r.monthDay = parseMonthDay(f[1]);
+    r.name = f[0];
+    r.time = f[2];
+    return r;
 }
 
 } // namespace
@@ -149,21 +230,39 @@ void RecordDater::resolvePending(int64_t day) {
 
 bool RecordDater::date(std::string_view line, DatedRecord& record) {
     const bool afterArrival = std::exchange(afterArrival_, false);
-    if (line.empty()) return false;
-    std::string_view f[kRecordFields];
-    int monthDay = -1;
-    bool arrival = false;
-    if (!writtenRecord(line, f, arrival, monthDay) &&
-        readFields(line, f, kRecordFields) == kRecordFields) {
-        arrival = f[3] == kArrivalBytes;
-        if (arrival || f[3] == kLeavingBytes) monthDay = parseMonthDay(f[1]);
+    RecordFields r;
+    // Kept out of memory: a field stored and read back whole costs a stall on every line.
+    if (!readWrittenRecord(line, r)) r = readOtherRecord(line);
+    int64_t day = -1;
+    if (r.monthDay >= 0 && r.monthDay == runMonthDay_) {
+        // Within the late window of the run's day, with no leaving waiting to be judged: the
+        // record takes the run's day, paired or not, and moves nothing.
+        day = runDay_;
+    } else {
+        day = dateAfresh(r.name, r.monthDay, r.arrival, afterArrival, line);
+        if (day < 0) {
+            runMonthDay_ = -1;
+            if (!line.empty()) ++skipped_;
+            return false;
+        }
     }
-    const bool paired = monthDay >= 0 && !arrival && afterArrival && f[0] == afterName_;
+    if (r.arrival) {
+        afterArrival_ = true;
+        afterName_ = r.name;
+        afterDay_ = {day, lastYear_, r.monthDay};
+    }
+    record.name = r.name;
+    record.time = r.time;
+    record.day = day;
+    record.arrival = r.arrival;
+    return true;
+}
+
+int64_t RecordDater::dateAfresh(std::string_view name, int monthDay, bool arrival,
+                                bool afterArrival, std::string_view line) {
+    const bool paired = monthDay >= 0 && !arrival && afterArrival && name == afterName_;
     const int64_t day = monthDay < 0 ? -1 : dayBefore(monthDay, paired ? afterDay_ : limit_);
-    if (day < 0) {
-        ++skipped_;
-        return false;
-    }
+    if (day < 0) return -1;
     if (!started_) {
         // The last record was written last: nothing before it lies after its day.
         started_ = true;
@@ -181,17 +280,9 @@ bool RecordDater::date(std::string_view line, DatedRecord& record) {
             }
         }
     }
-    if (arrival) {
-        afterArrival_ = true;
-        afterName_ = f[0];
-        afterDay_ = {day, lastYear_, monthDay};
-    }
-    // Field by field: a whole new record built on the stack costs a stalled copy on every line.
-    record.name = f[0];
-    record.time = f[2];
-    record.day = day;
-    record.arrival = arrival;
-    return true;
+    runMonthDay_ = paired || pending_ ? -1 : monthDay;
+    runDay_ = day;
+    return day;
 }
 
 } // namespace velmora

@@ -67,6 +67,8 @@ private:
     static void setLimit(Limit& limit, int64_t day);
     int64_t dayBefore(int monthDay, const Limit& limit);
     void resolvePending(int64_t day);
+    int64_t dateAfresh(std::string_view name, int monthDay, bool arrival, bool afterArrival,
+                       std::string_view line);
 
     int64_t bound_;
     Limit limit_; // bound_ with its year and month * 100 + day
@@ -83,6 +85,10 @@ private:
     // The last day computed: records come in runs of one day.
     int lastMonthDay_ = -1, lastYear_ = 0;
     int64_t lastDay_ = 0;
+    // The run of one day the last record began or went on, while nothing is in doubt: a
+    // record of its month and day after it takes its day and moves no bound.
+    int runMonthDay_ = -1;
+    int64_t runDay_ = 0;
 };
 
 // Whether a record's name can be shown: not empty, and without a control character, which no

@@ -91,13 +91,14 @@ void readFile(const QString& path, const ReportRequest& request, Reading& out) {
         if (r.day > out.newest) out.newest = r.day;
         if (!month && keepFrom == INT64_MIN) keepFrom = rangeStartOf(monthOf(r.day)).toJulianDay();
         if (r.day < keepFrom || r.day > keepTo) return;
-        if (!isShowableName(r.name)) {
-            ++out.skipped;
-            return;
-        }
         auto name = out.names.find(r.name);
-        if (name == out.names.end())
+        if (name == out.names.end()) {
+            if (!isShowableName(r.name)) {
+                ++out.skipped;
+                return;
+            }
             name = out.names.emplace(std::string(r.name), int(out.names.size())).first;
+        }
         out.kept.push_back({name->second, {r.day, {r.arrival, parseClock(r.time)}}});
     };
     while (dater.bound() >= keepFrom && lines.previousLines(block))
@@ -136,15 +137,33 @@ MonthReport buildReport(const ReportRequest& request) {
     const int64_t from = rangeStart.toJulianDay(), monthFrom = month.toJulianDay(),
                   to = month.addMonths(1).toJulianDay() - 1;
 
-    std::vector<std::vector<Entry>> entries(reading.names.size());
+    // Each teacher's records in one run of one array, by day.
+    std::vector<size_t> start(reading.names.size() + 1);
+    for (const Kept& k : reading.kept) ++start[size_t(k.teacher) + 1];
+    for (size_t id = 1; id < start.size(); ++id) start[id] += start[id - 1];
+    std::vector<Entry> byTeacher(reading.kept.size());
+    {
+        std::vector<size_t> next(start.begin(), start.end() - 1);
+        for (const Kept& k : reading.kept) byTeacher[next[size_t(k.teacher)]++] = k.entry;
+    }
+    const int64_t yearFrom = yearStart.toJulianDay();
+    std::vector<std::pair<Entry*, Entry*>> entries(reading.names.size());
     std::vector<bool> inYear(reading.names.size());
     bool anyInMonth = false;
-    for (const Kept& k : reading.kept) {
-        if (k.entry.day < from || k.entry.day > to) continue;
-        entries[size_t(k.teacher)].push_back(k.entry);
-        inYear[size_t(k.teacher)] =
-            inYear[size_t(k.teacher)] || k.entry.day >= yearStart.toJulianDay();
-        anyInMonth |= k.entry.day >= monthFrom;
+    auto byDay = [](const Entry& a, const Entry& b) { return a.day < b.day; };
+    for (size_t id = 0; id < entries.size(); ++id) {
+        Entry* first = byTeacher.data() + start[id];
+        Entry* last = byTeacher.data() + start[id + 1];
+        // Without a month asked for, a file older than the newest kept its own last year.
+        last =
+            std::remove_if(first, last, [&](const Entry& e) { return e.day < from || e.day > to; });
+        // A file read from its end gives the days newest first; the order within a day
+        // counts for nothing.
+        std::reverse(first, last);
+        if (!std::is_sorted(first, last, byDay)) std::sort(first, last, byDay);
+        entries[id] = {first, last};
+        inYear[id] = first != last && last[-1].day >= yearFrom;
+        anyInMonth |= first != last && last[-1].day >= monthFrom;
     }
     if (!anyInMonth)
         throw Failure(texts::kNoRecordsInMonth.arg(month.year()).arg(month.month()).arg(fileList));
@@ -160,17 +179,15 @@ MonthReport buildReport(const ReportRequest& request) {
     }
     for (const auto& [name, id] : reading.names) {
         if (!inYear[size_t(id)]) continue;
-        std::vector<Entry>& list = entries[size_t(id)];
-        std::stable_sort(list.begin(), list.end(),
-                         [](const Entry& a, const Entry& b) { return a.day < b.day; });
+        const auto [first, last] = entries[size_t(id)];
         TeacherMonth teacher;
         teacher.name = fromCp932(name);
         QList<int> monthly(months, 0);
         QList<DayRecord> dayRecords;
-        auto next = list.begin();
+        auto next = first;
         for (int64_t jd = from; jd <= to; ++jd) {
             dayRecords.clear();
-            for (; next != list.end() && next->day == jd; ++next) dayRecords << next->record;
+            for (; next != last && next->day == jd; ++next) dayRecords << next->record;
             if (dayRecords.isEmpty() && jd < monthFrom) continue;
             const Day day = evaluateDay(calendar[size_t(jd - from)], dayRecords, request.rules);
             if (day.beyond > 0) monthly[monthOfDay[size_t(jd - from)]] += day.beyond;

@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -81,6 +82,11 @@ const YearCase kYears[] = {
     {"02/28 02/29 03/01",                         2025, "2025-02-28 - 2025-03-01"},
     {"02/29 12/31 01/02",                         2025, "2024-02-29 2024-12-31 2025-01-02"},
     {"11/30 x 13/01 2/30",                         2026, "2026-11-30 - - -"},
+    // Runs of one day: a lone late leaving still judged, a pair's year kept to the pair, the
+    // run's last arrival the one a leaving pairs with.
+    {"06/20 06/18 06/18 08/25",                   2026, "2026-06-20 2026-06-18 2026-06-18 2026-08-25"},
+    {"07/20b 07/20 出07/15 08/01",                 2026, "2026-07-20 2025-07-20 2026-07-15 2026-08-01"},
+    {"出04/12 04/10b 出07/15b 出07/15",            2026, "2026-04-12 2026-04-10 2026-07-15 2026-07-15"},
 };
 // clang-format on
 
@@ -110,6 +116,50 @@ TEST(Records, TakeTheirYearFromTheFileOrder) {
         EXPECT_EQ(got.join(u' '), QString(expected).remove(u" -"_qs)) << c.lines;
         EXPECT_EQ(dater.skipped(), expected.count(u" -"_qs)) << c.lines;
     }
+}
+
+// Every line is read as the files' rules read it, also those the terminal's own shape is read
+// from at its places: a space before a line, which the rules pass over, takes that away.
+TEST(Records, WrittenLinesAreReadAsAnyOther) {
+    const char* names[] = {"",
+                           "A",
+                           "\x90\x45\x88\xf5"
+                           "A",
+                           "A\"B",
+                           "A,B",
+                           "0123456789abcdefghij",
+                           "0123456789abcdef\"ghij"};
+    const char* dates[] = {"07/01", "12/31", "7/1", "13/01", "0:/15", "07-01", "02/29", ""};
+    const char* times[] = {"8:00", "17:05", "24:00", "800", "8:000", "", "8\"00", "17:0a"};
+    const char* kinds[] = {"\x8f\x6f", "\x91\xde", "x", "\x8f\x6f\x8f\x6f"};
+    QRandomGenerator random(20261207);
+    auto any = [&](const auto& list) { return list[random.bounded(int(std::size(list)))]; };
+    QByteArray file, spaced;
+    for (int i = 0; i < 5000; ++i) {
+        // Mostly runs of a day's records; now and then another day, or a line of another shape.
+        static const char* date = dates[0];
+        if (random.bounded(8) == 0) date = any(dates);
+        QByteArray line = quotedLine({any(names), date, any(times), any(kinds)});
+        if (random.bounded(20) == 0) line.remove(random.bounded(int(line.size()) - 2), 1);
+        if (random.bounded(40) == 0) line.insert(line.size() - 2, ",\"more\"");
+        file += line;
+        spaced += ' ' + line;
+    }
+    auto dated = [](const QByteArray& bytes) {
+        BackwardLineReader lines(view(bytes));
+        RecordDater dater(julianDay(2026, 12, 31));
+        QStringList got;
+        DatedRecord r;
+        for (std::string_view line; lines.previous(line);)
+            if (dater.date(line, r))
+                got << QStringLiteral("%1 %2 %3 %4")
+                           .arg(QString::fromLatin1(r.name.data(), qsizetype(r.name.size())),
+                                QString::fromLatin1(r.time.data(), qsizetype(r.time.size())))
+                           .arg(r.day)
+                           .arg(r.arrival);
+        return got << QString::number(dater.skipped());
+    };
+    EXPECT_EQ(dated(file), dated(spaced));
 }
 
 struct DayCase {
