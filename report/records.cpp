@@ -229,6 +229,27 @@ void RecordDater::resolvePending(int64_t day) {
 }
 
 bool RecordDater::date(std::string_view line, DatedRecord& record) {
+    const bool dated = dateLine(line, record);
+    keepAfterName();
+    return dated;
+}
+
+void RecordDater::dateLines(const std::vector<std::string_view>& lines, int64_t lowestBound,
+                            int64_t from, int64_t to, std::vector<DatedRecord>& records) {
+    records.clear();
+    DatedRecord r;
+    for (auto line = lines.begin(); line != lines.end() && bound_ >= lowestBound; ++line)
+        if (dateLine(*line, r) && r.day >= from && r.day <= to) records.push_back(r);
+    keepAfterName();
+}
+
+void RecordDater::keepAfterName() {
+    if (!afterArrival_ || afterName_.data() == afterNameCopy_.data()) return;
+    afterNameCopy_.assign(afterName_);
+    afterName_ = afterNameCopy_;
+}
+
+inline bool RecordDater::dateLine(std::string_view line, DatedRecord& record) {
     const bool afterArrival = std::exchange(afterArrival_, false);
     RecordFields r;
     // Kept out of memory: a field stored and read back whole costs a stall on every line.

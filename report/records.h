@@ -53,6 +53,11 @@ public:
     // report skips: a blank one, or one with fewer than 4 fields, no such date, an unknown
     // kind. All but blank ones are counted.
     bool date(std::string_view line, DatedRecord& record);
+    // date() for each of `lines` in turn, while bound() is not below `lowestBound`; the
+    // records dated from `from` to `to` replace those in `records`. A block's lines in one
+    // call: most lie outside a month's days and cost no more than their dating.
+    void dateLines(const std::vector<std::string_view>& lines, int64_t lowestBound, int64_t from,
+                   int64_t to, std::vector<DatedRecord>& records);
     // No record of the lines before those given lies after this day.
     int64_t bound() const { return bound_; }
     int skipped() const { return skipped_; }
@@ -67,6 +72,8 @@ private:
     static void setLimit(Limit& limit, int64_t day);
     int64_t dayBefore(int monthDay, const Limit& limit);
     void resolvePending(int64_t day);
+    bool dateLine(std::string_view line, DatedRecord& record);
+    void keepAfterName();
     int64_t dateAfresh(std::string_view name, int monthDay, bool arrival, bool afterArrival,
                        std::string_view line);
 
@@ -76,7 +83,10 @@ private:
     int skipped_ = 0;
     // The record after the line at hand, when it is an arrival: a leaving may pair with it.
     bool afterArrival_ = false;
-    std::string afterName_; // a copy: the reader keeps no line once it moves on
+    // Its name, in its line while the lines given are at hand, and copied before they go:
+    // the reader keeps no line once it moves on.
+    std::string_view afterName_;
+    std::string afterNameCopy_;
     Limit afterDay_;
     // A leaving far behind the bound, until the record before it tells whether it was late.
     bool pending_ = false;

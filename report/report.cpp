@@ -43,13 +43,43 @@ struct BytesHash {
 };
 using Names = std::unordered_map<std::string, int, BytesHash, std::equal_to<>>;
 
+// The teacher of each name. The records of a day come in much the same order every day, so
+// the teacher that came after this one last time is tried before the name is looked up.
+class Teachers {
+public:
+    size_t size() const { return names_.size(); }
+    const Names& names() const { return names_; }
+    // -1 for a name that is no teacher's.
+    int of(std::string_view name) {
+        if (last_ >= 0) {
+            const int guess = next_[size_t(last_)];
+            if (guess >= 0 && *byId_[size_t(guess)] == name) return last_ = guess;
+        }
+        auto found = names_.find(name);
+        if (found == names_.end()) {
+            if (!isShowableName(name)) return -1;
+            found = names_.emplace(std::string(name), int(names_.size())).first;
+            byId_.push_back(&found->first);
+            next_.push_back(-1);
+        }
+        if (last_ >= 0) next_[size_t(last_)] = found->second;
+        return last_ = found->second;
+    }
+
+private:
+    Names names_;
+    std::vector<const std::string*> byId_; // into names_, whose keys stay where they are
+    std::vector<int> next_;
+    int last_ = -1;
+};
+
 struct Kept {
     int teacher;
     Entry entry;
 };
 
 struct Reading {
-    Names names;
+    Teachers teachers;
     std::vector<Kept> kept;
     int64_t newest = -1;
     int skipped = 0;
@@ -85,25 +115,30 @@ void readFile(const QString& path, const ReportRequest& request, Reading& out) {
     });
     // A block's lines at a time: the whole file is read for a month of its first years.
     std::vector<std::string_view> block;
-    DatedRecord r;
-    auto keep = [&](std::string_view line) {
-        if (!dater.date(line, r)) return;
-        if (r.day > out.newest) out.newest = r.day;
-        if (!month && keepFrom == INT64_MIN) keepFrom = rangeStartOf(monthOf(r.day)).toJulianDay();
-        if (r.day < keepFrom || r.day > keepTo) return;
-        auto name = out.names.find(r.name);
-        if (name == out.names.end()) {
-            if (!isShowableName(r.name)) {
-                ++out.skipped;
-                return;
-            }
-            name = out.names.emplace(std::string(r.name), int(out.names.size())).first;
-        }
-        out.kept.push_back({name->second, {r.day, {r.arrival, parseClock(r.time)}}});
+    std::vector<DatedRecord> dated;
+    auto keep = [&](const DatedRecord& r) {
+        const int teacher = out.teachers.of(r.name);
+        if (teacher < 0)
+            ++out.skipped;
+        else
+            out.kept.push_back({teacher, {r.day, {r.arrival, parseClock(r.time)}}});
     };
-    while (dater.bound() >= keepFrom && lines.previousLines(block))
-        for (auto line = block.begin(); line != block.end() && dater.bound() >= keepFrom; ++line)
-            keep(*line);
+    bool anyDated = false;
+    while (dater.bound() >= keepFrom && lines.previousLines(block)) {
+        auto line = block.begin();
+        // The file's newest record comes first: without a month asked for, it names the days
+        // to keep.
+        for (DatedRecord r; !anyDated && line != block.end(); ++line) {
+            if (!dater.date(*line, r)) continue;
+            anyDated = true;
+            out.newest = std::max(out.newest, r.day);
+            if (!month) keepFrom = rangeStartOf(monthOf(r.day)).toJulianDay();
+            if (r.day >= keepFrom && r.day <= keepTo) keep(r);
+        }
+        block.erase(block.begin(), line);
+        dater.dateLines(block, keepFrom, keepFrom, keepTo, dated);
+        for (const DatedRecord& r : dated) keep(r);
+    }
     out.skipped += dater.skipped();
     for (const DoubtfulLine& d : dater.doubtful())
         out.warnings << texts::kLateLeaving.arg(path, fromCp932(view(d.line)),
@@ -138,7 +173,7 @@ MonthReport buildReport(const ReportRequest& request) {
                   to = month.addMonths(1).toJulianDay() - 1;
 
     // Each teacher's records in one run of one array, by day.
-    std::vector<size_t> start(reading.names.size() + 1);
+    std::vector<size_t> start(reading.teachers.size() + 1);
     for (const Kept& k : reading.kept) ++start[size_t(k.teacher) + 1];
     for (size_t id = 1; id < start.size(); ++id) start[id] += start[id - 1];
     std::vector<Entry> byTeacher(reading.kept.size());
@@ -147,8 +182,8 @@ MonthReport buildReport(const ReportRequest& request) {
         for (const Kept& k : reading.kept) byTeacher[next[size_t(k.teacher)]++] = k.entry;
     }
     const int64_t yearFrom = yearStart.toJulianDay();
-    std::vector<std::pair<Entry*, Entry*>> entries(reading.names.size());
-    std::vector<bool> inYear(reading.names.size());
+    std::vector<std::pair<Entry*, Entry*>> entries(reading.teachers.size());
+    std::vector<bool> inYear(reading.teachers.size());
     bool anyInMonth = false;
     auto byDay = [](const Entry& a, const Entry& b) { return a.day < b.day; };
     for (size_t id = 0; id < entries.size(); ++id) {
@@ -177,7 +212,7 @@ MonthReport buildReport(const ReportRequest& request) {
         calendar.push_back(calendarDay(d, request.rules));
         monthOfDay.push_back(monthIndex(d) - monthIndex(rangeStart));
     }
-    for (const auto& [name, id] : reading.names) {
+    for (const auto& [name, id] : reading.teachers.names()) {
         if (!inYear[size_t(id)]) continue;
         const auto [first, last] = entries[size_t(id)];
         TeacherMonth teacher;

@@ -308,6 +308,21 @@ TEST(Report, ReadsTheFileAsTheTerminalDoes) {
     }
 }
 
+// Without a month asked for, the newest record of all the files names it, in any file.
+TEST(Report, TakesTheNewestMonthOfAllItsFiles) {
+    QTemporaryDir dir;
+    QStringList files;
+    for (const char* date : {"07/01", "06/01"}) {
+        QFile file(dir.filePath(QString::fromLatin1(date).remove(u'/')));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) &&
+                    file.write(quotedLine({"A", date, "8:00", "\x8f\x6f"})));
+        files << file.fileName();
+    }
+    for (const QStringList& order : {files, QStringList{files[1], files[0]}})
+        EXPECT_EQ(buildReport({order, 2026, {}, {}}).month, QDate(2026, 7, 1))
+            << order.join(u' ').toStdString();
+}
+
 // The year of the last record from the file's modification day, which must be a possible one.
 TEST(Report, DatesTheLastRecordByTheFilesModificationDay) {
     QTemporaryDir dir;
