@@ -1,8 +1,8 @@
 # Velmora: `make` builds the programs, `make run` starts the time clock, `make demo` tries it
 # with example cards, `make test` runs every test.
 
-# The programs alone in APP_BUILD (for make, run, demo, package); with every test in BUILD.
-APP_BUILD ?= build-app
+# One build tree: the programs alone for make, run, demo and package; the tests too once
+# make test asks for them.
 BUILD ?= build
 DATA ?= data
 BUILD_TYPE ?= RelWithDebInfo
@@ -21,27 +21,28 @@ all: app
 # The Debian packages to build and run the programs; setup adds those of the tests.
 app:
 	bash scripts/setup.sh run build
-	cmake -S . -B $(APP_BUILD) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DVELMORA_TESTS=OFF \
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DVELMORA_TESTS=OFF \
 	  -DVELMORA_WERROR=$(WERROR)
-	cmake --build $(APP_BUILD) -j$(JOBS)
+	cmake --build $(BUILD) -j$(JOBS)
 
 run: app
 	mkdir -p "$(DATA)"
-	cd "$(DATA)" && "$(CURDIR)/$(APP_BUILD)/bin/velmora"
+	cd "$(DATA)" && "$(CURDIR)/$(BUILD)/bin/velmora"
 
 # The time clock in demo/: a shared PC with two example cards and a virtual card reader.
 demo: app
-	bash scripts/demo.sh "$(APP_BUILD)/bin/velmora" demo
+	bash scripts/demo.sh "$(BUILD)/bin/velmora" demo
 
-# The Debian package, in APP_BUILD.
+# The Debian package, in BUILD.
 package: app
-	cd $(APP_BUILD) && cpack -G DEB
+	cd $(BUILD) && cpack -G DEB
 
 setup:
 	bash scripts/setup.sh run build test
 
 configure: setup
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DVELMORA_WERROR=$(WERROR)
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DVELMORA_TESTS=ON \
+	  -DVELMORA_WERROR=$(WERROR)
 
 build: configure
 	cmake --build $(BUILD) -j$(JOBS)
@@ -120,4 +121,4 @@ format-check:
 	clang-format --dry-run -Werror $(SOURCES)
 
 clean:
-	rm -rf $(APP_BUILD) $(BUILD) build-asan build-release build-fuzz $(WINDOWS_BUILD)
+	rm -rf $(BUILD) build-asan build-release build-fuzz $(WINDOWS_BUILD)

@@ -4,11 +4,11 @@
 // reading the same bytes from the file and finding their line ends (read + memchr). The
 // ratio is what the parsing costs on top; the raw cost is the floor any reader pays.
 
-#include "attendance/recordfile.h"
+#include "records/recordfile.h"
 #include "cards/cards.h"
-#include "common/cp932.h"
-#include "common/datafiles.h"
-#include "common/fields.h"
+#include "storage/cp932.h"
+#include "storage/datafiles.h"
+#include "storage/fields.h"
 #include "report/report.h"
 
 #include <QDir>

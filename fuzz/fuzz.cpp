@@ -3,11 +3,11 @@
 // once a target as a libFuzzer program (make fuzz); in the test suite the stored corpus and
 // random files of short lines go through the same checks.
 
-#include "attendance/recordfile.h"
 #include "cards/cards.h"
-#include "common/cp932.h"
-#include "common/fields.h"
-#include "common/names.h"
+#include "records/recordfile.h"
+#include "storage/cp932.h"
+#include "storage/fields.h"
+#include "storage/names.h"
 
 #include <cstring>
 #include <string>

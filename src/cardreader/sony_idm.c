@@ -92,7 +92,7 @@ int32_t idm_read_card_file(char* buffer) {
 }
 
 SONY_IDM_EXPORT int32_t SONY_IDM_CALL get_idm(int32_t mode, char* buffer) {
-    (void)mode; /* always 12960; it meant something to the original reader software only */
+    (void)mode; /* callers pass 12960; this library reads the IDm the same way for any */
     if (buffer == NULL) return SONY_IDM_FAILED;
     if (card_file_selected()) return idm_read_card_file(buffer);
     return idm_read_pcsc(buffer);

@@ -1,8 +1,8 @@
-#include "cardlibrary/sonyidmlibrary.h"
+#include "cardreader/sonyidmlibrary.h"
 
-#include "common/logging.h"
-#include "common/texts.h"
-#include "idmreader/sony_idm.h"
+#include "cardreader/sony_idm.h"
+#include "logging/logging.h"
+#include "texts/texts.h"
 
 #include <QCoreApplication>
 #include <QDir>

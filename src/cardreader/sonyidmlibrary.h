@@ -3,7 +3,7 @@
 // elsewhere, entry point get_idm. Bound by name at the first call, not at construction, so that
 // the program starts and shows its window without the library.
 
-#include "common/seams.h"
+#include "seams/seams.h"
 
 #include <QString>
 #include <cstdint>

@@ -1,9 +1,9 @@
 #include "cards/cards.h"
 
-#include "common/cp932.h"
-#include "common/fields.h"
-#include "common/names.h"
-#include "common/texts.h"
+#include "storage/cp932.h"
+#include "storage/fields.h"
+#include "storage/names.h"
+#include "texts/texts.h"
 
 #include <array>
 

@@ -2,7 +2,7 @@
 // Cards and their owners: reading the IDm, the card registry "利用者Felica.dat" (one quoted
 // IDm and name a line, appended only) and registering a card.
 
-#include "common/seams.h"
+#include "seams/seams.h"
 
 #include <QString>
 #include <optional>

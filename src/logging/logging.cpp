@@ -1,4 +1,4 @@
-#include "common/logging.h"
+#include "logging/logging.h"
 
 namespace velmora {
 

@@ -1,6 +1,6 @@
-#include "shutdown/systemshutdown.h"
+#include "poweroff/systemshutdown.h"
 
-#include "common/logging.h"
+#include "logging/logging.h"
 
 #ifdef _WIN32
 #ifndef WIN32_LEAN_AND_MEAN
@@ -9,7 +9,7 @@
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
-#include "shutdown/win32calls.h"
+#include "poweroff/win32calls.h"
 #else
 #include <QCoreApplication>
 #include <QDBusConnection>

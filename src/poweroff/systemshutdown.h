@@ -1,7 +1,7 @@
 #pragma once
 // The real power-off behind the Shutdown seam: logind on Linux, the Win32 API on Windows.
 
-#include "common/seams.h"
+#include "seams/seams.h"
 
 #include <memory>
 

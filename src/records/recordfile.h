@@ -1,7 +1,7 @@
 #pragma once
 // The attendance record file "Velmora.dat": one record a line, only ever appended to.
 
-#include "common/datafiles.h"
+#include "storage/datafiles.h"
 
 #include <QString>
 #include <string_view>

@@ -1,6 +1,6 @@
 #include "report/output.h"
 
-#include "common/texts.h"
+#include "texts/texts.h"
 
 namespace velmora {
 namespace {

@@ -1,7 +1,7 @@
 #include "report/month.h"
 
-#include "common/texts.h"
 #include "report/holidays.h"
+#include "texts/texts.h"
 
 #include <algorithm>
 #include <numeric>

@@ -1,7 +1,7 @@
 #include "report/progress.h"
 
-#include "common/datafiles.h"
-#include "common/texts.h"
+#include "storage/datafiles.h"
+#include "texts/texts.h"
 
 namespace velmora {
 

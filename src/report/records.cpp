@@ -1,7 +1,7 @@
 #include "report/records.h"
 
-#include "attendance/recordfile.h"
-#include "common/fields.h"
+#include "records/recordfile.h"
+#include "storage/fields.h"
 
 #include <QDate>
 #include <cstdint>

@@ -1,11 +1,11 @@
 #include "report/report.h"
 
-#include "common/cp932.h"
-#include "common/datafiles.h"
-#include "common/fields.h"
-#include "common/osfile.h"
-#include "common/texts.h"
 #include "report/records.h"
+#include "storage/cp932.h"
+#include "storage/datafiles.h"
+#include "storage/fields.h"
+#include "storage/osfile.h"
+#include "texts/texts.h"
 
 #include <QFileInfo>
 #include <algorithm>

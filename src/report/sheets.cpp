@@ -1,9 +1,9 @@
 #include "report/sheets.h"
 
-#include "common/datafiles.h"
-#include "common/outputfiles.h"
-#include "common/texts.h"
 #include "report/output.h"
+#include "storage/datafiles.h"
+#include "storage/outputfiles.h"
+#include "texts/texts.h"
 
 #include <QBuffer>
 #include <QFile>

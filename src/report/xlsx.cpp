@@ -1,7 +1,7 @@
 #include "report/output.h"
 
-#include "common/datafiles.h"
-#include "common/texts.h"
+#include "storage/datafiles.h"
+#include "texts/texts.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "reportwindow/reportmodel.h"
 
-#include "common/texts.h"
 #include "report/output.h"
+#include "texts/texts.h"
 
 #include <QBrush>
 #include <QColor>

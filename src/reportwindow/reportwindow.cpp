@@ -1,8 +1,8 @@
 #include "reportwindow/reportwindow.h"
 
-#include "common/datafiles.h"
-#include "common/texts.h"
 #include "report/output.h"
+#include "storage/datafiles.h"
+#include "texts/texts.h"
 
 #include <QComboBox>
 #include <QDateEdit>

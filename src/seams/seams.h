@@ -2,7 +2,7 @@
 // What the terminal reaches the outside world through. The program wires in the real ones;
 // tests hand in doubles that set the time, hold a card and answer prompts.
 
-#include "common/datafiles.h"
+#include "storage/datafiles.h"
 
 #include <QString>
 #include <chrono>

@@ -1,4 +1,4 @@
-#include "common/qtjapanese.h"
+#include "startup/qtjapanese.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>

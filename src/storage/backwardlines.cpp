@@ -1,6 +1,6 @@
-#include "common/backwardlines.h"
+#include "storage/backwardlines.h"
 
-#include "common/fields.h"
+#include "storage/fields.h"
 
 #include <algorithm>
 #include <cstdint>

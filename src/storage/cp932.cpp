@@ -1,4 +1,4 @@
-#include "common/cp932.h"
+#include "storage/cp932.h"
 
 #include <algorithm>
 

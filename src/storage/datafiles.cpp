@@ -1,8 +1,8 @@
-#include "common/datafiles.h"
+#include "storage/datafiles.h"
 
-#include "common/fields.h"
-#include "common/osfile.h"
-#include "common/texts.h"
+#include "storage/fields.h"
+#include "storage/osfile.h"
+#include "texts/texts.h"
 
 #include <QFileInfo>
 #include <QSaveFile>

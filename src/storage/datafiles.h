@@ -2,7 +2,7 @@
 // The three data files live in one folder (the working directory) under bare names.
 // A file is never held open: every operation opens, works and closes.
 
-#include "common/backwardlines.h"
+#include "storage/backwardlines.h"
 
 #include <QByteArray>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "common/fields.h"
+#include "storage/fields.h"
 
 #include <algorithm>
 #include <cstring>

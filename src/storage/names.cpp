@@ -1,7 +1,7 @@
-#include "common/names.h"
+#include "storage/names.h"
 
-#include "common/cp932.h"
-#include "common/texts.h"
+#include "storage/cp932.h"
+#include "texts/texts.h"
 
 namespace velmora {
 
@@ -14,7 +14,7 @@ bool isStorableName(const QString& name) {
 
 std::optional<QString> typedNameFault(const QString& name) {
     if (!isStorableName(name)) return texts::kUnstorableName;
-    if (name.size() > kLongestTypedName) return texts::kNameTooLong;
+    if (name.size() > kLongestTypedName) return texts::kNameTooLong.arg(kLongestTypedName);
     return std::nullopt;
 }
 

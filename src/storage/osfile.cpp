@@ -1,8 +1,8 @@
-#include "common/osfile.h"
+#include "storage/osfile.h"
 
-#include "common/datafiles.h"
-#include "common/logging.h"
-#include "common/texts.h"
+#include "logging/logging.h"
+#include "storage/datafiles.h"
+#include "texts/texts.h"
 
 #include <QDeadlineTimer>
 #include <QDir>

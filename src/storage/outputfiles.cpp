@@ -1,8 +1,8 @@
-#include "common/outputfiles.h"
+#include "storage/outputfiles.h"
 
-#include "common/datafiles.h"
-#include "common/osfile.h"
-#include "common/texts.h"
+#include "storage/datafiles.h"
+#include "storage/osfile.h"
+#include "texts/texts.h"
 
 #include <QFile>
 #include <QFileInfo>

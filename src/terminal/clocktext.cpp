@@ -1,4 +1,4 @@
-#include "common/clocktext.h"
+#include "terminal/clocktext.h"
 
 namespace velmora {
 

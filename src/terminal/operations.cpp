@@ -3,10 +3,10 @@
 
 #include "terminal/terminal.h"
 
-#include "attendance/recordfile.h"
-#include "common/clocktext.h"
-#include "common/names.h"
-#include "common/userdata.h"
+#include "records/recordfile.h"
+#include "storage/names.h"
+#include "terminal/clocktext.h"
+#include "terminal/userdata.h"
 #include "timeentry/typedtime.h"
 
 namespace velmora {

@@ -4,7 +4,7 @@
 #include "terminal/terminal.h"
 
 #include "cards/cards.h"
-#include "common/names.h"
+#include "storage/names.h"
 
 #include <algorithm>
 

@@ -2,7 +2,7 @@
 // What the terminal window shows, and what the terminal asks of the window. The terminal
 // changes the screen; the window draws it and forwards its clicks.
 
-#include "common/texts.h"
+#include "texts/texts.h"
 
 #include <QString>
 

@@ -2,11 +2,10 @@
 
 #include "terminal/terminal.h"
 
-#include "cards/cards.h"
-#include "common/clocktext.h"
-#include "common/logging.h"
-#include "common/names.h"
-#include "common/userdata.h"
+#include "logging/logging.h"
+#include "storage/names.h"
+#include "terminal/clocktext.h"
+#include "terminal/userdata.h"
 
 namespace velmora {
 

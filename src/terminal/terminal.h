@@ -4,10 +4,10 @@
 // chosen time and the settings. The window only shows the screen and forwards input here.
 
 #include "cards/cards.h"
-#include "common/seams.h"
-#include "common/timer.h"
+#include "seams/seams.h"
 #include "terminal/cardonreader.h"
 #include "terminal/screen.h"
+#include "terminal/timer.h"
 
 #include <functional>
 

@@ -1,8 +1,8 @@
-#include "common/userdata.h"
+#include "terminal/userdata.h"
 
-#include "common/cp932.h"
-#include "common/fields.h"
-#include "common/texts.h"
+#include "storage/cp932.h"
+#include "storage/fields.h"
+#include "texts/texts.h"
 
 namespace velmora {
 

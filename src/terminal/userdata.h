@@ -1,7 +1,7 @@
 #pragma once
 // The user-data file holds one line: the owner's name, or nothing on a shared PC.
 
-#include "common/datafiles.h"
+#include "storage/datafiles.h"
 
 #include <QString>
 #include <optional>

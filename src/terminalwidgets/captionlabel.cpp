@@ -1,4 +1,4 @@
-#include "windows/captionlabel.h"
+#include "terminalwidgets/captionlabel.h"
 
 #include <QPainter>
 #include <algorithm>

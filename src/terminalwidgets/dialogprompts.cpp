@@ -1,4 +1,4 @@
-#include "windows/dialogprompts.h"
+#include "terminalwidgets/dialogprompts.h"
 
 #include <QApplication>
 #include <QInputDialog>

@@ -1,7 +1,7 @@
 #pragma once
 // The prompts of the Prompts seam as Qt's input dialog and message box, titled "Velmora".
 
-#include "common/seams.h"
+#include "seams/seams.h"
 
 namespace velmora {
 

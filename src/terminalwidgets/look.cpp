@@ -1,4 +1,4 @@
-#include "windows/look.h"
+#include "terminalwidgets/look.h"
 
 #include <QGuiApplication>
 #include <QLabel>

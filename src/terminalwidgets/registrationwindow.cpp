@@ -1,7 +1,7 @@
-#include "windows/registrationwindow.h"
+#include "terminalwidgets/registrationwindow.h"
 
 #include "terminal/terminal.h"
-#include "windows/look.h"
+#include "terminalwidgets/look.h"
 
 #include <QLabel>
 #include <QLineEdit>

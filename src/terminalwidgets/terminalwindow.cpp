@@ -1,11 +1,11 @@
-#include "windows/terminalwindow.h"
+#include "terminalwidgets/terminalwindow.h"
 
 #include "assets/assets.h"
 #include "terminal/terminal.h"
-#include "windows/captionlabel.h"
-#include "windows/look.h"
-#include "windows/registrationwindow.h"
-#include "windows/timepanel.h"
+#include "terminalwidgets/captionlabel.h"
+#include "terminalwidgets/look.h"
+#include "terminalwidgets/registrationwindow.h"
+#include "terminalwidgets/timepanel.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -50,14 +50,6 @@ TerminalWindow::TerminalWindow(QWidget* parent)
 }
 
 void TerminalWindow::buildControls() {
-    unusedButton_ =
-        button(this, "Command2", QStringLiteral("Command2"), twips(1200, 4200, 375, 255));
-    unusedButton_->hide();
-
-    keptTime_ = control<QLineEdit>(this, "タイム2", twips(1800, 2760, 1575, 270));
-    keptTime_->setText(QStringLiteral("Text1"));
-    keptTime_->hide();
-
     cancelButton_ = button(this, "中止", QStringLiteral("中止"), twips(2040, 3150, 615, 855));
     cancelButton_->setFont(designFont(18));
     setFaceColor(cancelButton_, QColor(255, 255, 0));
@@ -128,9 +120,8 @@ void TerminalWindow::buildControls() {
     setTextColor(nameLabel_, kLightGreen);
 
     // Labels never take the focus; these are the controls that can, in the window's order.
-    QWidget* order[] = {quitButton_,    keyedTime_,   arrivalButton_,
-                        leavingButton_, shutdownBox_, settingsButton_,
-                        cancelButton_,  keptTime_,    unusedButton_};
+    QWidget* order[] = {quitButton_,  keyedTime_,      arrivalButton_, leavingButton_,
+                        shutdownBox_, settingsButton_, cancelButton_};
     for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
     for (QWidget* w : order) w->setFocusPolicy(w == keyedTime_ ? Qt::StrongFocus : Qt::TabFocus);
     shutdownBox_->setFocusPolicy(Qt::StrongFocus);

@@ -3,7 +3,7 @@
 // arrival and leaving buttons. It draws the terminal's screen and forwards its input.
 
 #include "terminal/screen.h"
-#include "windows/captionlabel.h"
+#include "terminalwidgets/captionlabel.h"
 
 #include <QLabel>
 #include <QPixmap>
@@ -55,7 +55,6 @@ private:
     QPushButton* leavingButton_;  // 退
     QPushButton* settingsButton_; // 設定
     QPushButton* cancelButton_;   // 中止
-    QPushButton* unusedButton_;   // Command2, never shown
     QCheckBox* shutdownBox_;      // Check1
     QLabel* shutdownCaption_;     // Label_shutdown
     ClickableLabel* clockLabel_;  // mess
@@ -63,7 +62,6 @@ private:
     CaptionLabel* statusLabel_;   // 動作状態
     CaptionLabel* nameLabel_;     // 名前
     QLineEdit* keyedTime_;        // タイム
-    QLineEdit* keptTime_;         // タイム2, never shown
 };
 
 } // namespace velmora

@@ -1,7 +1,7 @@
-#include "windows/timepanel.h"
+#include "terminalwidgets/timepanel.h"
 
+#include "terminalwidgets/look.h"
 #include "timeentry/timesteps.h"
-#include "windows/look.h"
 
 #include <QCloseEvent>
 #include <QLabel>

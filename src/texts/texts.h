@@ -34,7 +34,8 @@ inline const QString kNamePrompt =
 // Message boxes.
 inline const QString kUnstorableName =
     QStringLiteral("利用者名に使用できない文字が含まれています。");
-inline const QString kNameTooLong = QStringLiteral("利用者名は64文字以内で入力してください。");
+// %1: the longest name that may be typed (kLongestTypedName).
+inline const QString kNameTooLong = QStringLiteral("利用者名は%1文字以内で入力してください。");
 inline const QString kNoName = QStringLiteral("利用者名の入力ができていません。");
 inline const QString kNoCard = QStringLiteral("FeliCaカードの確認をしてください。");
 inline const QString kBadTime =

@@ -1,7 +1,7 @@
 // The virtual card file (VELMORA_CARD_FILE) read through the real library, and the binding's
 // faults. Each read goes into 1024 zero bytes and a terminating zero, with guard bytes behind.
 
-#include "cardlibrary/sonyidmlibrary.h"
+#include "cardreader/sonyidmlibrary.h"
 
 #include <gmock/gmock.h>
 

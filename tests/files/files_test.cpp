@@ -2,10 +2,10 @@
 // files that are not files or are too big to hold.
 
 #include "cards/cards.h"
-#include "common/osfile.h"
-#include "common/userdata.h"
+#include "storage/osfile.h"
 #include "support/tmpfs.h"
 #include "support/world.h"
+#include "terminal/userdata.h"
 
 #include <fcntl.h>
 #include <gmock/gmock.h>

@@ -1,7 +1,7 @@
 // requestPowerOff() against python3-dbusmock's logind on a private bus of the test's own. The
 // machine's own bus is never reached: Qt's system bus must first prove to be the private one.
 
-#include "shutdown/systemshutdown.h"
+#include "poweroff/systemshutdown.h"
 
 #include <gtest/gtest.h>
 

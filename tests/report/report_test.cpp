@@ -1,13 +1,13 @@
 // The report's rules, files and command line through tables, on hand-made record files.
 
-#include "common/datafiles.h"
-#include "common/fields.h"
+#include "programs/velmora-report/commandline.h"
 #include "report/holidays.h"
 #include "report/month.h"
 #include "report/output.h"
 #include "report/records.h"
 #include "report/report.h"
-#include "reportapp/commandline.h"
+#include "storage/datafiles.h"
+#include "storage/fields.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,10 +1,10 @@
 // The printed sheets through the real program and poppler, and the window's table model, on
 // the hand-made files of two terminals.
 
-#include "common/datafiles.h"
+#include "programs/velmora-report/commandline.h"
 #include "report/month.h"
-#include "reportapp/commandline.h"
 #include "reportwindow/reportmodel.h"
+#include "storage/datafiles.h"
 #include "support/tmpfs.h"
 
 #include <QApplication>

@@ -2,7 +2,7 @@
 // the time panel's steps and appending whole lines.
 
 #include "cards/cards.h"
-#include "common/fields.h"
+#include "storage/fields.h"
 #include "support/world.h"
 #include "timeentry/timesteps.h"
 #include "timeentry/typedtime.h"
@@ -134,7 +134,8 @@ TEST(Rules, AppendsWholeLinesAndRefusesFieldsTheFileCannotHold) {
     EXPECT_THROW(appendRecord(files, {"A", "07/01", "8:0\"5", kArrival}), Failure);
     EXPECT_EQ(registerCard(files, "", "01"), texts::kNoName);
     EXPECT_EQ(registerCard(files, "A\"", "01"), texts::kUnstorableName);
-    EXPECT_EQ(registerCard(files, QString(65, u'A'), "01"), texts::kNameTooLong);
+    EXPECT_EQ(registerCard(files, QString(65, u'A'), "01"),
+              u"利用者名は64文字以内で入力してください。"_qs);
     EXPECT_EQ(registerCard(files, "A", "01\n"), texts::kNoCard);
     EXPECT_EQ(registerCard(files, "A", ""), texts::kNoCard);
     EXPECT_EQ(w.read(kRecordFile).count('\n'), 2);

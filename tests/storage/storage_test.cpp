@@ -1,8 +1,8 @@
 // CP932 byte for byte, the names the files can hold, and the files' field rules.
 
-#include "common/cp932.h"
-#include "common/fields.h"
-#include "common/names.h"
+#include "storage/cp932.h"
+#include "storage/fields.h"
+#include "storage/names.h"
 
 #include <gtest/gtest.h>
 

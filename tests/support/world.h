@@ -3,9 +3,9 @@
 // (sleeping moves it on, so waits end at once), scripted prompts and time panel answers,
 // a card the test holds, and records of beeps, power-offs and the program's end.
 
-#include "attendance/recordfile.h"
-#include "common/cp932.h"
-#include "common/fields.h"
+#include "records/recordfile.h"
+#include "storage/cp932.h"
+#include "storage/fields.h"
 #include "terminal/terminal.h"
 
 #include <QDateTime>

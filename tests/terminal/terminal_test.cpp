@@ -142,7 +142,9 @@ TEST(Terminal, FirstStartAsksForTheOwnerAndMakesOnlyMissingFiles) {
         w.answers = {missing ? "職員😀" : QString(65, u'x'), missing ? "Sato" : ""};
         Terminal t(w.services(), w);
         ASSERT_TRUE(t.start());
-        EXPECT_EQ(w.messages, QStringList{missing ? texts::kUnstorableName : texts::kNameTooLong});
+        EXPECT_EQ(w.messages,
+                  QStringList{missing ? texts::kUnstorableName
+                                      : u"利用者名は64文字以内で入力してください。"_qs});
         EXPECT_EQ(w.read(kUserDataFile), missing ? "Sato\r\n" : "\r\n");
         EXPECT_EQ(w.read(kRecordFile) + w.read(kRegistryFile), "kept");
         EXPECT_EQ(w.screen.personalPc && w.screen.shutdownChosen, missing);

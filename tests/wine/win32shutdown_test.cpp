@@ -2,8 +2,8 @@
 // shutdown right enabled first, then an ordinary shutdown asked for, each step taken although
 // every one of them is refused.
 
-#include "shutdown/systemshutdown.h"
-#include "shutdown/win32calls.h"
+#include "poweroff/systemshutdown.h"
+#include "poweroff/win32calls.h"
 
 #include <gtest/gtest.h>
 

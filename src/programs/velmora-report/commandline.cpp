@@ -1,10 +1,10 @@
-#include "reportapp/commandline.h"
+#include "programs/velmora-report/commandline.h"
 
-#include "common/datafiles.h"
-#include "common/texts.h"
 #include "report/daysoff.h"
 #include "report/report.h"
 #include "report/sheets.h"
+#include "storage/datafiles.h"
+#include "texts/texts.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -2,9 +2,9 @@
 // Bad input gets one message on stderr and exit status 2, and no file is written. Started
 // without arguments in a desktop session, it opens the window instead.
 
-#include "common/qtjapanese.h"
-#include "reportapp/commandline.h"
+#include "programs/velmora-report/commandline.h"
 #include "reportwindow/reportwindow.h"
+#include "startup/qtjapanese.h"
 
 #include <QApplication>
 #include <algorithm>

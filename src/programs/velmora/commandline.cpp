@@ -1,8 +1,8 @@
-#include "app/commandline.h"
+#include "programs/velmora/commandline.h"
 
-#include "common/logging.h"
-#include "common/qtjapanese.h"
-#include "common/texts.h"
+#include "logging/logging.h"
+#include "startup/qtjapanese.h"
+#include "texts/texts.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -13,7 +13,7 @@
 namespace velmora {
 
 StartOptions readCommandLine(int argc, char* argv[]) {
-    // Without arguments no application object comes before the window's: as it always was.
+    // Without arguments the window's application object is the first and only one.
     if (argc <= 1) return {};
     QCoreApplication app(argc, argv);
     loadQtJapanese();

@@ -1,7 +1,7 @@
 #pragma once
 // The time clock's command line, and the working folder of a start from the desktop's menu.
 
-#include "common/seams.h"
+#include "seams/seams.h"
 
 namespace velmora {
 

@@ -1,14 +1,14 @@
 // Velmora: the attendance time clock. Works in the folder it is started in, or in ~/Velmora
 // when started from the desktop's menu (--menu).
 
-#include "app/commandline.h"
-#include "app/realservices.h"
-#include "cardlibrary/sonyidmlibrary.h"
-#include "common/qtjapanese.h"
-#include "shutdown/systemshutdown.h"
+#include "cardreader/sonyidmlibrary.h"
+#include "poweroff/systemshutdown.h"
+#include "programs/velmora/commandline.h"
+#include "programs/velmora/realservices.h"
+#include "startup/qtjapanese.h"
 #include "terminal/terminal.h"
-#include "windows/dialogprompts.h"
-#include "windows/terminalwindow.h"
+#include "terminalwidgets/dialogprompts.h"
+#include "terminalwidgets/terminalwindow.h"
 
 #include <QApplication>
 #include <QIcon>

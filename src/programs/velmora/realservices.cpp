@@ -1,4 +1,4 @@
-#include "app/realservices.h"
+#include "programs/velmora/realservices.h"
 
 #include <QApplication>
 #include <QThread>

@@ -1,7 +1,7 @@
 #pragma once
 // The real clock, beep and program end.
 
-#include "common/seams.h"
+#include "seams/seams.h"
 
 #include <QDateTime>
 
