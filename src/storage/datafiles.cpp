@@ -21,8 +21,11 @@ constexpr std::chrono::seconds kLockWait{3};
 
 } // namespace
 
+DataFolder::DataFolder(QDir dir, std::shared_ptr<const FileCalls> calls)
+    : dir_(std::move(dir)), calls_(calls ? std::move(calls) : systemFileCalls()) {}
+
 std::optional<QByteArray> DataFolder::firstLine(const QString& name) const {
-    const auto file = OsFile::open(path(name), name, OsFile::Access::Read);
+    const auto file = OsFile::open(path(name), name, OsFile::Access::Read, calls_);
     if (!file || file->size() == 0) return std::nullopt;
     // Nothing after the longest line a file may hold is read.
     const QByteArray start = file->readAt(0, std::min(file->size(), kLongestLine + 4));
@@ -49,21 +52,21 @@ BackwardLineReader linesFromEnd(std::shared_ptr<const OsFile> file, qint64 block
 
 std::optional<BackwardLineReader> DataFolder::linesFromEnd(const QString& name,
                                                            qint64 blockSize) const {
-    auto file = OsFile::open(path(name), name, OsFile::Access::Read);
+    auto file = OsFile::open(path(name), name, OsFile::Access::Read, calls_);
     if (!file) return std::nullopt;
     return velmora::linesFromEnd(std::make_shared<const OsFile>(std::move(*file)), blockSize);
 }
 
 std::optional<FileStamp> DataFolder::stamp(const QString& name) const {
-    const auto file = OsFile::open(path(name), name, OsFile::Access::Read);
+    const auto file = OsFile::open(path(name), name, OsFile::Access::Read, calls_);
     if (!file) return std::nullopt;
     return FileStamp{file->size(), file->modified()};
 }
 
 void DataFolder::createIfMissing(const QString& name) const {
     // An existing file is only looked at: it may be read-only, or no regular file.
-    if (!OsFile::open(path(name), name, OsFile::Access::Read))
-        OsFile::open(path(name), name, OsFile::Access::Create);
+    if (!OsFile::open(path(name), name, OsFile::Access::Read, calls_))
+        OsFile::open(path(name), name, OsFile::Access::Create, calls_);
 }
 
 void DataFolder::replace(const QString& name, const QByteArray& bytes) const {
@@ -79,7 +82,7 @@ void DataFolder::replace(const QString& name, const QByteArray& bytes) const {
 }
 
 void DataFolder::appendLine(const QString& name, const QByteArray& line) const {
-    OsFile file = *OsFile::open(path(name), name, OsFile::Access::Append);
+    OsFile file = *OsFile::open(path(name), name, OsFile::Access::Append, calls_);
     file.lockForAppending(kLockWait);
     const qint64 size = file.size();
     const bool endsMidLine = size > 0 && !QByteArray("\r\n").contains(file.readAt(size - 1, 1));

@@ -15,6 +15,7 @@
 namespace velmora {
 
 class OsFile;
+struct FileCalls;
 
 inline const QString kUserDataFile = QStringLiteral("使用者データ");
 inline const QString kRecordFile = QStringLiteral("Velmora.dat");
@@ -47,7 +48,9 @@ struct FileStamp {
 
 class DataFolder {
 public:
-    explicit DataFolder(QDir dir = QDir::current()) : dir_(std::move(dir)) {}
+    // Its files are written and locked through `calls`, the system's own when none are given.
+    explicit DataFolder(QDir dir = QDir::current(),
+                        std::shared_ptr<const FileCalls> calls = nullptr);
     QString path(const QString& name) const { return dir_.filePath(name); }
 
     // The file's first line without its line end; nullopt when the file does not exist or
@@ -72,6 +75,7 @@ public:
 
 private:
     QDir dir_;
+    std::shared_ptr<const FileCalls> calls_;
 };
 
 } // namespace velmora

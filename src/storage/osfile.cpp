@@ -2,9 +2,9 @@
 
 #include "logging/logging.h"
 #include "storage/datafiles.h"
+#include "storage/filecalls.h"
 #include "texts/texts.h"
 
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QThread>
@@ -13,11 +13,7 @@
 #include <windows.h>
 #else
 #include <cerrno>
-#include <csignal>
-#include <ctime>
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 #endif
 
 namespace velmora {
@@ -42,6 +38,8 @@ const QString& openFault(OsFile::Access access) {
 
 } // namespace
 
+std::shared_ptr<const FileCalls> systemFileCalls() { return std::make_shared<const FileCalls>(); }
+
 void OsFile::fail(const QString& text) const { velmora::fail(text, name_, lastError()); }
 
 QByteArray OsFile::readAt(qint64 offset, qint64 n) const {
@@ -57,7 +55,8 @@ void OsFile::logWaiting() const {
 
 #ifdef _WIN32
 
-std::optional<OsFile> OsFile::open(const QString& path, const QString& name, Access access) {
+std::optional<OsFile> OsFile::open(const QString& path, const QString& name, Access access,
+                                   std::shared_ptr<const FileCalls> calls) {
     const QString native = QDir::toNativeSeparators(path);
     const DWORD rights = access == Access::Append ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ;
     const DWORD how = access == Access::Read ? OPEN_EXISTING : OPEN_ALWAYS;
@@ -85,7 +84,7 @@ std::optional<OsFile> OsFile::open(const QString& path, const QString& name, Acc
             return std::nullopt;
         velmora::fail(openFault(access), name, qt_error_string(int(error)));
     }
-    OsFile file(handle, name);
+    OsFile file(handle, name, calls ? std::move(calls) : systemFileCalls());
     if (GetFileType(handle) != FILE_TYPE_DISK)
         velmora::fail(openFault(access), name, texts::kNotRegularFile);
     return file;
@@ -93,7 +92,7 @@ std::optional<OsFile> OsFile::open(const QString& path, const QString& name, Acc
 
 OsFile::OsFile(OsFile&& other) noexcept
     : handle_(std::exchange(other.handle_, INVALID_HANDLE_VALUE)), name_(other.name_),
-      locked_(std::exchange(other.locked_, false)),
+      calls_(other.calls_), locked_(std::exchange(other.locked_, false)),
       lockHandle_(std::exchange(other.lockHandle_, nullptr)) {}
 
 namespace {
@@ -112,10 +111,10 @@ OsFile::~OsFile() {
     if (handle_ == INVALID_HANDLE_VALUE) return;
     if (locked_) {
         OVERLAPPED where = lockedByte();
-        UnlockFileEx(lockHandle_, 0, 1, 0, &where);
+        calls_->unlockFileEx(lockHandle_, 0, 1, 0, &where);
     }
-    if (lockHandle_ != nullptr) CloseHandle(lockHandle_);
-    CloseHandle(handle_);
+    if (lockHandle_ != nullptr) calls_->closeHandle(lockHandle_);
+    calls_->closeHandle(handle_);
 }
 
 qint64 OsFile::size() const {
@@ -154,13 +153,13 @@ void OsFile::lockForAppending(std::chrono::milliseconds wait) {
     OVERLAPPED where = lockedByte();
     where.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     if (where.hEvent == nullptr) fail(texts::kCannotWrite);
-    BOOL locked = LockFileEx(lock, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &where);
+    BOOL locked = calls_->lockFileEx(lock, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &where);
     if (!locked && GetLastError() == ERROR_IO_PENDING) {
         logWaiting();
-        if (WaitForSingleObject(where.hEvent, DWORD(wait.count())) != WAIT_OBJECT_0)
+        if (calls_->waitForSingleObject(where.hEvent, DWORD(wait.count())) != WAIT_OBJECT_0)
             CancelIoEx(lock, &where);
         DWORD unused = 0;
-        locked = GetOverlappedResult(lock, &where, &unused, TRUE);
+        locked = calls_->getOverlappedResult(lock, &where, &unused, TRUE);
     }
     const DWORD error = GetLastError();
     CloseHandle(where.hEvent);
@@ -176,23 +175,24 @@ void OsFile::appendWhole(const QByteArray& bytes, qint64 sizeBefore) {
     bool written = SetFilePointerEx(handle_, end, nullptr, FILE_BEGIN);
     for (qint64 done = 0; written && done < bytes.size();) {
         DWORD put = 0;
-        written =
-            WriteFile(handle_, bytes.constData() + done, DWORD(bytes.size() - done), &put, nullptr);
+        written = calls_->writeFile(handle_, bytes.constData() + done, DWORD(bytes.size() - done),
+                                    &put, nullptr);
         // Nothing written without an error: no room is the one reason a disk file has.
         if (written && put == 0) SetLastError(ERROR_DISK_FULL), written = false;
         done += put;
     }
-    if (written && FlushFileBuffers(handle_)) return;
+    if (written && calls_->flushFileBuffers(handle_)) return;
     const QString reason = lastError();
     SetFilePointerEx(handle_, end, nullptr, FILE_BEGIN);
-    SetEndOfFile(handle_);
-    FlushFileBuffers(handle_);
+    calls_->setEndOfFile(handle_);
+    calls_->flushFileBuffers(handle_);
     velmora::fail(texts::kCannotWrite, name_, reason);
 }
 
 #else
 
-std::optional<OsFile> OsFile::open(const QString& path, const QString& name, Access access) {
+std::optional<OsFile> OsFile::open(const QString& path, const QString& name, Access access,
+                                   std::shared_ptr<const FileCalls> calls) {
     const QByteArray native = QFile::encodeName(path);
     const int how = access == Access::Read ? O_RDONLY
                     : access == Access::Create ? O_WRONLY | O_CREAT
@@ -206,7 +206,7 @@ std::optional<OsFile> OsFile::open(const QString& path, const QString& name, Acc
         if (errno == ELOOP) velmora::fail(openFault(access), name, texts::kNotRegularFile);
         velmora::fail(openFault(access), name, lastError());
     }
-    OsFile file(fd, name);
+    OsFile file(fd, name, calls ? std::move(calls) : systemFileCalls());
     struct stat status;
     if (fstat(fd, &status) != 0) file.fail(openFault(access));
     if (!S_ISREG(status.st_mode)) velmora::fail(openFault(access), name, texts::kNotRegularFile);
@@ -214,11 +214,11 @@ std::optional<OsFile> OsFile::open(const QString& path, const QString& name, Acc
 }
 
 OsFile::OsFile(OsFile&& other) noexcept
-    : handle_(std::exchange(other.handle_, -1)), name_(other.name_),
+    : handle_(std::exchange(other.handle_, -1)), name_(other.name_), calls_(other.calls_),
       locked_(std::exchange(other.locked_, false)) {}
 
 OsFile::~OsFile() {
-    if (handle_ >= 0) ::close(handle_); // closing also gives up the lock
+    if (handle_ >= 0) calls_->close(handle_); // closing also gives up the lock
 }
 
 qint64 OsFile::size() const {
@@ -251,7 +251,7 @@ void interrupt(int) {}
 // gone: a blocking call in the thread then returns EINTR, even one that began just too late.
 class ThreadAlarm {
 public:
-    explicit ThreadAlarm(std::chrono::nanoseconds wait) {
+    ThreadAlarm(const FileCalls& calls, std::chrono::nanoseconds wait) : calls_(calls) {
         using namespace std::chrono_literals;
         static const bool handled = [] {
             struct sigaction action {};
@@ -263,20 +263,21 @@ public:
         event.sigev_notify = SIGEV_THREAD_ID;
         event.sigev_signo = SIGALRM;
         event._sigev_un._tid = gettid(); // sigev_notify_thread_id, a name older glibc lacks
-        armed_ = handled && timer_create(CLOCK_MONOTONIC, &event, &timer_) == 0;
+        armed_ = handled && calls_.timerCreate(CLOCK_MONOTONIC, &event, &timer_) == 0;
         wait = std::max<std::chrono::nanoseconds>(wait, 1ns); // zero would disarm it
         const itimerspec when{{0, 10'000'000}, {time_t(wait / 1s), long((wait % 1s).count())}};
-        if (armed_ && timer_settime(timer_, 0, &when, nullptr) != 0)
-            timer_delete(timer_), armed_ = false;
+        if (armed_ && calls_.timerSettime(timer_, 0, &when, nullptr) != 0)
+            calls_.timerDelete(timer_), armed_ = false;
     }
     ~ThreadAlarm() {
-        if (armed_) timer_delete(timer_);
+        if (armed_) calls_.timerDelete(timer_);
     }
     ThreadAlarm(const ThreadAlarm&) = delete;
     ThreadAlarm& operator=(const ThreadAlarm&) = delete;
     bool armed() const { return armed_; }
 
 private:
+    const FileCalls& calls_;
     timer_t timer_{};
     bool armed_ = false;
 };
@@ -284,19 +285,19 @@ private:
 } // namespace
 
 void OsFile::lockForAppending(std::chrono::milliseconds wait) {
-    const QDeadlineTimer deadline(wait);
+    const auto deadline = calls_->now() + wait;
     struct flock whole {};
     whole.l_type = F_WRLCK;
     whole.l_whence = SEEK_SET; // from 0 to the end, however far it grows
     // Busy at the first try: waiting in line (F_SETLKW), so that a writer appending without
     // pause cannot take the lock again and again ahead of this one.
     std::optional<ThreadAlarm> alarm;
-    for (int how = F_SETLK; fcntl(handle_, how, &whole) != 0;) {
+    for (int how = F_SETLK; calls_->lock(handle_, how, &whole) != 0;) {
         if (errno != EINTR && errno != EACCES && errno != EAGAIN) fail(texts::kCannotWrite);
-        if (deadline.hasExpired()) velmora::fail(texts::kCannotWrite, name_, texts::kFileBusy);
+        if (calls_->now() >= deadline) velmora::fail(texts::kCannotWrite, name_, texts::kFileBusy);
         if (!alarm) {
             logWaiting();
-            alarm.emplace(deadline.remainingTimeAsDuration());
+            alarm.emplace(*calls_, deadline - calls_->now());
             if (alarm->armed()) how = F_SETLKW;
         }
         if (how == F_SETLK) QThread::msleep(20); // no timer to end a wait: tried again and again
@@ -308,7 +309,8 @@ void OsFile::appendWhole(const QByteArray& bytes, qint64 sizeBefore) {
     int error = 0;
     for (qint64 done = 0; done < bytes.size();) {
         errno = 0;
-        const ssize_t put = ::write(handle_, bytes.constData() + done, size_t(bytes.size() - done));
+        const ssize_t put =
+            calls_->write(handle_, bytes.constData() + done, size_t(bytes.size() - done));
         if (put < 0 && errno == EINTR) continue;
         if (put <= 0) {
             error = errno ? errno : EIO;
@@ -316,9 +318,9 @@ void OsFile::appendWhole(const QByteArray& bytes, qint64 sizeBefore) {
         }
         done += put;
     }
-    if (!error && fsync(handle_) != 0) error = errno;
+    if (!error && calls_->fsync(handle_) != 0) error = errno;
     if (!error) return;
-    if (ftruncate(handle_, sizeBefore) == 0) fsync(handle_);
+    if (calls_->ftruncate(handle_, sizeBefore) == 0) calls_->fsync(handle_);
     velmora::fail(texts::kCannotWrite, name_, qt_error_string(error));
 }
 

@@ -9,9 +9,15 @@
 #include <QDeadlineTimer>
 #include <QString>
 #include <chrono>
+#include <memory>
 #include <optional>
 
 namespace velmora {
+
+struct FileCalls;
+
+// The system's own file calls (storage/filecalls.h), for a file or folder given none.
+std::shared_ptr<const FileCalls> systemFileCalls();
 
 // The system's text for the last failed call: errno's, or on Windows GetLastError()'s.
 QString lastError();
@@ -23,8 +29,10 @@ public:
         Create, // made empty when missing, otherwise left as it is
         Append, // made when missing; written only at its end
     };
-    // nullopt when a file to be read does not exist.
-    static std::optional<OsFile> open(const QString& path, const QString& name, Access access);
+    // nullopt when a file to be read does not exist. Writing and locking go through `calls`,
+    // the system's own when none are given.
+    static std::optional<OsFile> open(const QString& path, const QString& name, Access access,
+                                      std::shared_ptr<const FileCalls> calls = nullptr);
 
     OsFile(OsFile&& other) noexcept;
     OsFile& operator=(OsFile&&) = delete;
@@ -52,12 +60,14 @@ private:
 #else
     using Handle = int;
 #endif
-    OsFile(Handle handle, QString name) : handle_(handle), name_(std::move(name)) {}
+    OsFile(Handle handle, QString name, std::shared_ptr<const FileCalls> calls)
+        : handle_(handle), name_(std::move(name)), calls_(std::move(calls)) {}
     [[noreturn]] void fail(const QString& text) const;
     void logWaiting() const;
 
     Handle handle_;
     QString name_;
+    std::shared_ptr<const FileCalls> calls_;
     bool locked_ = false;
 #ifdef _WIN32
     Handle lockHandle_ = nullptr; // the lock's own, for a wait with a time limit

@@ -1,0 +1,57 @@
+#pragma once
+// The calls that change a data file or lock it, in one table, so that a test can have the
+// disk fill up, a flush fail or another writer hold the lock, in place of a disk doing so.
+// Each member is the system's own call unless a test replaces it.
+
+#include <chrono>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <csignal>
+#include <ctime>
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
+namespace velmora {
+
+#ifdef _WIN32
+
+struct FileCalls {
+    decltype(&WriteFile) writeFile = WriteFile;
+    decltype(&FlushFileBuffers) flushFileBuffers = FlushFileBuffers;
+    decltype(&SetEndOfFile) setEndOfFile = SetEndOfFile;
+    decltype(&LockFileEx) lockFileEx = LockFileEx;
+    // The end of a wait for the lock, and its outcome.
+    decltype(&WaitForSingleObject) waitForSingleObject = WaitForSingleObject;
+    decltype(&GetOverlappedResult) getOverlappedResult = GetOverlappedResult;
+    decltype(&UnlockFileEx) unlockFileEx = UnlockFileEx;
+    decltype(&CloseHandle) closeHandle = CloseHandle;
+};
+
+#else
+
+// fcntl takes its argument through "...", which no double could share.
+inline int lockRange(int fd, int how, struct flock* range) { return ::fcntl(fd, how, range); }
+
+struct FileCalls {
+    // Spelt out, not decltype: glibc marks some noexcept, which a double need not be.
+    ssize_t (*write)(int fd, const void* bytes, size_t n) = ::write;
+    int (*fsync)(int fd) = ::fsync;
+    int (*ftruncate)(int fd, off_t size) = ::ftruncate;
+    int (*lock)(int fd, int how, struct flock* range) = lockRange; // F_SETLK or F_SETLKW
+    // The time a wait for the lock is measured by, and the timer that ends it.
+    std::chrono::steady_clock::time_point (*now)() = [] {
+        return std::chrono::steady_clock::now();
+    };
+    int (*timerCreate)(clockid_t clock, sigevent* event, timer_t* timer) = ::timer_create;
+    int (*timerSettime)(timer_t timer, int flags, const itimerspec* when,
+                        itimerspec* old) = ::timer_settime;
+    int (*timerDelete)(timer_t timer) = ::timer_delete;
+    int (*close)(int fd) = ::close; // which also gives up the lock
+};
+
+#endif
+
+} // namespace velmora
