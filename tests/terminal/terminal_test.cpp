@@ -68,6 +68,8 @@ TEST(Terminal, ArrivalAndLeavingRoads) {
         {"17:07:30", today, "", "", "17:10"},
         {"17:07:30", today + rec("07/01", "7:30", "退"), "", "", "17:10"},
         {"23:57:00", today, "", "", "24:00"},
+        {"11:59:00", "", "", "", "11:55"}, {"11:59:59", "", "", "", "11:55"}, // noon: the mode turns
+        {"12:00:00", today, "", "", "12:05"}, {"12:00:59", today, "", "", "12:05"},
         {"17:07:30", "", "17:45", rec("07/01", "8:30", "出"), "17:45"},
         {"8:07:59", "", "０７：３０", "", "07:30"},
         {"8:07:59", sato, "", "", "8:05", InSatosFollowUp},
@@ -271,4 +273,19 @@ TEST(Terminal, ARestingCardIsLiftedOnlyByTwoNoCardAnswersInARow) {
     Fixture personal(rec("07/01", "8:00", "出"), sjis(kUser) + "\r\n");
     personal.w.fault = -2, personal.tick("17:07:00");
     EXPECT_NE(personal.w.screen.status, texts::kNoReader) << "a personal PC only logs it";
+}
+
+TEST(Terminal, NothingRunsWhileAnOperationAsksItsQuestions) {
+    const QByteArray before = rec("07/01", "8:00", "出") + rec("07/01", "7:55", "出", "Sato");
+    Fixture f(before);
+    // Under the name prompt's wait: Sato's card on a tick, 出勤 and 取消, all dropped.
+    bool first = true;
+    f.w.onWait = [&] {
+        if (!std::exchange(first, false)) return;
+        f.w.card = kSatosCard, f.t.clockTick(), f.w.answers.push_front(kUser);
+        f.t.arrive(), f.t.cancel(), f.w.card.clear();
+    };
+    f.w.at("17:07:30"), f.w.answers = {kUser}, f.t.leave();
+    EXPECT_EQ(f.w.read(kRecordFile), before + rec("07/01", "17:10", "退"));
+    EXPECT_EQ(f.w.screen.message, "07/01 17:10 退");
 }
