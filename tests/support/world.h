@@ -14,6 +14,7 @@
 #include <cstring>
 #include <deque>
 #include <functional>
+#include <gtest/gtest.h>
 #include <ostream>
 
 inline void PrintTo(const QString& text, std::ostream* os) {
@@ -22,6 +23,18 @@ inline void PrintTo(const QString& text, std::ostream* os) {
 inline void PrintTo(const QByteArray& bytes, std::ostream* os) {
     *os << '"' << bytes.toStdString() << '"';
 }
+
+// A text compared with a QString or QByteArray prints as text, not as its address.
+namespace testing::internal {
+template <> class FormatForComparison<const char*, QString> {
+public:
+    static std::string Format(const char* text) { return PrintToString(text); }
+};
+template <> class FormatForComparison<const char*, QByteArray> {
+public:
+    static std::string Format(const char* text) { return PrintToString(text); }
+};
+} // namespace testing::internal
 
 namespace velmora::test {
 
