@@ -8,6 +8,7 @@
 #include "report/report.h"
 #include "storage/datafiles.h"
 #include "storage/fields.h"
+#include "support/print.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,11 +20,6 @@
 #include <sys/stat.h>
 
 using namespace velmora;
-
-QT_BEGIN_NAMESPACE
-// Failures show the texts.
-inline void PrintTo(const QString& s, std::ostream* os) { *os << s.toStdString(); }
-QT_END_NAMESPACE
 
 namespace {
 
@@ -54,7 +50,7 @@ TEST(Holidays, MatchThePublishedLists) {
         const int year = QByteArray(line).left(4).toInt();
         QStringList got;
         for (const QDate& d : nationalHolidays(year)) got << d.toString(QStringLiteral("MMdd"));
-        EXPECT_EQ(QString::number(year) + QStringLiteral(": ") + got.join(u' '), line);
+        EXPECT_EQ(QString::number(year) + QStringLiteral(": ") + got.join(u' '), QString(line));
         EXPECT_TRUE(isNationalHoliday(nationalHolidays(year).back()));
     }
 }
@@ -132,7 +128,8 @@ TEST(Records, WrittenLinesAreReadAsAnyOther) {
     const char* dates[] = {"07/01", "12/31", "7/1", "13/01", "0:/15", "07-01", "02/29", ""};
     const char* times[] = {"8:00", "17:05", "24:00", "800", "8:000", "", "8\"00", "17:0a"};
     const char* kinds[] = {"\x8f\x6f", "\x91\xde", "x", "\x8f\x6f\x8f\x6f"};
-    QRandomGenerator random(20261207);
+    const quint32 seed = 20261207; // seeded: a failure comes back on the next run
+    QRandomGenerator random(seed);
     auto any = [&](const auto& list) { return list[random.bounded(int(std::size(list)))]; };
     QByteArray file, spaced;
     for (int i = 0; i < 5000; ++i) {
@@ -159,7 +156,7 @@ TEST(Records, WrittenLinesAreReadAsAnyOther) {
                            .arg(r.arrival);
         return got << QString::number(dater.skipped());
     };
-    EXPECT_EQ(dated(file), dated(spaced));
+    EXPECT_EQ(dated(file), dated(spaced)) << "seed " << seed;
 }
 
 struct DayCase {

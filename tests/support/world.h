@@ -6,6 +6,7 @@
 #include "records/recordfile.h"
 #include "storage/cp932.h"
 #include "storage/fields.h"
+#include "support/print.h"
 #include "terminal/terminal.h"
 
 #include <QDateTime>
@@ -14,27 +15,7 @@
 #include <cstring>
 #include <deque>
 #include <functional>
-#include <gtest/gtest.h>
 #include <ostream>
-
-inline void PrintTo(const QString& text, std::ostream* os) {
-    *os << '"' << text.toStdString() << '"';
-}
-inline void PrintTo(const QByteArray& bytes, std::ostream* os) {
-    *os << '"' << bytes.toStdString() << '"';
-}
-
-// A text compared with a QString or QByteArray prints as text, not as its address.
-namespace testing::internal {
-template <> class FormatForComparison<const char*, QString> {
-public:
-    static std::string Format(const char* text) { return PrintToString(text); }
-};
-template <> class FormatForComparison<const char*, QByteArray> {
-public:
-    static std::string Format(const char* text) { return PrintToString(text); }
-};
-} // namespace testing::internal
 
 namespace velmora::test {
 
