@@ -13,6 +13,7 @@
 #include "texts/texts.h"
 
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <tuple>
@@ -75,13 +76,12 @@ const char* checkDates(std::string_view in) {
         many.dateLines(some, from, from, to, dated);
         for (const DatedRecord& d : dated) blocks.emplace_back(d.name, d.time, d.day, d.arrival);
     }
-    const auto doubtful = [](const RecordDater& d) {
-        std::vector<std::pair<QByteArray, int64_t>> lines;
-        for (const DoubtfulLine& l : d.doubtful()) lines.emplace_back(l.line, l.day);
-        return lines;
+    const auto sameLine = [](const DoubtfulLine& a, const DoubtfulLine& b) {
+        return a.line == b.line && a.day == b.day;
     };
     const bool same = whole == blocks && one.skipped() == many.skipped() &&
-                      one.bound() == many.bound() && doubtful(one) == doubtful(many);
+                      one.bound() == many.bound() &&
+                      std::ranges::equal(one.doubtful(), many.doubtful(), sameLine);
     return same ? nullptr : "dated in blocks and whole differ";
 }
 

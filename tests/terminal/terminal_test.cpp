@@ -110,17 +110,22 @@ TEST(Terminal, ArrivalAndLeavingRoads) {
 
 TEST(Terminal, NamePromptTakesACardOrATypedNameAndGivesUpAfterThreeCardReads) {
     struct Case {
+        const char* name;
         std::deque<QString> answers;
         int cardAtWait; // the wait after which the card is held; 0: never
         QString user;   // who is recorded; none: nobody
         int prompts;
     } cases[] = {
         // clang-format off
-        {{"Tanaka, Ichiro"}, 0, "Tanaka, Ichiro", 1}, {{""}, 2, kUser, 1}, {{"職員😀", "Sato"}, 0, "Sato", 2},
-        {{}, 0, "", 2}, {{"Sato\x1b[2J", "Sato"}, 0, "Sato", 2},
+        {"a typed name", {"Tanaka, Ichiro"}, 0, "Tanaka, Ichiro", 1},
+        {"a card after no answer", {""}, 2, kUser, 1},
+        {"a name CP932 lacks, then another", {"職員😀", "Sato"}, 0, "Sato", 2},
+        {"three card reads and no answer", {}, 0, "", 2},
+        {"control characters, then a name", {"Sato\x1b[2J", "Sato"}, 0, "Sato", 2},
         // clang-format on
     };
     for (auto& c : cases) {
+        SCOPED_TRACE(c.name);
         Fixture f(rec("07/01", "8:00", "出", c.user));
         f.w.answers = c.answers;
         int waits = 0;
