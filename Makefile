@@ -11,7 +11,7 @@ JOBS ?= $(shell nproc)
 WERROR := $(if $(CI),ON,OFF)
 
 FUZZ_SECONDS ?= 60
-FUZZ_TARGETS := fields cp932 records registry
+FUZZ_TARGETS := fields cp932 records registry dates daysoff
 
 .PHONY: all app setup configure build run demo package test test-asan bench fuzz screenshots \
 	format format-check clean

@@ -148,21 +148,25 @@ TEST(Files, WritersOnSeveralPcsTakeTurnsAndLoseNothing) {
 }
 
 TEST(Files, FilesThatAreNoFilesOrTooBigGiveAMessageOrASkippedLine) {
-    const auto fifo = [](const QString& path) { mkfifo(QFile::encodeName(path), 0666); };
-    const auto device = [](const QString& path) { // like /dev/zero, which it must not reach
-        if (mknod(QFile::encodeName(path), S_IFCHR | 0666, makedev(1, 5)) != 0)
-            mkfifo(QFile::encodeName(path), 0666); // only root may make a device
+    struct Made {
+        const char* name;
+        void (*make)(const QString& path);
     };
+    const Made fifo{"a FIFO", [](const QString& path) { mkfifo(QFile::encodeName(path), 0666); }};
+    const Made device{"a device", [](const QString& path) { // like /dev/zero, never reached
+                          if (mknod(QFile::encodeName(path), S_IFCHR | 0666, makedev(1, 5)) != 0)
+                              mkfifo(QFile::encodeName(path), 0666); // only root may make one
+                      }};
+    const Made folder{"a folder", [](const QString& path) { QDir().mkdir(path); }};
     // 2 GiB without a line end, sparse: made in no time.
-    const auto folder = [](const QString& path) { QDir().mkdir(path); };
-    const auto huge = [](const QString& path) {
-        QFile file(path);
-        (void)(file.open(QIODevice::WriteOnly) && file.resize(qint64(2) << 30));
-    };
+    const Made huge{"2 GiB", [](const QString& path) {
+                        QFile file(path);
+                        (void)(file.open(QIODevice::WriteOnly) && file.resize(qint64(2) << 30));
+                    }};
     // To the file as it was, which must stay so.
-    const auto link = [](const QString& path) { QFile::link(path + "~", path); };
+    const Made link{"a link", [](const QString& path) { QFile::link(path + "~", path); }};
     // What is made in the file's place; whether a message names it (else a line is skipped).
-    const std::tuple<QString, std::function<void(const QString&)>, bool> cases[] = {
+    const std::tuple<QString, Made, bool> cases[] = {
         // clang-format off
         {kUserDataFile, fifo, true}, {kRecordFile, fifo, true}, {kRegistryFile, fifo, true},
         {kUserDataFile, device, true}, {kRegistryFile, device, true}, {kRecordFile, folder, true},
@@ -170,20 +174,22 @@ TEST(Files, FilesThatAreNoFilesOrTooBigGiveAMessageOrASkippedLine) {
         {kUserDataFile, link, true}, {kRecordFile, link, true}, {kRegistryFile, link, true},
         // clang-format on
     };
-    for (const auto& [file, make, message] : cases) {
+    for (const auto& [file, made, message] : cases) {
+        SCOPED_TRACE(file.toStdString() + " as " + made.name);
         World w;
         w.write(kUserDataFile, "\r\n");
         w.write(kRegistryFile, "\"" + kCard + "\",\"Sato\"\r\n");
         const QByteArray before = w.read(file);
         QFile::rename(w.dir.filePath(file), w.dir.filePath(file + "~"));
-        make(w.dir.filePath(file));
+        made.make(w.dir.filePath(file));
         Terminal t(w.services(), w);
         if (t.start()) w.card = kCard, w.at("8:07:00"), t.clockTick();
         const QString name = file == kRecordFile ? "Sato" : ""; // an unregistered card
-        EXPECT_EQ(w.messages.value(0).contains('"' + file + '"'), message) << file.toStdString();
+        EXPECT_EQ(w.messages.value(0).contains('"' + file + '"'), message)
+            << w.messages.join('\n').toStdString();
         const auto time = [&] { return findLastRecord(w.services().files, name).time; };
         EXPECT_TRUE(message || time() == (name.isEmpty() ? "" : "8:05"));
-        EXPECT_EQ(w.read(file + "~"), before) << file.toStdString();
+        EXPECT_EQ(w.read(file + "~"), before);
     }
     World w; // the owner's name is written by a replacement, which would replace a link's target
     QFile::link(w.dir.filePath("target"), w.dir.filePath(kUserDataFile));

@@ -5,6 +5,7 @@
 #include "report/month.h"
 #include "reportwindow/reportmodel.h"
 #include "storage/datafiles.h"
+#include "support/print.h"
 #include "support/tmpfs.h"
 
 #include <QApplication>

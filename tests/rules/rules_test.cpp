@@ -14,8 +14,9 @@ using namespace velmora::test;
 
 TEST(Rules, RoundingOfComputedTimes) {
     // clang-format off
-    for (auto [clock, arrival, leaving] : {std::tuple{"8:07:59", "8:05", "08:10"}, {"8:05:00", "8:05", "08:10"},
-            {"12:00:00", "12:00", "12:05"}, {"9:59:59", "9:55", "10:00"}, {"23:55:00", "23:55", "24:00"}}) {
+    for (auto [clock, arrival, leaving] : {std::tuple{"8:07:59", "8:05", "08:10"},
+            {"8:05:00", "8:05", "08:10"}, {"12:00:00", "12:00", "12:05"},
+            {"9:59:59", "9:55", "10:00"}, {"23:55:00", "23:55", "24:00"}}) {
         // clang-format on
         EXPECT_EQ(arrivalTime(clock), arrival) << clock;
         EXPECT_EQ(leavingTime(clock), leaving) << clock;
@@ -27,21 +28,33 @@ TEST(Rules, RegistryLookupTakesTheLastWholeRegistration) {
                      b = "\"0123456789ABCDEF\",\"B\"\r\n";
     const QString idm = "0123456789ABCDEF";
     struct Case {
+        const char* name;
         QByteArray file;
-        QString idm, name;
+        QString idm, registered;
     } cases[] = {
         // clang-format off
-        {"", idm, ""}, {a, idm, "職員A"}, {a, "FEDCBA9876543210", ""}, {a + "\"FEDCBA9876543210\",\"C\"\n" + b, idm, "B"},
-        {b + "\"0123456789ABCDEF\",\"\"", idm, ""}, {a, idm.toLower(), ""}, {a, idm.left(15), ""},
-        {"\"0123456789ABCDEF\",\" Y,a \"", idm, " Y,a "}, {a, "", ""}, {"\"\",\"B\"\r\n" + a, "", "B"},
-        {"\r\n" + b + "\r\n  \r\n\"0123456789ABCDEF\"\r\n", idm, "B"}, {"\"X\"\r\n\"Y\",\"B\"", "X", ""},
-        {"\xff\x80\r\n" + b + "\x81", idm, "B"}, {"\"0123456789ABCDEF\",\"A\xff\"\r\n", idm, ""},
-        {" 0123456789ABCDEF , Sato \r\"x\",\"y\"\r", idm, "Sato"}, {b, "😀", ""}, {b, idm + "\r\n\"0", ""},
-        {b + "\"0123456789ABCDEF\",\"\x1b[2J\x7f\"", idm, ""},
+        {"an empty registry", "", idm, ""},
+        {"a registered card", a, idm, "職員A"},
+        {"another card", a, "FEDCBA9876543210", ""},
+        {"the last registration", a + "\"FEDCBA9876543210\",\"C\"\n" + b, idm, "B"},
+        {"the last one gives no name", b + "\"0123456789ABCDEF\",\"\"", idm, ""},
+        {"lower case", a, idm.toLower(), ""},
+        {"a shorter IDm", a, idm.left(15), ""},
+        {"a quoted name kept whole", "\"0123456789ABCDEF\",\" Y,a \"", idm, " Y,a "},
+        {"no IDm", a, "", ""},
+        {"an empty IDm registered by hand", "\"\",\"B\"\r\n" + a, "", "B"},
+        {"blank lines, one field", "\r\n" + b + "\r\n  \r\n\"0123456789ABCDEF\"\r\n", idm, "B"},
+        {"one field only", "\"X\"\r\n\"Y\",\"B\"", "X", ""},
+        {"broken bytes around", "\xff\x80\r\n" + b + "\x81", idm, "B"},
+        {"a name that is no CP932", "\"0123456789ABCDEF\",\"A\xff\"\r\n", idm, ""},
+        {"unquoted fields, lone CRs", " 0123456789ABCDEF , Sato \r\"x\",\"y\"\r", idm, "Sato"},
+        {"an IDm that is no CP932", b, "😀", ""},
+        {"an IDm with a line end", b, idm + "\r\n\"0", ""},
+        {"control characters in the name", b + "\"0123456789ABCDEF\",\"\x1b[2J\x7f\"", idm, ""},
         // clang-format on
     };
     for (const auto& c : cases)
-        EXPECT_EQ(registeredName(view(c.file), c.idm), c.name) << c.file.toStdString();
+        EXPECT_EQ(registeredName(view(c.file), c.idm), c.registered) << c.name;
 }
 
 TEST(Rules, RegistryAnswerIsKeptWhileTheRegistrysSizeAndTimeStay) {
@@ -67,17 +80,22 @@ TEST(Rules, RegistryAnswerIsKeptWhileTheRegistrysSizeAndTimeStay) {
 TEST(Rules, LastRecordLookupSkipsIncompleteRecords) {
     const QByteArray a = "\"A\",\"06/30\",\"8:00\",\"出\"", a2 = "\"A\",\"07/01\",\"17:10\",\"退\"";
     struct Case {
+        const char* name;
         QByteArray file;
         QString date; // of A's last record; none: no record
     } cases[] = {
         // clang-format off
-        {"", ""}, {a + "\r\n" + a2 + "\r\n", "07/01"}, {a + "\r\n\"A\",\"07/01\",\"9:00\"\r\n", "06/30"},
-        {a + "\n" + a2, "07/01"}, {a + "\r" + a2 + "\r\n\r\n", "07/01"}, {a2 + "\r\n\"AB\",\"07/02\",\"1:00\",\"出\"", "07/01"},
-        {a + "\r\n\"a\",\"07/02\",\"1:00\",\"出\"\r\n", "06/30"}, {"  A , 07/03 ,9:00,出", "07/03"},
+        {"no record", "", ""},
+        {"the last line", a + "\r\n" + a2 + "\r\n", "07/01"},
+        {"three fields", a + "\r\n\"A\",\"07/01\",\"9:00\"\r\n", "06/30"},
+        {"no line end", a + "\n" + a2, "07/01"},
+        {"a lone CR, blank lines", a + "\r" + a2 + "\r\n\r\n", "07/01"},
+        {"a longer name", a2 + "\r\n\"AB\",\"07/02\",\"1:00\",\"出\"", "07/01"},
+        {"lower case", a + "\r\n\"a\",\"07/02\",\"1:00\",\"出\"\r\n", "06/30"},
+        {"unquoted with spaces", "  A , 07/03 ,9:00,出", "07/03"},
         // clang-format on
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(lastRecordIn(view(c.file), "A").date, c.date) << c.file.toStdString();
+    for (const auto& c : cases) EXPECT_EQ(lastRecordIn(view(c.file), "A").date, c.date) << c.name;
 }
 
 TEST(Rules, CardReadsGiveTheBufferAndItsFirstSixteenCharacters) {
@@ -107,6 +125,7 @@ TEST(Rules, TimePanelSteps) {
         {"9:37", "10:37", "8:37", "9:40", "9:34"}, {"9:02", "10:02", "8:02", "9:05", "9:55"}};
     // clang-format on
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.display);
         EXPECT_EQ(hourUp(c.display), c.hourUp);
         EXPECT_EQ(hourDown(c.display), c.hourDown);
         EXPECT_EQ(minuteUp(c.display), c.minuteUp);
@@ -117,8 +136,9 @@ TEST(Rules, TimePanelSteps) {
 TEST(Rules, TypedTimesAreReadAsHalfWidthOrRefused) {
     // clang-format off
     for (auto [typed, time] : {std::pair{"8:30", "8:30"}, {"８：３０", "8:30"}, {"０８:3０", "08:30"},
-            {"0:00", "0:00"}, {"24:00", "24:00"}, {"24:05", ""}, {"25:00", ""}, {"8:60", ""}, {"8.30", ""},
-            {"8：3", ""}, {"830", ""}, {"", ""}, {" 8:30", ""}, {"8:30\n", ""}, {"123:00", ""}, {"8:30a", ""}})
+            {"0:00", "0:00"}, {"24:00", "24:00"}, {"24:05", ""}, {"25:00", ""}, {"8:60", ""},
+            {"8.30", ""}, {"8：3", ""}, {"830", ""}, {"", ""}, {" 8:30", ""}, {"8:30\n", ""},
+            {"123:00", ""}, {"8:30a", ""}})
         // clang-format on
         EXPECT_EQ(typedTime(QString::fromUtf8(typed)).value_or("-"), time[0] ? time : "-") << typed;
 }

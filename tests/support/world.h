@@ -6,6 +6,7 @@
 #include "records/recordfile.h"
 #include "storage/cp932.h"
 #include "storage/fields.h"
+#include "support/print.h"
 #include "terminal/terminal.h"
 
 #include <QDateTime>
@@ -15,13 +16,6 @@
 #include <deque>
 #include <functional>
 #include <ostream>
-
-inline void PrintTo(const QString& text, std::ostream* os) {
-    *os << '"' << text.toStdString() << '"';
-}
-inline void PrintTo(const QByteArray& bytes, std::ostream* os) {
-    *os << '"' << bytes.toStdString() << '"';
-}
 
 namespace velmora::test {
 

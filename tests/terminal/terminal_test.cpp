@@ -68,6 +68,8 @@ TEST(Terminal, ArrivalAndLeavingRoads) {
         {"17:07:30", today, "", "", "17:10"},
         {"17:07:30", today + rec("07/01", "7:30", "退"), "", "", "17:10"},
         {"23:57:00", today, "", "", "24:00"},
+        {"11:59:00", "", "", "", "11:55"}, {"11:59:59", "", "", "", "11:55"}, // until noon
+        {"12:00:00", today, "", "", "12:05"}, {"12:00:59", today, "", "", "12:05"},
         {"17:07:30", "", "17:45", rec("07/01", "8:30", "出"), "17:45"},
         {"8:07:59", "", "０７：３０", "", "07:30"},
         {"8:07:59", sato, "", "", "8:05", InSatosFollowUp},
@@ -108,17 +110,22 @@ TEST(Terminal, ArrivalAndLeavingRoads) {
 
 TEST(Terminal, NamePromptTakesACardOrATypedNameAndGivesUpAfterThreeCardReads) {
     struct Case {
+        const char* name;
         std::deque<QString> answers;
         int cardAtWait; // the wait after which the card is held; 0: never
         QString user;   // who is recorded; none: nobody
         int prompts;
     } cases[] = {
         // clang-format off
-        {{"Tanaka, Ichiro"}, 0, "Tanaka, Ichiro", 1}, {{""}, 2, kUser, 1}, {{"職員😀", "Sato"}, 0, "Sato", 2},
-        {{}, 0, "", 2}, {{"Sato\x1b[2J", "Sato"}, 0, "Sato", 2},
+        {"a typed name", {"Tanaka, Ichiro"}, 0, "Tanaka, Ichiro", 1},
+        {"a card after no answer", {""}, 2, kUser, 1},
+        {"a name CP932 lacks, then another", {"職員😀", "Sato"}, 0, "Sato", 2},
+        {"three card reads and no answer", {}, 0, "", 2},
+        {"control characters, then a name", {"Sato\x1b[2J", "Sato"}, 0, "Sato", 2},
         // clang-format on
     };
     for (auto& c : cases) {
+        SCOPED_TRACE(c.name);
         Fixture f(rec("07/01", "8:00", "出", c.user));
         f.w.answers = c.answers;
         int waits = 0;
@@ -271,4 +278,19 @@ TEST(Terminal, ARestingCardIsLiftedOnlyByTwoNoCardAnswersInARow) {
     Fixture personal(rec("07/01", "8:00", "出"), sjis(kUser) + "\r\n");
     personal.w.fault = -2, personal.tick("17:07:00");
     EXPECT_NE(personal.w.screen.status, texts::kNoReader) << "a personal PC only logs it";
+}
+
+TEST(Terminal, NothingRunsWhileAnOperationAsksItsQuestions) {
+    const QByteArray before = rec("07/01", "8:00", "出") + rec("07/01", "7:55", "出", "Sato");
+    Fixture f(before);
+    // Under the name prompt's wait: Sato's card on a tick, 出勤 and 取消, all dropped.
+    bool first = true;
+    f.w.onWait = [&] {
+        if (!std::exchange(first, false)) return;
+        f.w.card = kSatosCard, f.t.clockTick(), f.w.answers.push_front(kUser);
+        f.t.arrive(), f.t.cancel(), f.w.card.clear();
+    };
+    f.w.at("17:07:30"), f.w.answers = {kUser}, f.t.leave();
+    EXPECT_EQ(f.w.read(kRecordFile), before + rec("07/01", "17:10", "退"));
+    EXPECT_EQ(f.w.screen.message, "07/01 17:10 退");
 }
