@@ -4,12 +4,12 @@
 // reading the same bytes from the file and finding their line ends (read + memchr). The
 // ratio is what the parsing costs on top; the raw cost is the floor any reader pays.
 
-#include "records/recordfile.h"
 #include "cards/cards.h"
+#include "records/recordfile.h"
+#include "report/report.h"
 #include "storage/cp932.h"
 #include "storage/datafiles.h"
 #include "storage/fields.h"
-#include "report/report.h"
 
 #include <QDir>
 #include <QFile>
