@@ -9,7 +9,9 @@ namespace velmora {
 
 void loadQtJapanese() {
     static QTranslator qtJapanese;
-    if (qtJapanese.load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),
+    // Inside the program on Windows; beside Qt (Debian's qt6-translations-l10n) on Linux.
+    if (qtJapanese.load(QStringLiteral(":/translations/qtbase_ja.qm")) ||
+        qtJapanese.load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),
                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QCoreApplication::installTranslator(&qtJapanese);
 }

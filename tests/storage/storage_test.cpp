@@ -1,9 +1,11 @@
 // CP932 byte for byte, the names the files can hold, and the files' field rules.
 
+#include "startup/qtjapanese.h"
 #include "storage/cp932.h"
 #include "storage/fields.h"
 #include "storage/names.h"
 
+#include <QCoreApplication>
 #include <gtest/gtest.h>
 
 using namespace velmora;
@@ -70,4 +72,13 @@ TEST(Fields, ReadByTheFilesRules) {
                 << c.line << key;
     }
     EXPECT_EQ(quotedLine({"x,y", "07/01", ""}), QByteArray("\"x,y\",\"07/01\",\"\"\r\n"));
+}
+
+// Qt's own buttons and the command line's headings speak Japanese, on Windows from the copy
+// inside the program.
+TEST(Startup, QtsOwnTextsAreJapanese) {
+    loadQtJapanese();
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel").toStdString(), "キャンセル");
+    EXPECT_EQ(QCoreApplication::translate("QCommandLineParser", "Options:").toStdString(),
+              "オプション:");
 }
