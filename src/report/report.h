@@ -1,6 +1,7 @@
 #pragma once
 // The month's report from the record files: every teacher's days and month figures.
 
+#include "ledger/ledger.h"
 #include "report/month.h"
 #include "report/progress.h"
 
@@ -27,6 +28,7 @@ struct MonthReport {
     QList<TeacherMonth> teachers; // by name
     int skipped = 0;              // lines no record could be read from
     QStringList warnings;         // records dated on an assumption, each naming its file and line
+    Ledger ledger;                // the school's files the figures were computed with
 };
 
 struct ReportRequest {
@@ -36,6 +38,7 @@ struct ReportRequest {
     WorkRules rules;
     ProgressMeter* progress = nullptr;  // told the bytes read of all the files
     QDate today = QDate::currentDate(); // no file's modification year lies after its year
+    std::optional<QString> ledgerFolder; // the school's files; else the first file's folder
 };
 
 // Reads each file once, as the terminal reads it. Faults (a missing or unreadable file, one
