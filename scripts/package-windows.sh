@@ -5,7 +5,7 @@
 # CR LF, as Notepad reads them best.
 set -euo pipefail
 build=$(realpath "$1") root=$(realpath "$(dirname "$0")/..")
-version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
+version=$(sed -n "s/^VELMORA_VERSION:INTERNAL=//p" "$build/CMakeCache.txt")
 name=velmora-$version-windows-x64
 [ -f "$root/LICENSE" ] || { echo "package-windows.sh: no LICENSE in $root" >&2; exit 1; }
 rm -rf "${build:?}/package" "$build/$name.zip" && mkdir -p "$build/package/$name"
