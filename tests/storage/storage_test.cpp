@@ -1,11 +1,14 @@
 // CP932 byte for byte, the names the files can hold, and the files' field rules.
 
+#include "logging/logfile.h"
 #include "startup/qtjapanese.h"
 #include "storage/cp932.h"
 #include "storage/fields.h"
 #include "storage/names.h"
 
 #include <QCoreApplication>
+#include <QFile>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace velmora;
@@ -81,4 +84,22 @@ TEST(Startup, QtsOwnTextsAreJapanese) {
     EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel").toStdString(), "キャンセル");
     EXPECT_EQ(QCoreApplication::translate("QCommandLineParser", "Options:").toStdString(),
               "オプション:");
+}
+
+// The log never grows past its limit and keeps the newest lines: the file, then .1, then .2.
+TEST(LogFile, RotatesAtItsLimitKeepingTwoOldFiles) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("velmora.log"));
+    const LogFile log(path, 40, 2);
+    for (int i = 1; i <= 9; ++i) log.append(QStringLiteral("line %1 of the log").arg(i)); // 19 B
+    const auto read = [&](const QString& name) {
+        QFile f(name);
+        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+    };
+    EXPECT_EQ(read(path), QStringLiteral("line 9 of the log\r\n"));
+    EXPECT_EQ(read(path + QStringLiteral(".1")),
+              QStringLiteral("line 7 of the log\r\nline 8 of the log\r\n"));
+    EXPECT_EQ(read(path + QStringLiteral(".2")),
+              QStringLiteral("line 5 of the log\r\nline 6 of the log\r\n"));
+    EXPECT_FALSE(QFile::exists(path + QStringLiteral(".3")));
 }

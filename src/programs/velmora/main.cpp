@@ -2,6 +2,7 @@
 // when started from the desktop's menu (--menu).
 
 #include "cardreader/sonyidmlibrary.h"
+#include "logging/logfile.h"
 #include "poweroff/systemshutdown.h"
 #include "programs/velmora/commandline.h"
 #include "programs/velmora/realservices.h"
@@ -18,6 +19,9 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationVersion(QStringLiteral(VELMORA_VERSION));
     const velmora::StartOptions options = velmora::readCommandLine(argc, argv);
     QApplication app(argc, argv);
+#ifdef _WIN32
+    velmora::logAlsoTo(velmora::windowsLogPath());
+#endif
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/assets/icon.png")));
     // Qt's own dialogs ("キャンセル") in Japanese, like the rest of the program.
     velmora::loadQtJapanese();
