@@ -92,14 +92,16 @@ windows: windows-configure
 	cmake --build $(WINDOWS_BUILD) -j$(JOBS) --target velmora sony_idm velmora-report
 
 # The Windows test program under Wine, offscreen; then velmora.exe itself under Wine on an Xvfb
-# display. Both in the build's own Wine prefix, WINDOWS_BUILD/wine.
-windows-test: windows
+# display; then the installer, silently. All in the build's own Wine prefix, WINDOWS_BUILD/wine.
+windows-test: windows-package
 	cmake --build $(WINDOWS_BUILD) -j$(JOBS) --target velmora_tests
 	cd $(WINDOWS_BUILD) && WINEQT_QPA_PLATFORM=offscreen WINEQT_QPA_FONTDIR='C:\windows\Fonts' \
 	  WINE_TIMEOUT=300 bash $(CURDIR)/scripts/wine.sh wine velmora_tests.exe
 	WINEPREFIX=$(CURDIR)/$(WINDOWS_BUILD)/wine wineserver -w
 	VELMORA=$(CURDIR)/$(WINDOWS_BUILD)/velmora.exe WINEPREFIX=$(CURDIR)/$(WINDOWS_BUILD)/wine \
 	  bash tests/wine/first_start.sh
+	WINEPREFIX=$(CURDIR)/$(WINDOWS_BUILD)/wine bash tests/wine/installer.sh \
+	  $(WINDOWS_BUILD)/velmora-$$(sed -n 's/^VELMORA_VERSION:INTERNAL=//p' $(WINDOWS_BUILD)/CMakeCache.txt)-setup.exe
 
 # velmora.exe under Wine, in DATA as its working folder.
 windows-run: windows

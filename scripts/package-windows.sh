@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# package-windows.sh BUILD: velmora-VERSION-windows-x64.zip in BUILD from the Windows build in
+# package-windows.sh BUILD: velmora-VERSION-windows-x64.zip and the installer
+# velmora-VERSION-setup.exe in BUILD from the Windows build in
 # BUILD: the programs (stripped), sony_idm.dll, LICENSE, the linked-in software's notices and
 # licenses, and the quick start as README-ja.txt. Texts in UTF-8 with a byte order mark and
 # CR LF, as Notepad reads them best.
@@ -19,3 +20,9 @@ text "$root/docs/windows-third-party.txt" THIRD-PARTY.txt
 for l in LGPL-3 GPL-3 MPL-2.0; do text "/usr/share/common-licenses/$l" "$l.txt"; done
 (cd "$build/package" && zip -qr -X "../$name.zip" "$name")
 echo "$build/$name.zip"
+# The installer of the same files (packaging/windows/velmora.nsi); Windows wants four numbers.
+numeric=$(sed -E 's/^([0-9]+)\.([0-9]+)[^+]*\+git([0-9]+)$/\1.\2.0.\3/; s/^([0-9]+)\.([0-9]+)$/\1.\2.0.0/' <<<"$version")
+makensis -V2 -DVERSION="$version" -DNUMERIC="$numeric" -DFILES="$build/package/$name" \
+  -DICON="$root/assets/icon.ico" -DOUT="$build/velmora-$version-setup.exe" \
+  "$root/packaging/windows/velmora.nsi"
+echo "$build/velmora-$version-setup.exe"

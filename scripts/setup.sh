@@ -24,7 +24,7 @@ for purpose; do
   fuzz) packages+=(clang libclang-rt-14-dev) ;;
   windows) packages+=(qt6-translations-l10n g++-mingw-w64-x86-64-posix libz-mingw-w64-dev ninja-build xz-utils zip
     wine wine64 fonts-wine locales fonts-ipafont-gothic googletest xvfb xdotool faketime
-    imagemagick) ;;
+    imagemagick nsis) ;;
   *) echo "setup.sh: $purpose: not one of run, build, test, bench, fuzz, windows" >&2 && exit 2 ;;
   esac
 done

@@ -36,11 +36,16 @@ QtMessageHandler standardError = nullptr;
 
 const char* levelName(QtMsgType type) {
     switch (type) {
-    case QtDebugMsg: return "debug";
-    case QtInfoMsg: return "info";
-    case QtWarningMsg: return "warning";
-    case QtCriticalMsg: return "critical";
-    case QtFatalMsg: return "fatal";
+    case QtDebugMsg:
+        return "debug";
+    case QtInfoMsg:
+        return "info";
+    case QtWarningMsg:
+        return "warning";
+    case QtCriticalMsg:
+        return "critical";
+    case QtFatalMsg:
+        return "fatal";
     }
     return "";
 }

@@ -23,9 +23,16 @@ QByteArray fileBytes(const QString& path) {
 }
 
 Entry trip() {
-    return {QDateTime(QDate(2026, 7, 9), QTime(10, 12)), QStringLiteral("教頭"),
-            QStringLiteral("職員A"), QDate(2026, 7, 8), EntryKind::Trip, false, 8 * 60 + 30,
-            17 * 60, QStringLiteral("県教育センター研修"), 0};
+    return {QDateTime(QDate(2026, 7, 9), QTime(10, 12)),
+            QStringLiteral("教頭"),
+            QStringLiteral("職員A"),
+            QDate(2026, 7, 8),
+            EntryKind::Trip,
+            false,
+            8 * 60 + 30,
+            17 * 60,
+            QStringLiteral("県教育センター研修"),
+            0};
 }
 
 TEST(Ledger, WritesEachFileAndReadsItBack) {
@@ -72,9 +79,9 @@ TEST(Ledger, WritesEachFileAndReadsItBack) {
 }
 
 TEST(Ledger, ReadsWhatExcelSavesInEitherEncoding) {
-    const QString staff = QStringLiteral(
-        "氏名,月,火,水,木,金,開始日,終了日\r\n\r\n"
-        "\"山田, \"\"花子\"\"\",7:45:00,, 0:00 ,８：３０,,2026/4/1,\r\n,,,,,,,\r\n");
+    const QString staff =
+        QStringLiteral("氏名,月,火,水,木,金,開始日,終了日\r\n\r\n"
+                       "\"山田, \"\"花子\"\"\",7:45:00,, 0:00 ,８：３０,,2026/4/1,\r\n,,,,,,,\r\n");
     const QString calendar = QStringLiteral("日付,勤務時間,名称\n2026/4/11,7:45:00,土曜授業\n");
     for (const auto& [name, encode] :
          std::initializer_list<std::pair<const char*, std::function<QByteArray(QString)>>>{
@@ -119,17 +126,21 @@ TEST(Ledger, EachMalformedLineIsAProblemOnItsLine) {
         {"weekday no time", staff, "職員A,7時,,,,,,", "職員.csv 3行目: 時刻が読めません「7時」"},
         {"seconds", staff, "職員A,7:45:30,,,,,,", "職員.csv 3行目: 時刻が読めません「7:45:30」"},
         {"past 24:00", staff, "職員A,24:01,,,,,,", "職員.csv 3行目: 時刻が読めません「24:01」"},
-        {"no date", staff, "職員A,,,,,,2026-02-30,", "職員.csv 3行目: 日付が読めません「2026-02-30」"},
-        {"ends first", staff, "職員A,,,,,,2026/4/1,2026/3/31", "職員.csv 3行目: 終了日が開始日より前です"},
+        {"no date", staff, "職員A,,,,,,2026-02-30,",
+         "職員.csv 3行目: 日付が読めません「2026-02-30」"},
+        {"ends first", staff, "職員A,,,,,,2026/4/1,2026/3/31",
+         "職員.csv 3行目: 終了日が開始日より前です"},
         {"no name", staff, ",7:45,,,,,,", "職員.csv 3行目: 氏名がありません"},
         {"too many", staff, "職員A,,,,,,,,x", "職員.csv 3行目: 項目が多すぎます（9）"},
-        {"open quote", staff, "\"職員A,7:45,,,,,,", "職員.csv 3行目: 引用符 \" の対応が取れていません"},
+        {"open quote", staff, "\"職員A,7:45,,,,,,",
+         "職員.csv 3行目: 引用符 \" の対応が取れていません"},
         {"1999", days, "1999-04-01,7:45,", "年間予定.csv 3行目: 日付が読めません「1999-04-01」"},
         {"no hours", days, "2026-04-11,,土曜授業", "年間予定.csv 3行目: 時刻が読めません「」"},
         {"7 fields", entries, "2026-07-09 10:12,教頭,職員A,2026-07-08,出張,8:30,17:00",
          "申告.dat 3行目: 項目が8つではありません（7）"},
         {"kind", entries, entry.arg("外出,8:30,17:00"), "申告.dat 3行目: 種別が読めません「外出」"},
-        {"end first", entries, entry.arg("出張,17:00,8:30"), "申告.dat 3行目: 終了が開始より後になっていません"},
+        {"end first", entries, entry.arg("出張,17:00,8:30"),
+         "申告.dat 3行目: 終了が開始より後になっていません"},
         {"written", entries, "2026-07-09,教頭,職員A,2026-07-08,出張,8:30,17:00,理由",
          "申告.dat 3行目: 記入日時が読めません「2026-07-09」"},
     };
@@ -202,13 +213,13 @@ TEST(Ledger, EntryFaults) {
 
 TEST(Ledger, ACancellationCancelsTheLatestEarlierEntryOfItsKind) {
     QList<LedgerProblem> problems;
-    const auto entries = parseEntries(sjis(QStringLiteral(
-                                          "2026-07-09 10:00,教頭,職員A,2026-07-08,出張取消,,,誤り\n"
-                                          "2026-07-09 10:01,教頭,職員A,2026-07-08,出張,8:30,9:00,一\n"
-                                          "2026-07-09 10:02,教頭,職員A,2026-07-08,出張,9:30,10:00,二\n"
-                                          "2026-07-09 10:03,教頭,職員A,2026-07-08,在宅,8:30,9:00,三\n"
-                                          "2026-07-09 10:04,教頭,職員A,2026-07-08,出張取消,,,誤り\n")),
-                                      kEntriesFile, problems);
+    const auto entries = parseEntries(
+        sjis(QStringLiteral("2026-07-09 10:00,教頭,職員A,2026-07-08,出張取消,,,誤り\n"
+                            "2026-07-09 10:01,教頭,職員A,2026-07-08,出張,8:30,9:00,一\n"
+                            "2026-07-09 10:02,教頭,職員A,2026-07-08,出張,9:30,10:00,二\n"
+                            "2026-07-09 10:03,教頭,職員A,2026-07-08,在宅,8:30,9:00,三\n"
+                            "2026-07-09 10:04,教頭,職員A,2026-07-08,出張取消,,,誤り\n")),
+        kEntriesFile, problems);
     ASSERT_TRUE(problems.isEmpty());
     const auto states = entryStates(entries, &problems);
     ASSERT_EQ(states.size(), 3);

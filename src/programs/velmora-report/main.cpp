@@ -2,33 +2,16 @@
 // Bad input gets one message on stderr and exit status 2, and no file is written. Started
 // without arguments in a desktop session, it opens the window instead.
 
-#include "programs/velmora-report/commandline.h"
+#include "logging/logfile.h"
+#include "programs/velmora-report/console.h"
 #include "reportwindow/reportwindow.h"
 #include "startup/qtjapanese.h"
 
 #include <QApplication>
 #include <algorithm>
-#include <cstdio>
 #include <memory>
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
 
 using namespace velmora;
-
-namespace {
-
-bool stderrIsTerminal() {
-#ifdef _WIN32
-    return _isatty(_fileno(stderr));
-#else
-    return isatty(fileno(stderr));
-#endif
-}
-
-} // namespace
 
 int main(int argc, char** argv) {
 #ifdef _WIN32
@@ -39,6 +22,9 @@ int main(int argc, char** argv) {
 #endif
     if (argc == 1 && desktop) {
         QApplication app(argc, argv);
+#ifdef _WIN32
+        logAlsoTo(windowsLogPath());
+#endif
         QApplication::setApplicationName(QStringLiteral("velmora-report"));
         loadQtJapanese();
         ReportWindow window;
@@ -57,12 +43,8 @@ int main(int argc, char** argv) {
     QCoreApplication::setApplicationName(QStringLiteral("velmora-report"));
     QCoreApplication::setApplicationVersion(QStringLiteral(VELMORA_VERSION));
     loadQtJapanese();
-    const auto print = [](FILE* stream) {
-        return [stream](const QString& text) {
-            std::fputs(qPrintable(text), stream);
-            std::fflush(stream);
-        };
-    };
-    return runReport(QCoreApplication::arguments(),
-                     {print(stdout), print(stderr), stderrIsTerminal()});
+#ifdef _WIN32
+    logAlsoTo(windowsLogPath());
+#endif
+    return runReport(QCoreApplication::arguments(), openConsole());
 }
