@@ -20,6 +20,7 @@ ListTab::ListTab(LedgerSheet::Kind kind, const QString& prefix, QWidget* parent)
     table_->setObjectName(prefix + QStringLiteral("Table"));
     table_->setModel(&sheet_);
     table_->horizontalHeader()->setStretchLastSection(true);
+    table_->horizontalHeader()->setMinimumSectionSize(fontMetrics().horizontalAdvance(u'0') * 11);
     table_->setEditTriggers(QAbstractItemView::AllEditTriggers);
     message_->setObjectName(prefix + QStringLiteral("Message"));
     message_->setWordWrap(true);
