@@ -48,8 +48,8 @@ EntryDialog::EntryDialog(const QDir& folder, const QList<Entry>& entries, const 
                          const QString& writer, const QString& name, QDate date, QWidget* parent)
     : QDialog(parent), folder_(folder), entries_(entries), known_(known.begin(), known.end()),
       writer_(writer), name_(new QComboBox), date_(new QDateEdit), kind_(new QComboBox),
-      start_(new QLineEdit), end_(new QLineEdit), reason_(new QLineEdit),
-      history_(new QListWidget), fault_(new QLabel) {
+      start_(new QLineEdit), end_(new QLineEdit), reason_(new QLineEdit), history_(new QListWidget),
+      fault_(new QLabel) {
     setObjectName(QStringLiteral("entryDialog"));
     setWindowTitle(texts::kEntryTitle);
     name_->setObjectName(QStringLiteral("entryName"));
@@ -106,8 +106,8 @@ EntryDialog::EntryDialog(const QDir& folder, const QList<Entry>& entries, const 
     layout->addLayout(historyRow);
     layout->addWidget(history_, 1);
     layout->addWidget(buttons);
-    const QList<QWidget*> order = {name_,    date_,    kind_,        start_,  end_,
-                                   reason_,  history_, cancelButton, buttons};
+    const QList<QWidget*> order = {name_,   date_,    kind_,        start_, end_,
+                                   reason_, history_, cancelButton, buttons};
     for (qsizetype i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
     fault_->hide();
     resize(520, 420);
@@ -122,8 +122,8 @@ void EntryDialog::listDay() {
     for (const EntryState& s : entryStates(entries_)) {
         if (s.entry.name != name || s.entry.date != date_->date()) continue;
         const Entry& e = s.entry;
-        QString text = texts::kEntryListed.arg(entryKindName(e.kind), span(e), e.reason, e.writer,
-                                               when(e));
+        QString text =
+            texts::kEntryListed.arg(entryKindName(e.kind), span(e), e.reason, e.writer, when(e));
         if (s.cancelled())
             text += texts::kEntryCancelled.arg(s.cancelledBy->reason, s.cancelledBy->writer,
                                                when(*s.cancelledBy));

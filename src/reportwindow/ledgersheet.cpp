@@ -60,9 +60,7 @@ QString LedgerSheet::title() const {
     return kind_ == Kind::Staff ? texts::kStaffTab : texts::kCalendarTab;
 }
 
-QString LedgerSheet::fileName() const {
-    return kind_ == Kind::Staff ? kStaffFile : kCalendarFile;
-}
+QString LedgerSheet::fileName() const { return kind_ == Kind::Staff ? kStaffFile : kCalendarFile; }
 
 const QStringList& LedgerSheet::columns() const {
     return kind_ == Kind::Staff ? texts::kStaffColumns : texts::kCalendarColumns;

@@ -13,10 +13,10 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
-#include <QIcon>
-#include <QInputDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QIcon>
+#include <QInputDialog>
 #include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
@@ -42,7 +42,9 @@ namespace {
 
 const QString kSaveFolderKey = QStringLiteral("saveFolder");
 
-QSettings settings() { return QSettings(QStringLiteral("Velmora"), QStringLiteral("velmora-report")); }
+QSettings settings() {
+    return QSettings(QStringLiteral("Velmora"), QStringLiteral("velmora-report"));
+}
 
 // The folder the last files were saved in, while it is there; else the documents.
 QString saveFolder() {
@@ -63,10 +65,10 @@ bool hasRecords(const MonthReport& report) {
 } // namespace
 
 ReportWindow::ReportWindow(QWidget* parent)
-    : QMainWindow(parent), tabs_(new QTabWidget), fileList_(new QListWidget),
-      month_(new MonthEdit), teacher_(new QComboBox), entryButton_(new QPushButton(texts::kEntryButton)),
-      table_(new QTableView), message_(new QLabel), notices_(new QWidget),
-      noticeText_(new QLabel), warningsButton_(new QPushButton(texts::kNoticesButton)),
+    : QMainWindow(parent), tabs_(new QTabWidget), fileList_(new QListWidget), month_(new MonthEdit),
+      teacher_(new QComboBox), entryButton_(new QPushButton(texts::kEntryButton)),
+      table_(new QTableView), message_(new QLabel), notices_(new QWidget), noticeText_(new QLabel),
+      warningsButton_(new QPushButton(texts::kNoticesButton)),
       staffTab_(new ListTab(LedgerSheet::Kind::Staff, QStringLiteral("staff"))),
       calendarTab_(new ListTab(LedgerSheet::Kind::Calendar, QStringLiteral("calendar"))) {
     setWindowTitle(texts::kReportWindowTitle);
@@ -101,9 +103,8 @@ ReportWindow::ReportWindow(QWidget* parent)
     connect(teacher_, &QComboBox::currentIndexChanged, this,
             [this](int index) { choose(index - 1); });
     entryButton_->setObjectName(QStringLiteral("entryButton"));
-    connect(entryButton_, &QPushButton::clicked, this, [this] {
-        askEntry(model_.teacher() >= 0 ? table_->currentIndex().row() : -1);
-    });
+    connect(entryButton_, &QPushButton::clicked, this,
+            [this] { askEntry(model_.teacher() >= 0 ? table_->currentIndex().row() : -1); });
 
     table_->setObjectName(QStringLiteral("reportTable"));
     table_->setModel(&model_);

@@ -190,10 +190,10 @@ inline const QString kReportTab = QStringLiteral("集計");
 inline const QString kStaffTab = QStringLiteral("職員");
 inline const QString kCalendarTab = QStringLiteral("年間予定");
 // As the files' headers.
-inline const QStringList kStaffColumns = {
-    QStringLiteral("氏名"), QStringLiteral("月"),     QStringLiteral("火"),
-    QStringLiteral("水"),   QStringLiteral("木"),     QStringLiteral("金"),
-    QStringLiteral("開始日"), QStringLiteral("終了日")};
+inline const QStringList kStaffColumns = {QStringLiteral("氏名"),   QStringLiteral("月"),
+                                          QStringLiteral("火"),     QStringLiteral("水"),
+                                          QStringLiteral("木"),     QStringLiteral("金"),
+                                          QStringLiteral("開始日"), QStringLiteral("終了日")};
 inline const QStringList kCalendarColumns = {QStringLiteral("日付"), QStringLiteral("勤務時間"),
                                              QStringLiteral("名称")};
 inline const QString kAddRowButton = QStringLiteral("行を追加(&N)");
@@ -207,8 +207,8 @@ inline const QString kNoLedgerFolder =
 // %1 the list (職員, 年間予定), %2 its row from 1, %3 the column, %4 the cell.
 inline const QString kBadTimeCell =
     QStringLiteral("%1 %2行目: %3「%4」は時刻（7:45）として読めません。保存していません。");
-inline const QString kBadDateCell = QStringLiteral(
-    "%1 %2行目: %3「%4」は日付（2026-04-01）として読めません。保存していません。");
+inline const QString kBadDateCell =
+    QStringLiteral("%1 %2行目: %3「%4」は日付（2026-04-01）として読めません。保存していません。");
 inline const QString kEmptyCell = QStringLiteral("%1 %2行目: %3が空です。保存していません。");
 inline const QString kDatesReversed =
     QStringLiteral("%1 %2行目: 開始日が終了日より後です。保存していません。");
@@ -241,8 +241,8 @@ inline const QString kCancelPrompt = QStringLiteral("取り消す理由:");
 inline const QString kCancelLatestFirst =
     QStringLiteral("取消は同じ種別の最も新しい記入に効きます。そちらを先に取り消してください。");
 inline const QString kUnknownNameTitle = QStringLiteral("記録のない氏名");
-inline const QString kUnknownName = QStringLiteral(
-    "「%1」には記録がなく、職員の一覧にもありません。このまま記入しますか？");
+inline const QString kUnknownName =
+    QStringLiteral("「%1」には記録がなく、職員の一覧にもありません。このまま記入しますか？");
 // %1 the kind, %2 the span, %3 the reason, %4 who, %5 when.
 inline const QString kEntryListed = QStringLiteral("%1 %2　%3　（%4 %5）");
 // %1 the reason, %2 who, %3 when.

@@ -24,10 +24,10 @@
 #include <QListWidget>
 #include <QProcess>
 #include <QPushButton>
-#include <QTableView>
-#include <QTimer>
 #include <QStorageInfo>
+#include <QTableView>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace velmora;
