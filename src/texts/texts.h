@@ -184,6 +184,24 @@ inline const QString kMonthTitle = QStringLiteral("%1年%2月");
 // %1 the month, %2 the teacher's name: a sheet's title.
 inline const QString kSheetTitle = QStringLiteral("在校等時間 %1　%2");
 
+// The report with the school's files: the day's and the month's columns they add, 備考's words
+// for a corrected day, the page of a teacher's entries, and the command line's option.
+inline const QStringList kDayFigureColumns = {QStringLiteral("所定"), QStringLiteral("校外"),
+                                              QStringLiteral("控除")};
+inline const QString kRegularTotal = QStringLiteral("所定");
+// %1 the correction (出訂正, 退訂正), %2 the card's own time or kNoCardTime.
+inline const QString kCorrected = QStringLiteral("%1(カード%2)");
+inline const QString kNoCardTime = QStringLiteral("なし");
+// %1 the month, %2 the teacher's name.
+inline const QString kEntriesTitle = QStringLiteral("変更の記録 %1　%2");
+inline const QStringList kEntryColumns = {QStringLiteral("日付"),      QStringLiteral("種別"),
+                                          QStringLiteral("開始–終了"), QStringLiteral("理由"),
+                                          QStringLiteral("記入者"),    QStringLiteral("記入日時")};
+// Under a cancelled entry: %1 its cancellation (出張取消), %2 its writer, %3 when, %4 why.
+inline const QString kCancelledBy = QStringLiteral("%1（%2　%3）　%4");
+inline const QString kLedgerHelp =
+    QStringLiteral("職員.csv・年間予定.csv・申告.dat のフォルダ（省略時: 記録ファイルのフォルダ）");
+
 // The report's window as the office's workbench: its tabs, the staff list and the calendar
 // edited as tables, the entries' dialog, the saving over old files.
 inline const QString kReportTab = QStringLiteral("集計");
