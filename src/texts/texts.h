@@ -265,7 +265,6 @@ inline const QString kUnknownName =
 inline const QString kEntryListed = QStringLiteral("%1 %2　%3　（%4 %5）");
 // %1 the reason, %2 who, %3 when.
 inline const QString kEntryCancelled = QStringLiteral("　→ 取消: %1（%2 %3）");
-inline const QString kEntryAdded = QStringLiteral("記入しました: %1 %2 %3");
 inline const QString kSaveOverTitle = QStringLiteral("上書きの確認");
 inline const QString kSaveOver =
     QStringLiteral("次のファイルはすでにあります。上書きしますか？\n\n%1");
