@@ -68,6 +68,7 @@ EntryDialog::EntryDialog(const QDir& folder, const QList<Entry>& entries, const 
     for (QLineEdit* e : {start_, end_}) e->setPlaceholderText(texts::kEntryTimeHint);
     reason_->setObjectName(QStringLiteral("entryReason"));
     history_->setObjectName(QStringLiteral("entryHistory"));
+    history_->setWordWrap(true);
     fault_->setObjectName(QStringLiteral("entryFault"));
     fault_->setWordWrap(true);
     fault_->setStyleSheet(QStringLiteral("color: red"));
@@ -128,6 +129,7 @@ void EntryDialog::listDay() {
             text += texts::kEntryCancelled.arg(s.cancelledBy->reason, s.cancelledBy->writer,
                                                when(*s.cancelledBy));
         auto* item = new QListWidgetItem(text, history_);
+        item->setToolTip(text);
         QFont font = item->font();
         font.setStrikeOut(s.cancelled());
         item->setFont(font);
