@@ -229,10 +229,9 @@ void ReportWindow::choose(int teacher) {
 
 void ReportWindow::activated(const QModelIndex& index) {
     if (!index.isValid()) return;
-    if (model_.teacher() < 0)
-        teacher_->setCurrentIndex(index.row() + 1);
-    else
-        askEntry(index.row());
+    if (model_.teacher() >= 0) return askEntry(index.row());
+    teacher_->setCurrentIndex(index.row() + 1);
+    table_->setCurrentIndex(model_.index(0, 0)); // the keys go on from the first day
 }
 
 void ReportWindow::reread() {

@@ -13,8 +13,9 @@ through() { xdotool windowfocus "$main" key "$1" && d=$(window "^$2\$") &&
 run "$VELMORA_REPORT"
 main=$(window '^Velmora 在校等時間集計$')
 through alt+f フォルダを追加 "$WORK"
-# 佐藤　花子 (the second teacher), then the table: its first day, 2025-12-01, a Monday.
-xdotool windowfocus "$main" key alt+v Down Down Tab Tab sleep 0.5 key Return
+# Into the summary, Enter on 佐藤　花子 (the second row) opens her days, Enter again her first
+# day, 2025-12-01, a Monday.
+xdotool windowfocus "$main" key alt+v Tab Tab Down Return sleep 0.5 key Return
 writer=$(window '^記入者$')
 xdotool sleep 0.5 windowfocus "$writer" type --delay 20 kyoto && xdotool key Return
 entry=$(window '^申告の記入$')

@@ -234,7 +234,7 @@ TEST(Workbench, OpensOnTheNewestCompleteMonth) {
     for (const auto& c : cases) {
         Bench bench(c.files);
         EXPECT_EQ(bench.find<QDateEdit>("month")->date(), c.month) << c.name;
-        EXPECT_FALSE(bench.window.windowIcon().isNull());
+        EXPECT_FALSE(bench.window.windowIcon().pixmap(16).isNull());
     }
 }
 
