@@ -52,7 +52,9 @@ ListTab::ListTab(LedgerSheet::Kind kind, const QString& prefix, QWidget* parent)
     setFolder({});
 }
 
+// Rows edited for one folder are never saved into another.
 void ListTab::setFolder(const QString& folder) {
+    if (folder != folder_) sheet_.setLines({});
     folder_ = folder;
     for (QPushButton* b : buttons_) b->setEnabled(!folder.isEmpty());
     table_->setEnabled(!folder.isEmpty());

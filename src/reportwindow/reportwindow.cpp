@@ -365,7 +365,18 @@ void ReportWindow::askEntry(int day) {
         ask.setWindowTitle(texts::kWriterTitle);
         ask.setLabelText(texts::kWriterPrompt);
         if (ask.exec() != QDialog::Accepted || ask.textValue().trimmed().isEmpty()) return;
-        writer_ = ask.textValue().trimmed();
+        // A name the file cannot hold would refuse every entry of the session: said now.
+        Entry trial{.written = QDateTime::currentDateTime(),
+                    .writer = ask.textValue().trimmed(),
+                    .name = texts::kWriterTitle,
+                    .date = QDate::currentDate(),
+                    .kind = EntryKind::Leave,
+                    .reason = texts::kWriterTitle};
+        if (const std::optional<QString> fault = entryFault(trial)) {
+            QMessageBox::warning(this, texts::kWriterTitle, *fault);
+            return;
+        }
+        writer_ = trial.writer;
     }
     QString name;
     QDate date = report.month.isValid() ? report.month : month_->date();
