@@ -431,8 +431,9 @@ void ReportWindow::askFolder() {
     const QString folder = QFileDialog::getExistingDirectory(this, texts::kAddFolderTitle);
     if (folder.isEmpty()) return;
     QStringList files;
+    // The entries beside the records end in .dat too, and are no record file.
     for (const QFileInfo& f : QDir(folder).entryInfoList({QStringLiteral("*.dat")}, QDir::Files))
-        files << f.absoluteFilePath();
+        if (f.fileName() != kEntriesFile) files << f.absoluteFilePath();
     addFiles(files);
 }
 
@@ -472,7 +473,7 @@ void ReportWindow::askSave(Formats formats) {
     }
 }
 
-// As large as the screen leaves room for, a page's width to its height.
+// As tall as the screen leaves room for, a page's width to its height.
 void ReportWindow::preview() {
     if (model_.report().teachers.isEmpty() || reading_) return;
     QPrinter printer(QPrinter::HighResolution);
@@ -484,7 +485,8 @@ void ReportWindow::preview() {
             [this](QPrinter* p) { paintSheets(model_.report(), *p); });
     const QRect room = screen()->availableGeometry();
     const int height = room.height() * 9 / 10;
-    dialog.resize(std::min(room.width() * 9 / 10, height * 4 / 5), height);
+    // Wide enough for its tool bar, where the screen has room.
+    dialog.resize(std::min(room.width() * 9 / 10, std::max(height * 4 / 5, 800)), height);
     dialog.move(room.center() - dialog.rect().center());
     dialog.exec();
 }

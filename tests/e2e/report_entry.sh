@@ -30,5 +30,5 @@ iconv -f CP932 -t UTF-8 "$WORK/申告.dat" |
 through alt+c 保存先のフォルダ "$T/window"
 day=$(grep '^佐藤　花子,2025-12-01,' "$T/window/在校等時間_2025-12.csv" | tr -d '\r')
 [[ $day == *,7:45,*出張* ]] || fail "the day's line is $day"
-"$VELMORA_REPORT" -m 2025-12 -o "$T/command" "$WORK"/*.dat >/dev/null 2>&1
+"$VELMORA_REPORT" -m 2025-12 -o "$T/command" "$WORK"/terminal[12].dat >/dev/null 2>&1
 diff -r "$T/window" "$T/command" || fail "the window saved other CSV files"
