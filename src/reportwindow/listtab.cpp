@@ -54,18 +54,19 @@ ListTab::ListTab(LedgerSheet::Kind kind, const QString& prefix, QWidget* parent)
 
 // Rows edited for one folder are never saved into another.
 void ListTab::setFolder(const QString& folder) {
-    if (folder != folder_) sheet_.setLines({});
+    if (folder == folder_ && !folder.isEmpty()) return;
+    sheet_.setLines({});
     folder_ = folder;
     for (QPushButton* b : buttons_) b->setEnabled(!folder.isEmpty());
     table_->setEnabled(!folder.isEmpty());
-    if (folder.isEmpty()) say(texts::kNoLedgerFolder);
+    say(folder.isEmpty() ? texts::kNoLedgerFolder
+                         : QDir::toNativeSeparators(QDir(folder).filePath(sheet_.fileName())));
 }
 
 void ListTab::showLines(const Ledger& ledger) {
     if (sheet_.modified()) return;
     sheet_.setLines(ledger);
     table_->resizeColumnsToContents();
-    say(QDir::toNativeSeparators(QDir(folder_).filePath(sheet_.fileName())));
 }
 
 void ListTab::say(const QString& text, bool fault) {
