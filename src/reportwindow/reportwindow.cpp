@@ -329,6 +329,7 @@ void ReportWindow::present(const Built& result) {
     const QString shownName = model_.teacher() >= 0 ? teacher_->currentText() : QString();
     const int shownRow = table_->currentIndex().row();
     message_->setText(text);
+    message_->setToolTip({}); // the paths of the files saved from the report before
     showNotices(result.report);
     model_.setReport(result.report);
     {
