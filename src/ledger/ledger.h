@@ -120,6 +120,7 @@ void appendEntry(const QDir& folder, const Entry& entry);
 
 // Every entry that is no cancellation, with the cancellation that cancelled it. A
 // cancellation with nothing left to cancel is a problem.
-QList<EntryState> entryStates(const QList<Entry>& entries, QList<LedgerProblem>* problems = nullptr);
+QList<EntryState> entryStates(const QList<Entry>& entries,
+                              QList<LedgerProblem>* problems = nullptr);
 
 } // namespace velmora
