@@ -202,4 +202,48 @@ inline const QString kCancelledBy = QStringLiteral("%1（%2　%3）　%4");
 inline const QString kLedgerHelp =
     QStringLiteral("職員.csv・年間予定.csv・申告.dat のフォルダ（省略時: 記録ファイルのフォルダ）");
 
+// The school's files (ledger): a line that could not be taken, and why an entry or a line
+// cannot be written. %1 the file, %2 its line, %3 the message.
+inline const QString kLedgerProblem = QStringLiteral("%1 %2行目: %3");
+// %1 what was read.
+inline const QString kLedgerBadTime = QStringLiteral("時刻が読めません「%1」");
+inline const QString kLedgerBadDate = QStringLiteral("日付が読めません「%1」");
+inline const QString kLedgerBadWritten = QStringLiteral("記入日時が読めません「%1」");
+inline const QString kLedgerUnknownKind = QStringLiteral("種別が読めません「%1」");
+// %1 the number of fields a line has.
+inline const QString kLedgerFieldCount = QStringLiteral("項目が8つではありません（%1）");
+inline const QString kLedgerTooManyFields = QStringLiteral("項目が多すぎます（%1）");
+inline const QString kLedgerBadQuotes = QStringLiteral("引用符 \" の対応が取れていません");
+inline const QString kLedgerNoName = QStringLiteral("氏名がありません");
+inline const QString kLedgerEndDateBeforeStart = QStringLiteral("終了日が開始日より前です");
+// %1 the earlier line of the same date.
+inline const QString kLedgerSameDate =
+    QStringLiteral("同じ日付が%1行目にもあります（この行を使います）");
+inline const QString kLedgerNothingToCancel = QStringLiteral("取り消す記入がありません");
+inline const QString kLedgerTooLarge = QStringLiteral("16MiB を超えています");
+inline const QString kEntryBadDate = QStringLiteral("日付は2000年から2099年までです");
+inline const QString kEntryBadWritten = QStringLiteral("記入日時がありません");
+inline const QString kEntryBadTime = QStringLiteral("時刻は0:00から24:00までです");
+inline const QString kEntryEndNotAfterStart = QStringLiteral("終了が開始より後になっていません");
+// %1 the kind: 出張, 在宅, 研鑽.
+inline const QString kEntryNeedsSpan = QStringLiteral("%1には開始と終了が要ります");
+inline const QString kEntryArrivalOnly =
+    QStringLiteral("出訂正には開始（出の時刻、24:00より前）だけを入れます");
+inline const QString kEntryLeavingOnly = QStringLiteral("退訂正には終了（退の時刻）だけを入れます");
+inline const QString kEntryLeaveTimes =
+    QStringLiteral("休暇は開始と終了の両方を入れるか、終日なら両方を空にします");
+inline const QString kEntryNoWriter = QStringLiteral("記入者がありません");
+inline const QString kEntryNoReason = QStringLiteral("理由がありません");
+// %1 the field (氏名, 記入者, 理由, 名称), %2 its text.
+inline const QString kLedgerUnwritable =
+    QStringLiteral("%1に記録できない文字（\"、改行、Shift_JISにない文字）があります「%2」");
+// %1 the person: a weekday's hours that are no time of day.
+inline const QString kStaffBadHours = QStringLiteral("%1の勤務時間は0:00から24:00までです");
+// %1 the date.
+inline const QString kCalendarBadHours = QStringLiteral("%1の勤務時間は0:00から24:00までです");
+inline const QString kFieldName = QStringLiteral("氏名");
+inline const QString kFieldWriter = QStringLiteral("記入者");
+inline const QString kFieldReason = QStringLiteral("理由");
+inline const QString kFieldTitle = QStringLiteral("名称");
+
 } // namespace velmora::texts

@@ -1,0 +1,235 @@
+// The school's files: what Velmora writes it reads back, what Excel saves it reads, and each
+// malformed line is a problem on its own line.
+
+#include "ledger/ledger.h"
+#include "storage/cp932.h"
+#include "storage/datafiles.h"
+#include "texts/texts.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <functional>
+#include <gtest/gtest.h>
+
+using namespace velmora;
+
+namespace {
+
+QByteArray sjis(const QString& text) { return *toCp932(text); }
+
+QByteArray fileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
+}
+
+Entry trip() {
+    return {QDateTime(QDate(2026, 7, 9), QTime(10, 12)), QStringLiteral("教頭"),
+            QStringLiteral("職員A"), QDate(2026, 7, 8), EntryKind::Trip, false, 8 * 60 + 30,
+            17 * 60, QStringLiteral("県教育センター研修"), 0};
+}
+
+TEST(Ledger, WritesEachFileAndReadsItBack) {
+    QTemporaryDir dir;
+    const QDir folder(dir.path());
+    const QList<StaffLine> staff = {
+        {QStringLiteral("職員A"), {6 * 60, -1, 0, 24 * 60, 465}, QDate(2026, 4, 1), {}},
+        {QStringLiteral("職員B"), {-1, -1, -1, -1, -1}, {}, QDate(2027, 3, 31)}};
+    const QList<CalendarLine> calendar = {{QDate(2026, 4, 11), 465, QStringLiteral("土曜授業")},
+                                          {QDate(2026, 8, 13), 0, QString()}};
+    Entry leave = trip();
+    leave.kind = EntryKind::Leave;
+    leave.start = leave.end = -1;
+    writeStaff(folder, staff);
+    writeCalendar(folder, calendar);
+    appendEntry(folder, trip());
+    appendEntry(folder, leave);
+    EXPECT_EQ(fileBytes(dir.filePath(kEntriesFile)),
+              sjis(QStringLiteral("\"2026-07-09 10:12\",\"教頭\",\"職員A\",\"2026-07-08\",\"出張\","
+                                  "\"8:30\",\"17:00\",\"県教育センター研修\"\r\n"
+                                  "\"2026-07-09 10:12\",\"教頭\",\"職員A\",\"2026-07-08\",\"休暇\","
+                                  "\"\",\"\",\"県教育センター研修\"\r\n")));
+    EXPECT_EQ(fileBytes(dir.filePath(kCalendarFile)),
+              sjis(QStringLiteral("\"日付\",\"勤務時間\",\"名称\"\r\n\"2026-04-11\",\"7:45\","
+                                  "\"土曜授業\"\r\n\"2026-08-13\",\"0:00\",\"\"\r\n")));
+
+    const Ledger ledger = readLedger(folder);
+    EXPECT_TRUE(ledger.problems.isEmpty());
+    EXPECT_EQ(staffBytes(ledger.staff), staffBytes(staff));
+    EXPECT_EQ(calendarBytes(ledger.calendar), calendarBytes(calendar));
+    ASSERT_EQ(ledger.entries.size(), 2);
+    EXPECT_EQ(entryLine(ledger.entries[0]), entryLine(trip()));
+    EXPECT_EQ(entryLine(ledger.entries[1]), entryLine(leave));
+    EXPECT_EQ(ledger.entries[1].line, 2);
+
+    // A refused entry, a line that cannot be stored, or a missing folder leaves the files.
+    const QByteArray before = fileBytes(dir.filePath(kEntriesFile));
+    leave.reason = QStringLiteral("私用 \"通院\"");
+    EXPECT_THROW(appendEntry(folder, leave), Failure);
+    EXPECT_EQ(fileBytes(dir.filePath(kEntriesFile)), before);
+    EXPECT_THROW(writeStaff(folder, {{QStringLiteral("職員😀"), {}, {}, {}}}), Failure);
+    EXPECT_EQ(readLedger(folder).staff.size(), 2);
+    EXPECT_TRUE(readLedger(QDir(dir.filePath("none"))).entries.isEmpty());
+}
+
+TEST(Ledger, ReadsWhatExcelSavesInEitherEncoding) {
+    const QString staff = QStringLiteral(
+        "氏名,月,火,水,木,金,開始日,終了日\r\n\r\n"
+        "\"山田, \"\"花子\"\"\",7:45:00,, 0:00 ,８：３０,,2026/4/1,\r\n,,,,,,,\r\n");
+    const QString calendar = QStringLiteral("日付,勤務時間,名称\n2026/4/11,7:45:00,土曜授業\n");
+    for (const auto& [name, encode] :
+         std::initializer_list<std::pair<const char*, std::function<QByteArray(QString)>>>{
+             {"UTF-8 with a mark", [](QString t) { return "\xEF\xBB\xBF" + t.toUtf8(); }},
+             {"CP932", [](QString t) { return sjis(t); }}}) {
+        SCOPED_TRACE(name);
+        QList<LedgerProblem> problems;
+        const auto lines = parseStaff(encode(staff), kStaffFile, problems);
+        const auto days = parseCalendar(encode(calendar), kCalendarFile, problems);
+        EXPECT_TRUE(problems.isEmpty());
+        ASSERT_EQ(lines.size(), 1);
+        EXPECT_EQ(lines[0].name, QStringLiteral("山田, \"花子\""));
+        EXPECT_EQ(lines[0].weekday, (std::array<int, 5>{465, -1, 0, 510, -1}));
+        EXPECT_EQ(lines[0].from, QDate(2026, 4, 1));
+        EXPECT_FALSE(lines[0].to.isValid());
+        ASSERT_EQ(days.size(), 1);
+        EXPECT_EQ(days[0].minutes, 465);
+        EXPECT_EQ(days[0].title, QStringLiteral("土曜授業"));
+    }
+}
+
+TEST(Ledger, EachMalformedLineIsAProblemOnItsLine) {
+    // Each file's parser behind its header, which a line of its own precedes.
+    using Parse = std::function<qsizetype(const QString&, QList<LedgerProblem>&)>;
+    const Parse staff = [](auto& t, auto& p) {
+        return parseStaff(sjis("氏名\r\n" + t), kStaffFile, p).size();
+    };
+    const Parse days = [](auto& t, auto& p) {
+        return parseCalendar(sjis("日付\r\n" + t), kCalendarFile, p).size();
+    };
+    const Parse entries = [](auto& t, auto& p) {
+        return parseEntries(sjis("記入日時\r\n" + t), kEntriesFile, p).size();
+    };
+    const QString entry = QStringLiteral("2026-07-09 10:12,教頭,職員A,2026-07-08,%1,理由");
+    struct Row {
+        const char* name;
+        Parse parse;
+        QString line;
+        QString message;
+    };
+    const Row rows[] = {
+        {"weekday no time", staff, "職員A,7時,,,,,,", "職員.csv 3行目: 時刻が読めません「7時」"},
+        {"seconds", staff, "職員A,7:45:30,,,,,,", "職員.csv 3行目: 時刻が読めません「7:45:30」"},
+        {"past 24:00", staff, "職員A,24:01,,,,,,", "職員.csv 3行目: 時刻が読めません「24:01」"},
+        {"no date", staff, "職員A,,,,,,2026-02-30,", "職員.csv 3行目: 日付が読めません「2026-02-30」"},
+        {"ends first", staff, "職員A,,,,,,2026/4/1,2026/3/31", "職員.csv 3行目: 終了日が開始日より前です"},
+        {"no name", staff, ",7:45,,,,,,", "職員.csv 3行目: 氏名がありません"},
+        {"too many", staff, "職員A,,,,,,,,x", "職員.csv 3行目: 項目が多すぎます（9）"},
+        {"open quote", staff, "\"職員A,7:45,,,,,,", "職員.csv 3行目: 引用符 \" の対応が取れていません"},
+        {"1999", days, "1999-04-01,7:45,", "年間予定.csv 3行目: 日付が読めません「1999-04-01」"},
+        {"no hours", days, "2026-04-11,,土曜授業", "年間予定.csv 3行目: 時刻が読めません「」"},
+        {"7 fields", entries, "2026-07-09 10:12,教頭,職員A,2026-07-08,出張,8:30,17:00",
+         "申告.dat 3行目: 項目が8つではありません（7）"},
+        {"kind", entries, entry.arg("外出,8:30,17:00"), "申告.dat 3行目: 種別が読めません「外出」"},
+        {"end first", entries, entry.arg("出張,17:00,8:30"), "申告.dat 3行目: 終了が開始より後になっていません"},
+        {"written", entries, "2026-07-09,教頭,職員A,2026-07-08,出張,8:30,17:00,理由",
+         "申告.dat 3行目: 記入日時が読めません「2026-07-09」"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        QList<LedgerProblem> problems;
+        EXPECT_EQ(row.parse(" \r\n" + row.line, problems), 0);
+        ASSERT_EQ(problems.size(), 1);
+        EXPECT_EQ(problems[0].text(), row.message);
+    }
+}
+
+TEST(Ledger, TheLaterOfTwoLinesOfADateHolds) {
+    QList<LedgerProblem> problems;
+    const auto days = parseCalendar("2026-04-11,7:45,a\r\n2026-04-12,0:00,b\r\n2026-4-11,0:00,c",
+                                    kCalendarFile, problems);
+    ASSERT_EQ(days.size(), 2);
+    EXPECT_EQ(days[0].title, "c");
+    ASSERT_EQ(problems.size(), 1);
+    EXPECT_EQ(problems[0].line, 3);
+    EXPECT_EQ(problems[0].message, texts::kLedgerSameDate.arg(1));
+}
+
+TEST(Ledger, EntryFaults) {
+    const auto kinded = [](EntryKind kind, int start, int end, bool cancels = false) {
+        Entry e = trip();
+        e.kind = kind;
+        e.start = start;
+        e.end = end;
+        e.cancels = cancels;
+        return e;
+    };
+    const auto with = [](std::function<void(Entry&)> change) {
+        Entry e = trip();
+        change(e);
+        return e;
+    };
+    const struct {
+        const char* name;
+        Entry entry;
+        std::optional<QString> fault;
+    } rows[] = {
+        {"trip", trip(), std::nullopt},
+        {"1999", with([](Entry& e) { e.date = QDate(1999, 12, 31); }), texts::kEntryBadDate},
+        {"no written", with([](Entry& e) { e.written = {}; }), texts::kEntryBadWritten},
+        {"trip without end", kinded(EntryKind::Trip, 510, -1), texts::kEntryNeedsSpan.arg("出張")},
+        {"study ends at start", kinded(EntryKind::SelfStudy, 510, 510),
+         texts::kEntryEndNotAfterStart},
+        {"past 24:00", kinded(EntryKind::Telework, 510, 1441), texts::kEntryBadTime},
+        {"arrival", kinded(EntryKind::ArrivalFix, 0, -1), std::nullopt},
+        {"arrival at 24:00", kinded(EntryKind::ArrivalFix, 1440, -1), texts::kEntryArrivalOnly},
+        {"arrival with end", kinded(EntryKind::ArrivalFix, 510, 1000), texts::kEntryArrivalOnly},
+        {"leaving at 24:00", kinded(EntryKind::LeavingFix, -1, 1440), std::nullopt},
+        {"leaving with start", kinded(EntryKind::LeavingFix, 0, 1000), texts::kEntryLeavingOnly},
+        {"whole day", kinded(EntryKind::Leave, -1, -1), std::nullopt},
+        {"leave half given", kinded(EntryKind::Leave, 510, -1), texts::kEntryLeaveTimes},
+        {"cancellation", kinded(EntryKind::Trip, -1, 5000, true), std::nullopt},
+        {"no reason", with([](Entry& e) { e.reason.clear(); }), texts::kEntryNoReason},
+        {"no writer", with([](Entry& e) { e.writer.clear(); }), texts::kEntryNoWriter},
+        {"line break", with([](Entry& e) { e.reason = "a\nb"; }),
+         texts::kLedgerUnwritable.arg("理由", "a\nb")},
+        {"no CP932", with([](Entry& e) { e.name = "職員😀"; }),
+         texts::kLedgerUnwritable.arg("氏名", "職員😀")},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(entryFault(row.entry), row.fault);
+    }
+}
+
+TEST(Ledger, ACancellationCancelsTheLatestEarlierEntryOfItsKind) {
+    QList<LedgerProblem> problems;
+    const auto entries = parseEntries(sjis(QStringLiteral(
+                                          "2026-07-09 10:00,教頭,職員A,2026-07-08,出張取消,,,誤り\n"
+                                          "2026-07-09 10:01,教頭,職員A,2026-07-08,出張,8:30,9:00,一\n"
+                                          "2026-07-09 10:02,教頭,職員A,2026-07-08,出張,9:30,10:00,二\n"
+                                          "2026-07-09 10:03,教頭,職員A,2026-07-08,在宅,8:30,9:00,三\n"
+                                          "2026-07-09 10:04,教頭,職員A,2026-07-08,出張取消,,,誤り\n")),
+                                      kEntriesFile, problems);
+    ASSERT_TRUE(problems.isEmpty());
+    const auto states = entryStates(entries, &problems);
+    ASSERT_EQ(states.size(), 3);
+    EXPECT_FALSE(states[0].cancelled());
+    ASSERT_TRUE(states[1].cancelled());
+    EXPECT_EQ(states[1].cancelledBy->line, 5);
+    EXPECT_FALSE(states[2].cancelled());
+    ASSERT_EQ(problems.size(), 1);
+    EXPECT_EQ(problems[0].text(), "申告.dat 1行目: 取り消す記入がありません");
+}
+
+TEST(Ledger, NoFileIsReadOrWrittenThroughALink) {
+    QTemporaryDir dir;
+    const QString target = dir.filePath("elsewhere");
+    ASSERT_TRUE(QFile::link(target, dir.filePath(kEntriesFile)));
+    QFile(target).open(QIODevice::WriteOnly);
+    EXPECT_THROW(readLedger(QDir(dir.path())), Failure);
+    EXPECT_THROW(appendEntry(QDir(dir.path()), trip()), Failure);
+    ASSERT_TRUE(QFile::link(target, dir.filePath(kStaffFile)));
+    EXPECT_THROW(writeStaff(QDir(dir.path()), {}), Failure);
+    EXPECT_EQ(fileBytes(target), "");
+}
+
+} // namespace
