@@ -17,8 +17,7 @@
 namespace velmora {
 namespace {
 
-// A record with its day.
-struct Stamp {
+struct CardEntry {
     int64_t day;
     DayRecord record;
 };
@@ -78,7 +77,7 @@ private:
 
 struct Kept {
     int teacher;
-    Stamp entry;
+    CardEntry entry;
 };
 
 struct Reading {
@@ -187,22 +186,22 @@ MonthReport buildReport(const ReportRequest& request) {
     std::vector<size_t> start(reading.teachers.size() + 1);
     for (const Kept& k : reading.kept) ++start[size_t(k.teacher) + 1];
     for (size_t id = 1; id < start.size(); ++id) start[id] += start[id - 1];
-    std::vector<Stamp> byTeacher(reading.kept.size());
+    std::vector<CardEntry> byTeacher(reading.kept.size());
     {
         std::vector<size_t> next(start.begin(), start.end() - 1);
         for (const Kept& k : reading.kept) byTeacher[next[size_t(k.teacher)]++] = k.entry;
     }
     const int64_t yearFrom = yearStart.toJulianDay();
-    std::vector<std::pair<Stamp*, Stamp*>> runs(reading.teachers.size());
+    std::vector<std::pair<CardEntry*, CardEntry*>> runs(reading.teachers.size());
     std::vector<bool> inYear(reading.teachers.size());
     bool anyInMonth = false;
-    auto byDay = [](const Stamp& a, const Stamp& b) { return a.day < b.day; };
+    auto byDay = [](const CardEntry& a, const CardEntry& b) { return a.day < b.day; };
     for (size_t id = 0; id < runs.size(); ++id) {
-        Stamp* first = byTeacher.data() + start[id];
-        Stamp* last = byTeacher.data() + start[id + 1];
+        CardEntry* first = byTeacher.data() + start[id];
+        CardEntry* last = byTeacher.data() + start[id + 1];
         // Without a month asked for, a file older than the newest kept its own last year.
-        last =
-            std::remove_if(first, last, [&](const Stamp& e) { return e.day < from || e.day > to; });
+        last = std::remove_if(first, last,
+                              [&](const CardEntry& e) { return e.day < from || e.day > to; });
         // A file read from its end gives the days newest first; the order within a day
         // counts for nothing.
         std::reverse(first, last);
@@ -227,7 +226,7 @@ MonthReport buildReport(const ReportRequest& request) {
     // The teachers: those with records in the school year, those with entries in the range
     // and those the staff list holds in the month.
     struct Person {
-        std::pair<Stamp*, Stamp*> records;
+        std::pair<CardEntry*, CardEntry*> records;
         QHash<int64_t, QList<EntryState>> entries; // by Julian day
     };
     QHash<QString, Person> people;

@@ -24,6 +24,7 @@
 #include <QListWidget>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QStorageInfo>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -97,6 +98,27 @@ TEST(Sheets, PutEachTeacherOnTheirOwnPage) {
                 << page << text.toStdString();
         EXPECT_EQ(text.contains("確認印"), page > 1) << page;
     }
+}
+
+// A teacher with entries in the month gets a page of them after their own, a cancelled one
+// with its cancellation; one without gets none.
+TEST(Sheets, ListTheEntriesAfterTheirTeachersPage) {
+    QTemporaryDir dir;
+    run(VELMORA_REPORT, {"--last-year", "2026", "-f", "pdf", DATA "/ledger/Velmora.dat"},
+        dir.path());
+    const QString pdf = dir.filePath("在校等時間_2026-07.pdf");
+    QStringList pages; // each page's first word and teacher
+    for (int page = 2; page <= 7; ++page) {
+        const QString n = QString::number(page),
+                      text = run("pdftotext", {"-f", n, "-l", n, pdf, "-"});
+        pages << text.section(u' ', 0, 0) + QRegularExpression("職員.").match(text).captured();
+    }
+    EXPECT_EQ(pages.join(u' '), "在校等時間職員A 変更の記録職員A 在校等時間職員B 在校等時間職員C "
+                                "在校等時間職員D 変更の記録職員D");
+    const QString entries = run("pdftotext", {"-f", "3", "-l", "3", "-layout", pdf, "-"});
+    EXPECT_TRUE(entries.contains("2026-07-06 出張 9:00–16:00 市教委会議 教頭 2026-07-01 12:00") &&
+                entries.contains("出張取消（教頭 2026-07-05 09:00） 会議延期"))
+        << entries.toStdString();
 }
 
 // The window's table shows the library's figures and marks a flagged day in red, not a
