@@ -46,17 +46,20 @@ QStringList dayCells(const Day& d) {
             durationText(d.leaving),
             durationText(d.inSchool),
             durationText(d.beyond),
-            notesText(d.notes)};
+            dayNotesText(d),
+            hoursText(d.regular),
+            durationText(d.outside),
+            durationText(d.takenOut)};
 }
 
 QStringList totalCells(const TeacherMonth& t) {
     return {QString::number(t.workedDays), hoursText(t.inSchool), hoursText(t.beyond),
-            hoursText(t.yearBeyond), flagsText(t.flags)};
+            hoursText(t.yearBeyond),       flagsText(t.flags),    hoursText(t.regular)};
 }
 
 QByteArray dailyCsv(const MonthReport& report) {
     QByteArray out = withBom();
-    addRow(out, QStringList{texts::kName} + texts::kDayColumns);
+    addRow(out, QStringList{texts::kName} + texts::kDayColumns + texts::kDayFigureColumns);
     for (const TeacherMonth& t : report.teachers)
         for (const Day& d : t.days) addRow(out, QStringList{t.name} + dayCells(d));
     return out;
@@ -64,7 +67,7 @@ QByteArray dailyCsv(const MonthReport& report) {
 
 QByteArray summaryCsv(const MonthReport& report) {
     QByteArray out = withBom();
-    addRow(out, QStringList{texts::kName} + texts::kTotalColumns);
+    addRow(out, QStringList{texts::kName} + texts::kTotalColumns << texts::kRegularTotal);
     for (const TeacherMonth& t : report.teachers) addRow(out, QStringList{t.name} + totalCells(t));
     return out;
 }

@@ -28,53 +28,169 @@ QString hoursText(int minutes) {
     return QStringLiteral("%1:%2").arg(minutes / 60).arg(minutes % 60, 2, 10, QChar(u'0'));
 }
 
+QString dayNotesText(const Day& day) {
+    QStringList all = day.remarks;
+    if (day.notes) all.prepend(notesText(day.notes));
+    return all.join(u'・');
+}
+
 Day calendarDay(QDate date, const WorkRules& rules) {
     Day day;
     day.date = date;
     day.notes.setFlag(Note::Holiday, isNationalHoliday(date));
-    day.notes.setFlag(Note::DayOff, rules.daysOff.contains(date));
-    day.offDay = day.notes.toInt() != 0 || date.dayOfWeek() >= Qt::Saturday;
+    const auto listed = rules.calendar.constFind(date);
+    const bool withHours = listed != rules.calendar.cend() && listed->minutes > 0;
+    // A date the calendar gives hours (a Saturday class) is a working day whatever else says.
+    day.notes.setFlag(Note::DayOff, rules.daysOff.contains(date) && !withHours);
+    day.offDay = listed != rules.calendar.cend()
+                     ? !withHours
+                     : day.notes.toInt() != 0 || date.dayOfWeek() >= Qt::Saturday;
+    if (listed != rules.calendar.cend() && !listed->title.isEmpty()) day.remarks << listed->title;
     return day;
 }
 
-Day evaluateDay(const Day& calendar, const QList<DayRecord>& records, const WorkRules& rules) {
+int regularMinutes(const QString& name, const Day& calendar, const WorkRules& rules) {
+    if (calendar.offDay) return 0;
+    const int weekday = calendar.date.dayOfWeek();
+    const auto lines = rules.staff.constFind(name);
+    if (weekday <= 5 && lines != rules.staff.cend()) {
+        // A later line is a later contract: it is the one that holds where both apply.
+        for (auto line = lines->crbegin(); line != lines->crend(); ++line) {
+            if (!line->applies(calendar.date)) continue;
+            if (line->weekday[size_t(weekday - 1)] >= 0) return line->weekday[size_t(weekday - 1)];
+            break;
+        }
+    }
+    const auto listed = rules.calendar.constFind(calendar.date);
+    return listed != rules.calendar.cend() ? listed->minutes : rules.regularMinutes;
+}
+
+namespace {
+
+using Span = std::pair<int, int>;
+
+// Sorted spans merged where they touch or overlap.
+QList<Span> merged(QList<Span> spans) {
+    std::sort(spans.begin(), spans.end());
+    QList<Span> out;
+    for (const Span& s : spans)
+        if (!out.isEmpty() && s.first <= out.back().second)
+            out.back().second = std::max(out.back().second, s.second);
+        else
+            out << s;
+    return out;
+}
+
+int length(const QList<Span>& spans) {
+    int sum = 0;
+    for (const Span& s : spans) sum += s.second - s.first;
+    return sum;
+}
+
+} // namespace
+
+Day evaluateDay(const Day& calendar, const QList<DayRecord>& records,
+                const QList<EntryState>& entries, int regular, const WorkRules& rules) {
     Day day = calendar;
 
     int arrivals = 0, leavings = 0, distinctArrivals = 0;
-    bool unreadable = false;
+    bool badArrival = false, badLeaving = false;
     for (qsizetype i = 0; i < records.size(); ++i) {
         const DayRecord& r = records[i];
         // 24:00 ends a day; no day starts there.
         const bool readable = r.minutes >= 0 && (!r.arrival || r.minutes < 24 * 60);
-        unreadable |= !readable;
         if (r.arrival) {
             ++arrivals;
+            badArrival |= !readable;
             // The same arrival read from two files (a terminal and a teacher's PC) is one;
             // an unreadable one is 時刻不正, not a second arrival.
             bool again = !readable;
             for (qsizetype j = 0; !again && j < i; ++j)
                 again = records[j].arrival && records[j].minutes == r.minutes;
             distinctArrivals += again ? 0 : 1;
-            if (readable && (day.arrival < 0 || r.minutes < day.arrival)) day.arrival = r.minutes;
+            if (readable && (day.cardArrival < 0 || r.minutes < day.cardArrival))
+                day.cardArrival = r.minutes;
         } else {
             ++leavings;
-            if (readable && r.minutes > day.leaving) day.leaving = r.minutes;
+            badLeaving |= !readable;
+            if (readable && r.minutes > day.cardLeaving) day.cardLeaving = r.minutes;
         }
     }
-    if (records.isEmpty()) return day;
-    day.notes.setFlag(Note::BadTime, unreadable);
-    day.notes.setFlag(Note::NoArrival, arrivals == 0);
-    day.notes.setFlag(Note::NoLeaving, leavings == 0);
-    day.notes.setFlag(Note::TwoArrivals, distinctArrivals > 1);
-    const bool complete = !unreadable && distinctArrivals == 1 && leavings > 0;
-    day.notes.setFlag(Note::LeavingFirst, complete && day.leaving < day.arrival);
-    if (!complete || day.leaving < day.arrival) return day;
+    day.arrival = day.cardArrival;
+    day.leaving = day.cardLeaving;
 
-    // The break is taken out only as far as the stay exceeds 6 hours, so that a longer
-    // day never counts less than a shorter one.
-    const int stay = day.leaving - day.arrival;
-    day.inSchool = stay - std::clamp(stay - 6 * 60, 0, rules.breakMinutes);
-    day.beyond = day.offDay ? day.inSchool : std::max(0, day.inSchool - rules.regularMinutes);
+    // The standing entries: the latest correction of each end holds.
+    const Entry* arrivalFix = nullptr;
+    const Entry* leavingFix = nullptr;
+    QList<Span> counted, study;
+    for (const EntryState& state : entries) {
+        if (state.cancelled()) continue;
+        const Entry& e = state.entry;
+        const bool span = e.start >= 0 && e.end > e.start;
+        QString remark = entryKindName(e.kind);
+        switch (e.kind) {
+        case EntryKind::Trip:
+        case EntryKind::Telework:
+            if (span) counted << Span{e.start, e.end};
+            break;
+        case EntryKind::SelfStudy:
+            if (span) study << Span{e.start, e.end};
+            break;
+        case EntryKind::ArrivalFix:
+            if (e.start >= 0) arrivalFix = &e;
+            remark.clear();
+            break;
+        case EntryKind::LeavingFix:
+            if (e.end >= 0) leavingFix = &e;
+            remark.clear();
+            break;
+        case EntryKind::Leave:
+            if (span) remark += hoursText(e.end - e.start);
+            regular = e.start < 0 && e.end < 0 ? 0 : regular - (span ? e.end - e.start : 0);
+            break;
+        }
+        if (!remark.isEmpty() && !day.remarks.contains(remark)) day.remarks << remark;
+    }
+    day.regular = std::max(0, regular);
+    const auto corrected = [&](EntryKind kind, int card) {
+        day.remarks << texts::kCorrected.arg(entryKindName(kind),
+                                             card < 0 ? texts::kNoCardTime : hoursText(card));
+    };
+    if (arrivalFix) {
+        day.arrival = arrivalFix->start;
+        corrected(EntryKind::ArrivalFix, day.cardArrival);
+    }
+    if (leavingFix) {
+        day.leaving = leavingFix->end;
+        corrected(EntryKind::LeavingFix, day.cardLeaving);
+    }
+
+    // A correction answers the marks of its own end only.
+    const bool anyTime = !records.isEmpty() || arrivalFix || leavingFix;
+    if (anyTime) {
+        day.notes.setFlag(Note::BadTime,
+                          (badArrival && !arrivalFix) || (badLeaving && !leavingFix));
+        day.notes.setFlag(Note::NoArrival, arrivals == 0 && !arrivalFix);
+        day.notes.setFlag(Note::NoLeaving, leavings == 0 && !leavingFix);
+        day.notes.setFlag(Note::TwoArrivals, distinctArrivals > 1 && !arrivalFix);
+        day.notes.setFlag(Note::LeavingFirst, !hasMark(day.notes) && day.leaving < day.arrival);
+        if (hasMark(day.notes)) return day;
+        counted << Span{day.arrival, day.leaving};
+    }
+    if (counted.isEmpty()) return day;
+
+    // The time outside school joins the stay; the break is taken out only as far as that
+    // exceeds 6 hours, so that a longer day never counts less than a shorter one.
+    const QList<Span> stay = merged(counted);
+    const int total = length(stay);
+    int studied = 0;
+    for (const Span& s : merged(study))
+        for (const Span& u : stay)
+            studied += std::max(0, std::min(s.second, u.second) - std::max(s.first, u.first));
+    day.outside = total - (anyTime ? day.leaving - day.arrival : 0);
+    day.takenOut = std::min(total, std::clamp(total - 6 * 60, 0, rules.breakMinutes) + studied);
+    day.inSchool = total - day.takenOut;
+    day.beyond = std::max(0, day.inSchool - day.regular);
     return day;
 }
 

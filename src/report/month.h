@@ -3,11 +3,15 @@
 // flags of the limits on it (45 h a month, 360 h a school year; 100 h, an 80 h average over
 // 2 to 6 months, 720 h a year and six months over 45 h under special circumstances).
 
+#include "ledger/ledger.h"
+
 #include <QDate>
 #include <QFlags>
+#include <QHash>
 #include <QList>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 
 namespace velmora {
 
@@ -46,9 +50,11 @@ QString notesText(Notes notes);
 QString flagsText(Flags flags);
 
 struct WorkRules {
-    int regularMinutes = 7 * 60 + 45;
+    int regularMinutes = 7 * 60 + 45; // a working day's, where nothing else says
     int breakMinutes = 45;
-    QSet<QDate> daysOff; // school closure days: no regular hours
+    QSet<QDate> daysOff;                    // school closure days: no regular hours
+    QHash<QDate, CalendarLine> calendar;    // the school's hours of a date, over all else
+    QHash<QString, QList<StaffLine>> staff; // each person's lines, in the file's order
 };
 
 // One record of a day: the clock time in minutes, -1 when empty or unreadable.
@@ -59,18 +65,33 @@ struct DayRecord {
 
 struct Day {
     QDate date;
-    int arrival = -1;  // the earliest readable arrival, for display
-    int leaving = -1;  // the latest readable leaving
+    int arrival = -1;  // 出訂正's, else the earliest readable arrival, for display
+    int leaving = -1;  // 退訂正's, else the latest readable leaving
     int inSchool = -1; // -1: no time counted
     int beyond = -1;
-    bool offDay = false; // weekend, national holiday or day off
+    int regular = 0;      // 所定: the person's regular hours, less leave
+    int outside = -1;     // 校外: the counted time outside the span in school; -1 with inSchool
+    int takenOut = -1;    // 控除: the break and the self-study taken out; -1 with inSchool
+    int cardArrival = -1; // the card's own, shown beside a correction
+    int cardLeaving = -1;
+    bool offDay = false; // weekend, national holiday or day off, unless the calendar gives hours
     Notes notes;
+    QStringList remarks; // after the notes in 備考: the calendar's 名称 and the day's entries
 };
 
-// A day without records: its date and what kind of day off it is.
+// 備考: the notes, then the remarks.
+QString dayNotesText(const Day& day);
+
+// A day without records: its date, what kind of day off it is and the calendar's 名称.
 Day calendarDay(QDate date, const WorkRules& rules);
-// The day's figures from its records in any order; nothing is guessed.
-Day evaluateDay(const Day& calendar, const QList<DayRecord>& records, const WorkRules& rules);
+// A person's regular minutes on a day from calendarDay(), before leave: none on a day off;
+// else the weekday's hours of the person's staff line applying then, else the calendar's
+// hours of the date, else the rules' regular minutes.
+int regularMinutes(const QString& name, const Day& calendar, const WorkRules& rules);
+// The day's figures from its records in any order and its entries (cancelled ones count for
+// nothing), `regular` from regularMinutes(); nothing is guessed.
+Day evaluateDay(const Day& calendar, const QList<DayRecord>& records,
+                const QList<EntryState>& entries, int regular, const WorkRules& rules);
 
 // The flags of a month. `monthly` holds the minutes beyond regular hours of the months up
 // to this one, oldest first (at least six; a month without records is 0); `inSchoolYear`

@@ -7,7 +7,9 @@
 #include "storage/osfile.h"
 #include "texts/texts.h"
 
+#include <QDir>
 #include <QFileInfo>
+#include <QHash>
 #include <algorithm>
 #include <unordered_map>
 #include <vector>
@@ -15,7 +17,7 @@
 namespace velmora {
 namespace {
 
-struct Entry {
+struct CardEntry {
     int64_t day;
     DayRecord record;
 };
@@ -75,7 +77,7 @@ private:
 
 struct Kept {
     int teacher;
-    Entry entry;
+    CardEntry entry;
 };
 
 struct Reading {
@@ -167,6 +169,14 @@ MonthReport buildReport(const ReportRequest& request) {
 
     const QDate month = request.month.value_or(monthOf(reading.newest));
     report.month = month;
+
+    report.ledger = readLedger(
+        QDir(request.ledgerFolder.value_or(QFileInfo(request.files.value(0)).absolutePath())));
+    const QList<EntryState> states = entryStates(report.ledger.entries, &report.ledger.problems);
+    for (const LedgerProblem& problem : report.ledger.problems) report.warnings << problem.text();
+    WorkRules rules = request.rules;
+    for (const CalendarLine& line : report.ledger.calendar) rules.calendar[line.date] = line;
+    for (const StaffLine& line : report.ledger.staff) rules.staff[line.name] << line;
     const QDate yearStart = schoolYearStart(month);
     const QDate rangeStart = rangeStartOf(month);
     const int64_t from = rangeStart.toJulianDay(), monthFrom = month.toJulianDay(),
@@ -176,27 +186,27 @@ MonthReport buildReport(const ReportRequest& request) {
     std::vector<size_t> start(reading.teachers.size() + 1);
     for (const Kept& k : reading.kept) ++start[size_t(k.teacher) + 1];
     for (size_t id = 1; id < start.size(); ++id) start[id] += start[id - 1];
-    std::vector<Entry> byTeacher(reading.kept.size());
+    std::vector<CardEntry> byTeacher(reading.kept.size());
     {
         std::vector<size_t> next(start.begin(), start.end() - 1);
         for (const Kept& k : reading.kept) byTeacher[next[size_t(k.teacher)]++] = k.entry;
     }
     const int64_t yearFrom = yearStart.toJulianDay();
-    std::vector<std::pair<Entry*, Entry*>> entries(reading.teachers.size());
+    std::vector<std::pair<CardEntry*, CardEntry*>> runs(reading.teachers.size());
     std::vector<bool> inYear(reading.teachers.size());
     bool anyInMonth = false;
-    auto byDay = [](const Entry& a, const Entry& b) { return a.day < b.day; };
-    for (size_t id = 0; id < entries.size(); ++id) {
-        Entry* first = byTeacher.data() + start[id];
-        Entry* last = byTeacher.data() + start[id + 1];
+    auto byDay = [](const CardEntry& a, const CardEntry& b) { return a.day < b.day; };
+    for (size_t id = 0; id < runs.size(); ++id) {
+        CardEntry* first = byTeacher.data() + start[id];
+        CardEntry* last = byTeacher.data() + start[id + 1];
         // Without a month asked for, a file older than the newest kept its own last year.
-        last =
-            std::remove_if(first, last, [&](const Entry& e) { return e.day < from || e.day > to; });
+        last = std::remove_if(first, last,
+                              [&](const CardEntry& e) { return e.day < from || e.day > to; });
         // A file read from its end gives the days newest first; the order within a day
         // counts for nothing.
         std::reverse(first, last);
         if (!std::is_sorted(first, last, byDay)) std::sort(first, last, byDay);
-        entries[id] = {first, last};
+        runs[id] = {first, last};
         inYear[id] = first != last && last[-1].day >= yearFrom;
         anyInMonth |= first != last && last[-1].day >= monthFrom;
     }
@@ -209,22 +219,48 @@ MonthReport buildReport(const ReportRequest& request) {
     std::vector<Day> calendar;
     std::vector<int> monthOfDay;
     for (QDate d = rangeStart; d.toJulianDay() <= to; d = d.addDays(1)) {
-        calendar.push_back(calendarDay(d, request.rules));
+        calendar.push_back(calendarDay(d, rules));
         monthOfDay.push_back(monthIndex(d) - monthIndex(rangeStart));
     }
-    for (const auto& [name, id] : reading.teachers.names()) {
-        if (!inYear[size_t(id)]) continue;
-        const auto [first, last] = entries[size_t(id)];
+
+    // The teachers: those with records in the school year, those with entries in the range
+    // and those the staff list holds in the month.
+    struct Person {
+        std::pair<CardEntry*, CardEntry*> records;
+        QHash<int64_t, QList<EntryState>> entries; // by Julian day
+    };
+    QHash<QString, Person> people;
+    for (const auto& [name, id] : reading.teachers.names())
+        if (inYear[size_t(id)]) people[fromCp932(name)].records = runs[size_t(id)];
+    for (const EntryState& state : states) {
+        const int64_t day = state.entry.date.toJulianDay();
+        if (day >= from && day <= to) people[state.entry.name].entries[day] << state;
+    }
+    const QDate monthEnd = month.addMonths(1).addDays(-1);
+    for (const auto& [name, lines] : rules.staff.asKeyValueRange())
+        for (const StaffLine& line : lines)
+            if ((!line.from.isValid() || line.from <= monthEnd) &&
+                (!line.to.isValid() || line.to >= month))
+                people[name];
+
+    const QList<EntryState> none;
+    for (const auto& [name, person] : people.asKeyValueRange()) {
+        const auto [first, last] = person.records;
         TeacherMonth teacher;
-        teacher.name = fromCp932(name);
+        teacher.name = name;
         QList<int> monthly(months, 0);
         QList<DayRecord> dayRecords;
         auto next = first;
         for (int64_t jd = from; jd <= to; ++jd) {
             dayRecords.clear();
             for (; next != last && next->day == jd; ++next) dayRecords << next->record;
-            if (dayRecords.isEmpty() && jd < monthFrom) continue;
-            const Day day = evaluateDay(calendar[size_t(jd - from)], dayRecords, request.rules);
+            const auto dayEntries =
+                person.entries.isEmpty() ? person.entries.cend() : person.entries.constFind(jd);
+            const bool anyEntry = dayEntries != person.entries.cend();
+            if (dayRecords.isEmpty() && !anyEntry && jd < monthFrom) continue;
+            const Day& date = calendar[size_t(jd - from)];
+            const Day day = evaluateDay(date, dayRecords, anyEntry ? *dayEntries : none,
+                                        regularMinutes(name, date, rules), rules);
             if (day.beyond > 0) monthly[monthOfDay[size_t(jd - from)]] += day.beyond;
             if (jd < monthFrom) continue;
             if (day.inSchool >= 0) {
@@ -232,6 +268,7 @@ MonthReport buildReport(const ReportRequest& request) {
                 teacher.inSchool += day.inSchool;
                 teacher.beyond += day.beyond;
             }
+            teacher.regular += day.regular;
             teacher.days << day;
         }
         for (int i = months - schoolMonths; i < months; ++i) teacher.yearBeyond += monthly[i];

@@ -20,6 +20,7 @@ struct TeacherMonth {
     int inSchool = 0;
     int beyond = 0;
     int yearBeyond = 0; // April to this month
+    int regular = 0;    // 所定: the month's regular hours, after leave
     Flags flags{};
 };
 
@@ -36,9 +37,9 @@ struct ReportRequest {
     std::optional<int> lastYear; // else each file's modification year
     std::optional<QDate> month;  // its first day; else the month of the newest record
     WorkRules rules;
-    ProgressMeter* progress = nullptr;  // told the bytes read of all the files
-    QDate today = QDate::currentDate(); // no file's modification year lies after its year
-    std::optional<QString> ledgerFolder; // the school's files; else the first file's folder
+    ProgressMeter* progress = nullptr;     // told the bytes read of all the files
+    QDate today = QDate::currentDate();    // no file's modification year lies after its year
+    std::optional<QString> ledgerFolder{}; // the school's files; else the first file's folder
 };
 
 // Reads each file once, as the terminal reads it. Faults (a missing or unreadable file, one

@@ -8,6 +8,7 @@
 #include <QBuffer>
 #include <QFile>
 #include <QFontMetrics>
+#include <QHash>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
@@ -287,6 +288,57 @@ void teacherPage(QPainter& p, const MonthReport& report, const TeacherMonth& t) 
     }
 }
 
+QString spanText(const Entry& e) {
+    if (e.start < 0 && e.end < 0) return {};
+    return durationText(e.start) + u'–' + durationText(e.end);
+}
+
+QString writtenText(const Entry& e) {
+    return e.written.toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+}
+
+// 変更の記録: the teacher's entries of the month in the order of their days, a cancelled one
+// struck through with its cancellation under it, so that the sheet shows what was changed.
+void entriesPages(QPainter& p, QPagedPaintDevice& device, const MonthReport& report,
+                  const TeacherMonth& t, const QList<EntryState>& entries) {
+    const QString heading = texts::kEntriesTitle.arg(monthTitle(report.month), t.name);
+    const QStringList& names = texts::kEntryColumns;
+    const QList<Column> columns = {
+        {names[0], 220, Qt::AlignCenter}, {names[1], 170, Qt::AlignCenter},
+        {names[2], 250, Qt::AlignCenter}, {names[3], 650, Qt::AlignLeft},
+        {names[4], 230, Qt::AlignLeft},   {names[5], 340, Qt::AlignCenter},
+    };
+    const QList<Column> under = {{{}, 220, Qt::AlignLeft}, {{}, 1640, Qt::AlignLeft}};
+    int y = 120;
+    const auto room = [&](int rows) {
+        if (y + rows * kRow <= kHeight) return;
+        device.newPage();
+        title(p, heading, QString());
+        y = 120;
+        header(p, y, columns);
+        y += kRow;
+    };
+    title(p, heading, QString());
+    header(p, y, columns);
+    y += kRow;
+    for (const EntryState& state : entries) {
+        const Entry& e = state.entry;
+        room(state.cancelled() ? 2 : 1);
+        row(p, y, columns,
+            {e.date.toString(Qt::ISODate), entryKindName(e.kind), spanText(e), e.reason, e.writer,
+             writtenText(e)});
+        y += kRow;
+        if (!state.cancelled()) continue;
+        p.setPen(QPen(Qt::black, 3));
+        p.drawLine(10, y - kRow / 2, kWidth - 10, y - kRow / 2);
+        const Entry& c = *state.cancelledBy;
+        row(p, y, under,
+            {QString(), texts::kCancelledBy.arg(entryKindName(c.kind, true), c.writer,
+                                                writtenText(c), c.reason)});
+        y += kRow;
+    }
+}
+
 } // namespace
 
 void paintSheets(const MonthReport& report, QPagedPaintDevice& device) {
@@ -297,9 +349,22 @@ void paintSheets(const MonthReport& report, QPagedPaintDevice& device) {
     p.scale(scale, scale);
     p.setRenderHint(QPainter::Antialiasing);
     summaryPages(p, device, report);
+    // Each teacher's entries of the month's days, by day and then as written.
+    QHash<QString, QList<EntryState>> entries;
+    const QDate monthEnd = report.month.addMonths(1).addDays(-1);
+    for (const EntryState& state : entryStates(report.ledger.entries))
+        if (state.entry.date >= report.month && state.entry.date <= monthEnd)
+            entries[state.entry.name] << state;
     for (const TeacherMonth& t : report.teachers) {
         device.newPage();
         teacherPage(p, report, t);
+        QList<EntryState> own = entries.value(t.name);
+        if (own.isEmpty()) continue;
+        std::stable_sort(own.begin(), own.end(), [](const EntryState& a, const EntryState& b) {
+            return a.entry.date < b.entry.date;
+        });
+        device.newPage();
+        entriesPages(p, device, report, t, own);
     }
 }
 

@@ -165,8 +165,9 @@ private:
 void fill(Book& book, const MonthReport& report) {
     const QString summaryName = QStringLiteral("集計");
     lxw_worksheet* summary = book.sheet(summaryName);
-    book.headers(summary, 0, QStringList{texts::kName} + texts::kTotalColumns,
-                 {20, 10, 14, 12, 14, 50});
+    book.headers(summary, 0,
+                 QStringList{texts::kName} + texts::kTotalColumns << texts::kRegularTotal,
+                 {20, 10, 14, 12, 14, 50, 10});
     QSet<QString> used = {summaryName, QStringLiteral("history")};
     int row = 1;
     for (const TeacherMonth& t : report.teachers) {
@@ -176,11 +177,13 @@ void fill(Book& book, const MonthReport& report) {
         book.hours(summary, row, 3, t.beyond);
         book.hours(summary, row, 4, t.yearBeyond);
         book.flags(summary, row, 5, flagsText(t.flags));
+        book.hours(summary, row, 6, t.regular);
         ++row;
 
         lxw_worksheet* sheet = book.sheet(sheetName(t.name, used));
         book.title(sheet, texts::kSheetTitle.arg(monthTitle(report.month), t.name));
-        book.headers(sheet, 1, texts::kDayColumns, {12, 6, 8, 8, 12, 10, 30});
+        book.headers(sheet, 1, texts::kDayColumns + texts::kDayFigureColumns,
+                     {12, 6, 8, 8, 12, 10, 30, 8, 8, 8});
         int r = 2;
         for (const Day& d : t.days) {
             book.date(sheet, r, 0, d.date, d.offDay);
@@ -189,13 +192,17 @@ void fill(Book& book, const MonthReport& report) {
             book.hours(sheet, r, 3, d.leaving, d.offDay);
             book.hours(sheet, r, 4, d.inSchool, d.offDay);
             book.hours(sheet, r, 5, d.beyond, d.offDay);
-            book.text(sheet, r, 6, notesText(d.notes), d.offDay);
+            book.text(sheet, r, 6, dayNotesText(d), d.offDay);
+            book.hours(sheet, r, 7, d.regular, d.offDay);
+            book.hours(sheet, r, 8, d.outside, d.offDay);
+            book.hours(sheet, r, 9, d.takenOut, d.offDay);
             ++r;
         }
         book.text(sheet, r, 0, texts::kTotal);
         book.hours(sheet, r, 4, t.inSchool);
         book.hours(sheet, r, 5, t.beyond);
         book.flags(sheet, r, 6, flagsText(t.flags));
+        book.hours(sheet, r, 7, t.regular);
     }
 }
 

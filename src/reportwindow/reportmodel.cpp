@@ -10,7 +10,9 @@ namespace velmora {
 
 namespace {
 
-const QStringList kSummary = QStringList{texts::kName} + texts::kTotalColumns;
+const QStringList kSummary = QStringList{texts::kName} + texts::kTotalColumns
+                             << texts::kRegularTotal;
+const QStringList kDays = texts::kDayColumns + texts::kDayFigureColumns;
 
 } // namespace
 
@@ -33,12 +35,12 @@ int ReportModel::rowCount(const QModelIndex& parent) const {
 }
 
 int ReportModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : int(teacher_ < 0 ? kSummary.size() : texts::kDayColumns.size());
+    return parent.isValid() ? 0 : int(teacher_ < 0 ? kSummary.size() : kDays.size());
 }
 
 QVariant ReportModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (role != Qt::DisplayRole || orientation != Qt::Horizontal) return {};
-    return (teacher_ < 0 ? kSummary : texts::kDayColumns).value(section);
+    return (teacher_ < 0 ? kSummary : kDays).value(section);
 }
 
 QVariant ReportModel::data(const QModelIndex& index, int role) const {
@@ -62,7 +64,7 @@ QVariant ReportModel::data(const QModelIndex& index, int role) const {
     if (role == Qt::BackgroundRole)
         return d.offDay ? QVariant(QBrush(QColor(0xe8, 0xe8, 0xe8))) : QVariant();
     if (role == Qt::TextAlignmentRole)
-        return c >= 2 && c <= 5 ? QVariant(Qt::AlignRight | Qt::AlignVCenter) : QVariant();
+        return c >= 2 && c != 6 ? QVariant(Qt::AlignRight | Qt::AlignVCenter) : QVariant();
     if (role != Qt::DisplayRole) return {};
     return dayCells(d).value(c);
 }

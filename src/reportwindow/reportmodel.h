@@ -17,6 +17,7 @@ public:
     // -1: the summary; else the teacher at that index of the report.
     void showTeacher(int teacher);
     const MonthReport& report() const { return report_; }
+    int teacher() const { return teacher_; }
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;

@@ -1,6 +1,9 @@
 #include "reportwindow/reportwindow.h"
 
+#include "assets/assets.h"
 #include "report/output.h"
+#include "reportwindow/entrydialog.h"
+#include "reportwindow/listtab.h"
 #include "storage/datafiles.h"
 #include "texts/texts.h"
 
@@ -12,8 +15,11 @@
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QIcon>
+#include <QInputDialog>
 #include <QLabel>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPlainTextEdit>
@@ -21,19 +27,52 @@
 #include <QPrinter>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QScreen>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QStyle>
+#include <QTabWidget>
 #include <QTableView>
 #include <QVBoxLayout>
 #include <QtConcurrent>
 
 namespace velmora {
 
+namespace {
+
+const QString kSaveFolderKey = QStringLiteral("saveFolder");
+
+QSettings settings() {
+    return QSettings(QStringLiteral("Velmora"), QStringLiteral("velmora-report"));
+}
+
+// The folder the last files were saved in, while it is there; else the documents.
+QString saveFolder() {
+    const QString last = settings().value(kSaveFolderKey).toString();
+    return !last.isEmpty() && QFileInfo(last).isDir()
+               ? last
+               : QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+}
+
+// A month has records when some day of it has a card's time or mark.
+bool hasRecords(const MonthReport& report) {
+    for (const TeacherMonth& t : report.teachers)
+        for (const Day& d : t.days)
+            if (d.arrival >= 0 || d.leaving >= 0 || hasMark(d.notes)) return true;
+    return false;
+}
+
+} // namespace
+
 ReportWindow::ReportWindow(QWidget* parent)
-    : QMainWindow(parent), fileList_(new QListWidget), month_(new QDateEdit),
-      teacher_(new QComboBox), table_(new QTableView), message_(new QLabel), notices_(new QWidget),
-      noticeText_(new QLabel), warningsButton_(new QPushButton(texts::kNoticesButton)) {
+    : QMainWindow(parent), tabs_(new QTabWidget), fileList_(new QListWidget), month_(new MonthEdit),
+      teacher_(new QComboBox), entryButton_(new QPushButton(texts::kEntryButton)),
+      table_(new QTableView), message_(new QLabel), notices_(new QWidget), noticeText_(new QLabel),
+      warningsButton_(new QPushButton(texts::kNoticesButton)),
+      staffTab_(new ListTab(LedgerSheet::Kind::Staff, QStringLiteral("staff"))),
+      calendarTab_(new ListTab(LedgerSheet::Kind::Calendar, QStringLiteral("calendar"))) {
     setWindowTitle(texts::kReportWindowTitle);
+    setWindowIcon(QIcon(assets::iconPath()));
     auto* addFilesButton = new QPushButton(texts::kAddFilesButton);
     auto* addFolderButton = new QPushButton(texts::kAddFolderButton);
     auto* clearButton = new QPushButton(texts::kClearButton);
@@ -42,35 +81,51 @@ ReportWindow::ReportWindow(QWidget* parent)
     connect(clearButton, &QPushButton::clicked, this, [this] {
         files_.clear();
         fileList_->clear();
-        rebuild();
+        reread();
     });
     fileList_->setMaximumHeight(90);
-    // A long line of flags wraps rather than widening the window.
+    // A long line of totals or paths wraps on its own row rather than widening the window.
+    message_->setObjectName(QStringLiteral("status"));
     message_->setWordWrap(true);
     message_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    message_->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
+    month_->setObjectName(QStringLiteral("month"));
     month_->setDisplayFormat(texts::kMonthFormat);
     // A typed month is read once it is complete (Enter, or the focus leaving), not at each digit.
     month_->setKeyboardTracking(false);
     month_->setDate(QDate::currentDate().addDays(1 - QDate::currentDate().day()));
     connect(month_, &QDateEdit::dateChanged, this, [this] {
         monthChosen_ = true;
-        rebuild();
+        reread();
     });
+    teacher_->setObjectName(QStringLiteral("teacher"));
     connect(teacher_, &QComboBox::currentIndexChanged, this,
             [this](int index) { choose(index - 1); });
+    entryButton_->setObjectName(QStringLiteral("entryButton"));
+    connect(entryButton_, &QPushButton::clicked, this,
+            [this] { askEntry(model_.teacher() >= 0 ? table_->currentIndex().row() : -1); });
 
+    table_->setObjectName(QStringLiteral("reportTable"));
     table_->setModel(&model_);
     table_->horizontalHeader()->setStretchLastSection(true);
     table_->verticalHeader()->hide();
     table_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     table_->setAlternatingRowColors(false);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table_->setSelectionMode(QAbstractItemView::SingleSelection);
+    // Double-click or Enter: a summary row opens that teacher's days, a day its entries.
+    connect(table_, &QTableView::activated, this, &ReportWindow::activated);
 
     auto* previewButton = new QPushButton(texts::kPreviewButton);
     auto* csvButton = new QPushButton(texts::kSaveCsvButton);
     auto* xlsxButton = new QPushButton(texts::kSaveXlsxButton);
     auto* pdfButton = new QPushButton(texts::kSavePdfButton);
+    previewButton->setObjectName(QStringLiteral("preview"));
+    csvButton->setObjectName(QStringLiteral("saveCsv"));
+    xlsxButton->setObjectName(QStringLiteral("saveXlsx"));
+    pdfButton->setObjectName(QStringLiteral("savePdf"));
     connect(previewButton, &QPushButton::clicked, this, &ReportWindow::preview);
     connect(csvButton, &QPushButton::clicked, this, [this] { askSave({.csv = true}); });
     connect(xlsxButton, &QPushButton::clicked, this, [this] { askSave({.xlsx = true}); });
@@ -109,17 +164,30 @@ ReportWindow::ReportWindow(QWidget* parent)
     choice->addSpacing(20);
     choice->addWidget(teacherLabel);
     choice->addWidget(teacher_, 1);
+    choice->addWidget(entryButton_);
     auto* actions = new QHBoxLayout;
-    actions->addWidget(message_, 1);
+    actions->addStretch();
     for (QPushButton* b : {previewButton, csvButton, xlsxButton, pdfButton}) actions->addWidget(b);
     auto* layout = new QVBoxLayout;
-    layout->addLayout(files);
     layout->addLayout(choice);
     layout->addWidget(table_, 1);
     layout->addWidget(notices_);
+    layout->addWidget(message_);
     layout->addLayout(actions);
+    auto* report = new QWidget;
+    report->setLayout(layout);
+    tabs_->setObjectName(QStringLiteral("tabs"));
+    tabs_->addTab(report, texts::kReportTab);
+    tabs_->addTab(staffTab_, texts::kStaffTab);
+    tabs_->addTab(calendarTab_, texts::kCalendarTab);
+    for (ListTab* tab : {staffTab_, calendarTab_})
+        connect(tab, &ListTab::saved, this, &ReportWindow::recompute);
+    // The files serve every tab: above them.
+    auto* outer = new QVBoxLayout;
+    outer->addLayout(files);
+    outer->addWidget(tabs_, 1);
     auto* central = new QWidget;
-    central->setLayout(layout);
+    central->setLayout(outer);
     setCentralWidget(central);
     resize(900, 640);
     connect(&building_, &QFutureWatcher<Built>::finished, this, &ReportWindow::built);
@@ -138,7 +206,11 @@ void ReportWindow::addFiles(const QStringList& files) {
         files_ << path;
         fileList_->addItem(QDir::toNativeSeparators(path));
     }
-    rebuild();
+    reread();
+}
+
+QString ReportWindow::ledgerFolder() const {
+    return files_.isEmpty() ? QString() : QFileInfo(files_.first()).absolutePath();
 }
 
 void ReportWindow::choose(int teacher) {
@@ -155,6 +227,27 @@ void ReportWindow::choose(int teacher) {
                                flagsText(t.flags)));
 }
 
+void ReportWindow::activated(const QModelIndex& index) {
+    if (!index.isValid()) return;
+    if (model_.teacher() >= 0) return askEntry(index.row());
+    teacher_->setCurrentIndex(index.row() + 1);
+    table_->setCurrentIndex(model_.index(0, 0)); // the keys go on from the first day
+}
+
+void ReportWindow::reread() {
+    newest_.reset();
+    probing_ = {};
+    const QString folder = ledgerFolder();
+    staffTab_->setFolder(folder);
+    calendarTab_->setFolder(folder);
+    rebuild();
+}
+
+void ReportWindow::recompute() {
+    monthChosen_ = true;
+    reread();
+}
+
 // The report of the files and month chosen, read in the background. A new choice while one
 // is read stops it and reads again.
 void ReportWindow::rebuild() {
@@ -166,6 +259,7 @@ void ReportWindow::rebuild() {
     ReportRequest request;
     request.files = files_;
     if (monthChosen_) request.month = month_->date().addDays(1 - month_->date().day());
+    if (probing_.isValid()) request.month = probing_;
     stop_ = std::make_shared<std::atomic_bool>(false);
     reading_ = true;
     if (!files_.isEmpty()) message_->setText(texts::kReadingFiles);
@@ -198,6 +292,8 @@ void ReportWindow::showProgress(int percent) {
     progress_->show();
 }
 
+// Unless a month was chosen, the newest month is read first, then the one before it: the
+// newest is most often still running, and the office reports the month that is complete.
 void ReportWindow::built() {
     reading_ = false;
     if (progress_) progress_->reset();
@@ -206,21 +302,99 @@ void ReportWindow::built() {
         rebuild();
         return;
     }
-    const Built result = building_.result();
+    Built result = building_.result();
+    if (!monthChosen_ && !probing_.isValid() && result.failure.isEmpty()) {
+        newest_ = result;
+        probing_ = result.report.month.addMonths(-1);
+        rebuild();
+        return;
+    }
+    if (probing_.isValid()) {
+        if (!result.failure.isEmpty() || !hasRecords(result.report)) result = *newest_;
+        newest_.reset();
+        probing_ = {};
+    }
+    present(result);
+    emit reportShown();
+}
+
+void ReportWindow::present(const Built& result) {
     QString text = result.failure;
     if (text.isEmpty()) {
         const QSignalBlocker quiet(month_);
         month_->setDate(result.report.month);
         text = texts::kTeachers.arg(result.report.teachers.size());
     }
+    // The teacher and the day shown stay shown when the report is read again.
+    const QString shownName = model_.teacher() >= 0 ? teacher_->currentText() : QString();
+    const int shownRow = table_->currentIndex().row();
     message_->setText(text);
+    message_->setToolTip({}); // the paths of the files saved from the report before
     showNotices(result.report);
     model_.setReport(result.report);
-    const QSignalBlocker block(teacher_);
-    teacher_->clear();
-    teacher_->addItem(texts::kEveryone);
-    for (const TeacherMonth& t : result.report.teachers) teacher_->addItem(t.name);
+    {
+        const QSignalBlocker block(teacher_);
+        teacher_->clear();
+        teacher_->addItem(texts::kEveryone);
+        for (const TeacherMonth& t : result.report.teachers) teacher_->addItem(t.name);
+    }
     table_->resizeColumnsToContents();
+    entryButton_->setEnabled(!files_.isEmpty());
+    const int again = shownName.isEmpty() ? -1 : teacher_->findText(shownName);
+    if (again > 0) {
+        const QSignalBlocker block(teacher_);
+        teacher_->setCurrentIndex(again);
+        choose(again - 1);
+        table_->setCurrentIndex(model_.index(shownRow, 0));
+    }
+    Ledger ledger = result.report.ledger;
+    if (!result.failure.isEmpty() && !files_.isEmpty()) try {
+            ledger = readLedger(QDir(ledgerFolder()));
+        } catch (const Failure&) {
+        }
+    staffTab_->showLines(ledger);
+    calendarTab_->showLines(ledger);
+}
+
+// `day` a row of the teacher's days shown, or -1: the first of the month.
+void ReportWindow::askEntry(int day) {
+    const MonthReport& report = model_.report();
+    if (files_.isEmpty() || reading_) return;
+    if (writer_.isEmpty()) {
+        QInputDialog ask(this);
+        ask.setObjectName(QStringLiteral("writer"));
+        ask.setWindowTitle(texts::kWriterTitle);
+        ask.setLabelText(texts::kWriterPrompt);
+        if (ask.exec() != QDialog::Accepted || ask.textValue().trimmed().isEmpty()) return;
+        // A name the file cannot hold would refuse every entry of the session: said now.
+        Entry trial{.written = QDateTime::currentDateTime(),
+                    .writer = ask.textValue().trimmed(),
+                    .name = texts::kWriterTitle,
+                    .date = QDate::currentDate(),
+                    .kind = EntryKind::Leave,
+                    .reason = texts::kWriterTitle};
+        if (const std::optional<QString> fault = entryFault(trial)) {
+            QMessageBox::warning(this, texts::kWriterTitle, *fault);
+            return;
+        }
+        writer_ = trial.writer;
+    }
+    QString name;
+    QDate date = report.month.isValid() ? report.month : month_->date();
+    const int teacher = model_.teacher() >= 0 ? model_.teacher() : table_->currentIndex().row();
+    if (teacher >= 0 && teacher < report.teachers.size()) {
+        name = report.teachers[teacher].name;
+        if (model_.teacher() >= 0 && day >= 0 && day < report.teachers[teacher].days.size())
+            date = report.teachers[teacher].days[day].date;
+    }
+    QStringList known;
+    for (const TeacherMonth& t : report.teachers) known << t.name;
+    for (const StaffLine& s : report.ledger.staff)
+        if (!known.contains(s.name)) known << s.name;
+    EntryDialog dialog(QDir(ledgerFolder()), report.ledger.entries, known, writer_, name, date,
+                       this);
+    connect(&dialog, &EntryDialog::appended, this, &ReportWindow::recompute);
+    dialog.exec();
 }
 
 void ReportWindow::showNotices(const MonthReport& report) {
@@ -258,28 +432,49 @@ void ReportWindow::askFolder() {
     const QString folder = QFileDialog::getExistingDirectory(this, texts::kAddFolderTitle);
     if (folder.isEmpty()) return;
     QStringList files;
+    // The entries beside the records end in .dat too, and are no record file.
     for (const QFileInfo& f : QDir(folder).entryInfoList({QStringLiteral("*.dat")}, QDir::Files))
-        files << f.absoluteFilePath();
+        if (f.fileName() != kEntriesFile) files << f.absoluteFilePath();
     addFiles(files);
 }
 
 // The report shown is saved; while another is read, nothing is (it would be the old one).
+// Old files of the same month are replaced only when the office says so.
 void ReportWindow::askSave(Formats formats) {
     if (model_.report().teachers.isEmpty() || reading_) return;
-    const QString folder = QFileDialog::getExistingDirectory(
-        this, texts::kSaveFolderTitle,
-        QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+    const QString folder =
+        QFileDialog::getExistingDirectory(this, texts::kSaveFolderTitle, saveFolder());
     if (folder.isEmpty()) return;
+    settings().setValue(kSaveFolderKey, folder);
+    const QDir dir(folder);
+    const QString base = reportBaseName(model_.report().month);
+    QStringList names;
+    if (formats.csv) names << base + QStringLiteral(".csv") << base + QStringLiteral("_集計.csv");
+    if (formats.xlsx) names << base + QStringLiteral(".xlsx");
+    if (formats.pdf) names << base + QStringLiteral(".pdf");
+    QStringList old;
+    for (const QString& n : names)
+        if (QFileInfo::exists(dir.filePath(n))) old << QDir::toNativeSeparators(dir.filePath(n));
+    if (!old.isEmpty()) {
+        QMessageBox ask(QMessageBox::Question, texts::kSaveOverTitle,
+                        texts::kSaveOver.arg(old.join(u'\n')), QMessageBox::Yes | QMessageBox::No,
+                        this);
+        ask.setObjectName(QStringLiteral("saveOver"));
+        ask.setDefaultButton(QMessageBox::No);
+        if (ask.exec() != QMessageBox::Yes) return;
+    }
     try {
-        QStringList names;
-        for (const QString& w : saveReport(model_.report(), QDir(folder), formats))
-            names << QFileInfo(w).fileName();
-        message_->setText(texts::kSaved.arg(names.join(QStringLiteral("、"))));
+        QStringList paths;
+        for (const QString& w : saveReport(model_.report(), dir, formats))
+            paths << QDir::toNativeSeparators(QFileInfo(w).absoluteFilePath());
+        message_->setText(texts::kSaved.arg(paths.join(QStringLiteral("、"))));
+        message_->setToolTip(paths.join(u'\n'));
     } catch (const Failure& failure) {
         message_->setText(failure.message());
     }
 }
 
+// As tall as the screen leaves room for, a page's width to its height.
 void ReportWindow::preview() {
     if (model_.report().teachers.isEmpty() || reading_) return;
     QPrinter printer(QPrinter::HighResolution);
@@ -289,7 +484,11 @@ void ReportWindow::preview() {
     dialog.setWindowTitle(texts::kPreviewTitle);
     connect(&dialog, &QPrintPreviewDialog::paintRequested, this,
             [this](QPrinter* p) { paintSheets(model_.report(), *p); });
-    dialog.resize(800, 900);
+    const QRect room = screen()->availableGeometry();
+    const int height = room.height() * 9 / 10;
+    // Wide enough for its tool bar, where the screen has room.
+    dialog.resize(std::min(room.width() * 9 / 10, std::max(height * 4 / 5, 800)), height);
+    dialog.move(room.center() - dialog.rect().center());
     dialog.exec();
 }
 

@@ -1,33 +1,55 @@
 #pragma once
-// The report's window: record files or a folder in, a month chosen, the summary or a
-// teacher's days shown, the sheets previewed and printed, the CSV, XLSX and PDF saved. All
-// the work is the report library's; the window only asks and shows. The files are read in
-// the background, so the window stays responsive, with the library's progress in a dialog.
+// The report's window, the office's workbench: record files or a folder in, a month chosen,
+// the summary or a teacher's days shown, the sheets previewed and printed, the CSV, XLSX and
+// PDF saved; a day's entries written and cancelled; the staff list and the calendar edited in
+// tabs of their own. All the work is the report and ledger libraries'; the window only asks
+// and shows. The files are read in the background, so the window stays responsive, with the
+// library's progress in a dialog.
 
 #include "report/report.h"
 #include "report/sheets.h"
 #include "reportwindow/reportmodel.h"
 
+#include <QDateEdit>
 #include <QFutureWatcher>
 #include <QMainWindow>
 #include <atomic>
 #include <memory>
 
 class QComboBox;
-class QDateEdit;
 class QLabel;
 class QListWidget;
 class QProgressDialog;
 class QPushButton;
+class QTabWidget;
 class QTableView;
 
 namespace velmora {
+
+class ListTab;
+
+// A month: its arrows and the wheel step months, wherever the cursor is, never years.
+class MonthEdit : public QDateEdit {
+    Q_OBJECT
+public:
+    using QDateEdit::QDateEdit;
+    void stepBy(int steps) override { setDate(date().addMonths(steps)); }
+
+protected:
+    StepEnabled stepEnabled() const override { return StepUpEnabled | StepDownEnabled; }
+};
 
 class ReportWindow : public QMainWindow {
     Q_OBJECT
 public:
     explicit ReportWindow(QWidget* parent = nullptr);
     ~ReportWindow() override;
+
+    void addFiles(const QStringList& files);
+
+signals:
+    // A report (or why there is none) is shown: the reading asked for last is done.
+    void reportShown();
 
 private:
     // A report read in the background, or why there is none.
@@ -36,33 +58,50 @@ private:
         QString failure;
     };
 
-    void addFiles(const QStringList& files);
+    // The files or the month changed: read again, the month looked for anew unless chosen.
+    void reread();
     void rebuild();
     void built();
+    void present(const Built& result);
     void showProgress(int percent);
     void choose(int teacher);
+    void activated(const QModelIndex& index);
+    void askEntry(int day);
     void askFiles();
     void askFolder();
     void askSave(Formats formats);
     void preview();
     void showNotices(const MonthReport& report);
     void listWarnings();
+    // The school's files beside the first record file; empty without files.
+    QString ledgerFolder() const;
+    // The month shown stays when the report is read again after an entry or a list saved.
+    void recompute();
 
     ReportModel model_;
     QStringList files_;
-    bool monthChosen_ = false; // else the month of the newest record
+    bool monthChosen_ = false; // else the newest complete month
+    // While the month before the newest record's is read: the newest month's report, shown
+    // when that month has no records.
+    std::optional<Built> newest_;
+    QDate probing_;
     QFutureWatcher<Built> building_;
     std::shared_ptr<std::atomic_bool> stop_; // the running build's
     bool reading_ = false;                   // until its report is shown
     bool rebuildAgain_ = false;              // the choice changed while it ran
+    QString writer_;                         // 記入者, asked once
+    QTabWidget* tabs_;
     QListWidget* fileList_;
-    QDateEdit* month_;
+    MonthEdit* month_;
     QComboBox* teacher_;
+    QPushButton* entryButton_;
     QTableView* table_;
     QLabel* message_;
     QWidget* notices_; // what the reading left out or assumed; hidden when nothing
     QLabel* noticeText_;
     QPushButton* warningsButton_;
+    ListTab* staffTab_;
+    ListTab* calendarTab_;
     QProgressDialog* progress_ = nullptr;
 };
 

@@ -184,6 +184,91 @@ inline const QString kMonthTitle = QStringLiteral("%1年%2月");
 // %1 the month, %2 the teacher's name: a sheet's title.
 inline const QString kSheetTitle = QStringLiteral("在校等時間 %1　%2");
 
+// The report with the school's files: the day's and the month's columns they add, 備考's words
+// for a corrected day, the page of a teacher's entries, and the command line's option.
+inline const QStringList kDayFigureColumns = {QStringLiteral("所定"), QStringLiteral("校外"),
+                                              QStringLiteral("控除")};
+inline const QString kRegularTotal = QStringLiteral("所定");
+// %1 the correction (出訂正, 退訂正), %2 the card's own time or kNoCardTime.
+inline const QString kCorrected = QStringLiteral("%1(カード%2)");
+inline const QString kNoCardTime = QStringLiteral("なし");
+// %1 the month, %2 the teacher's name.
+inline const QString kEntriesTitle = QStringLiteral("変更の記録 %1　%2");
+inline const QStringList kEntryColumns = {QStringLiteral("日付"),      QStringLiteral("種別"),
+                                          QStringLiteral("開始–終了"), QStringLiteral("理由"),
+                                          QStringLiteral("記入者"),    QStringLiteral("記入日時")};
+// Under a cancelled entry: %1 its cancellation (出張取消), %2 its writer, %3 when, %4 why.
+inline const QString kCancelledBy = QStringLiteral("%1（%2　%3）　%4");
+inline const QString kLedgerHelp =
+    QStringLiteral("職員.csv・年間予定.csv・申告.dat のフォルダ（省略時: 記録ファイルのフォルダ）");
+
+// The report's window as the office's workbench: its tabs, the staff list and the calendar
+// edited as tables, the entries' dialog, the saving over old files.
+inline const QString kReportTab = QStringLiteral("集計");
+inline const QString kStaffTab = QStringLiteral("職員");
+inline const QString kCalendarTab = QStringLiteral("年間予定");
+// As the files' headers.
+inline const QStringList kStaffColumns = {QStringLiteral("氏名"),   QStringLiteral("月"),
+                                          QStringLiteral("火"),     QStringLiteral("水"),
+                                          QStringLiteral("木"),     QStringLiteral("金"),
+                                          QStringLiteral("開始日"), QStringLiteral("終了日")};
+inline const QStringList kCalendarColumns = {QStringLiteral("日付"), QStringLiteral("勤務時間"),
+                                             QStringLiteral("名称")};
+inline const QString kAddRowButton = QStringLiteral("行を追加(&N)");
+inline const QString kRemoveRowButton = QStringLiteral("行を削除(&R)");
+inline const QString kImportButton = QStringLiteral("CSVを取り込む(&I)…");
+inline const QString kSaveListButton = QStringLiteral("保存(&S)");
+inline const QString kImportTitle = QStringLiteral("取り込むCSV");
+inline const QString kCsvFilter = QStringLiteral("CSV (*.csv);;すべて (*)");
+inline const QString kNoLedgerFolder =
+    QStringLiteral("記録ファイルを追加すると、その最初のファイルのフォルダの一覧を編集できます。");
+// %1 the list (職員, 年間予定), %2 its row from 1, %3 the column, %4 the cell.
+inline const QString kBadTimeCell =
+    QStringLiteral("%1 %2行目: %3「%4」は時刻（7:45）として読めません。保存していません。");
+inline const QString kBadDateCell =
+    QStringLiteral("%1 %2行目: %3「%4」は日付（2026-04-01）として読めません。保存していません。");
+inline const QString kEmptyCell = QStringLiteral("%1 %2行目: %3が空です。保存していません。");
+inline const QString kDatesReversed =
+    QStringLiteral("%1 %2行目: 開始日が終了日より後です。保存していません。");
+// %1 how many lines.
+inline const QString kImported =
+    QStringLiteral("%1行を取り込みました。確かめて「保存」を押してください。");
+inline const QString kImportProblemsTitle = QStringLiteral("取り込めなかった行");
+inline const QString kUnreadableFile = QStringLiteral("「%1」を読めません: %2");
+inline const QString kEntryButton = QStringLiteral("記入(&E)…");
+inline const QString kEntryTitle = QStringLiteral("申告の記入");
+inline const QString kEntryNameLabel = QStringLiteral("氏名(&N):");
+inline const QString kEntryDateLabel = QStringLiteral("日付(&T):");
+inline const QString kEntryKindLabel = QStringLiteral("種別(&K):");
+inline const QString kEntryStartLabel = QStringLiteral("開始(&S):");
+inline const QString kEntryEndLabel = QStringLiteral("終了(&O):");
+inline const QString kEntryReasonLabel = QStringLiteral("理由(&R):");
+inline const QString kEntryTimeHint = QStringLiteral("8:30");
+inline const QString kEntryDateFormat = QStringLiteral("yyyy-MM-dd");
+inline const QString kEntryHistoryLabel = QStringLiteral("この日の記入(&H):");
+inline const QString kCancelEntryButton = QStringLiteral("取消(&C)…");
+// %1 the field, %2 what was typed.
+inline const QString kBadTimeField = QStringLiteral("%1「%2」は時刻（8:30）として読めません。");
+inline const QString kStartField = QStringLiteral("開始");
+inline const QString kEndField = QStringLiteral("終了");
+inline const QString kWriterTitle = QStringLiteral("記入者");
+inline const QString kWriterPrompt =
+    QStringLiteral("記入者の名前（このウィンドウを閉じるまで使います）:");
+inline const QString kCancelTitle = QStringLiteral("記入の取消");
+inline const QString kCancelPrompt = QStringLiteral("取り消す理由:");
+inline const QString kCancelLatestFirst =
+    QStringLiteral("取消は同じ種別の最も新しい記入に効きます。そちらを先に取り消してください。");
+inline const QString kUnknownNameTitle = QStringLiteral("記録のない氏名");
+inline const QString kUnknownName =
+    QStringLiteral("「%1」には記録がなく、職員の一覧にもありません。このまま記入しますか？");
+// %1 the kind, %2 the span, %3 the reason, %4 who, %5 when.
+inline const QString kEntryListed = QStringLiteral("%1 %2　%3　（%4 %5）");
+// %1 the reason, %2 who, %3 when.
+inline const QString kEntryCancelled = QStringLiteral("　→ 取消: %1（%2 %3）");
+inline const QString kSaveOverTitle = QStringLiteral("上書きの確認");
+inline const QString kSaveOver =
+    QStringLiteral("次のファイルはすでにあります。上書きしますか？\n\n%1");
+
 // The school's files (ledger): a line that could not be taken, and why an entry or a line
 // cannot be written. %1 the file, %2 its line, %3 the message.
 inline const QString kLedgerProblem = QStringLiteral("%1 %2行目: %3");

@@ -200,19 +200,93 @@ const DayCase kDays[] = {
 
 QString shown(int minutes) { return minutes < 0 ? QStringLiteral("-") : hoursText(minutes); }
 
+int clock(const QString& text) { return text.isEmpty() ? -1 : parseClock(text.toStdString()); }
+
+// A person's day: records as "出8:00 退17:00", entries as "出張8:30-17:00", "退訂正-18:00",
+// "休暇" (a whole day), an "x" before one that a later line cancelled.
+Day figures(const char* name, const char* date, const char* records, const char* entries,
+            const WorkRules& rules) {
+    static const QStringList kinds = {u"出張"_qs,   u"在宅"_qs,   u"研鑽"_qs,
+                                      u"出訂正"_qs, u"退訂正"_qs, u"休暇"_qs};
+    QList<DayRecord> dayRecords;
+    for (const QString& r : QString::fromUtf8(records).split(u' ', Qt::SkipEmptyParts))
+        dayRecords << DayRecord{r[0] == u'出', clock(r.mid(1))};
+    const Day calendar = calendarDay(QDate::fromString(date, Qt::ISODate), rules);
+    QList<EntryState> states;
+    for (QString e : QString::fromUtf8(entries).split(u' ', Qt::SkipEmptyParts)) {
+        EntryState state;
+        if (e.startsWith(u'x')) state.cancelledBy = Entry{}, e.remove(0, 1);
+        const qsizetype kind = e.indexOf(QRegularExpression(u"[-0-9]|$"_qs));
+        state.entry.kind = EntryKind(kinds.indexOf(e.left(kind)));
+        state.entry.date = calendar.date;
+        state.entry.start = clock(e.mid(kind).section(u'-', 0, 0));
+        state.entry.end = clock(e.mid(kind).section(u'-', 1));
+        states << state;
+    }
+    return evaluateDay(calendar, dayRecords, states,
+                       regularMinutes(QString::fromUtf8(name), calendar, rules), rules);
+}
+
 TEST(Days, CountOnlyWhatTheRecordsShow) {
     WorkRules rules;
     rules.daysOff.insert(QDate(2026, 7, 31));
     for (const DayCase& c : kDays) {
-        QList<DayRecord> records;
-        for (const QString& r : QString::fromUtf8(c.records).split(u' ', Qt::SkipEmptyParts))
-            records << DayRecord{r[0] == u'出', parseClock(r.mid(1).toStdString())};
-        const Day d =
-            evaluateDay(calendarDay(QDate::fromString(c.date, Qt::ISODate), rules), records, rules);
+        const Day d = figures("A", c.date, c.records, "", rules);
         const QString got = QStringList{shown(d.arrival), shown(d.leaving), shown(d.inSchool),
-                                        shown(d.beyond),  u"|"_qs,          notesText(d.notes)}
+                                        shown(d.beyond),  u"|"_qs,          dayNotesText(d)}
                                 .join(u' ');
         EXPECT_EQ(got.trimmed(), QString::fromUtf8(c.expected)) << c.date << " " << c.records;
+    }
+}
+
+struct FigureCase {
+    const char* what;
+    const char* name; // P: a part-timer, 月火水木金 4:00 4:00 0:00 (school's) 4:00 until 7/15
+    const char* date;
+    const char* records;
+    const char* entries;
+    const char* expected; // 出 退 在校等時間 時間外 所定 校外 控除 | 備考
+};
+
+// July 2026: the 6th a Monday, the 11th a Saturday, the 24th the school closed.
+// clang-format off
+const FigureCase kFigures[] = {
+    {"part-timer's hours",      "P", "2026-07-06", "出8:00 退13:00", "",  "8:00 13:00 5:00 1:00 4:00 0:00 0:00 |"},
+    {"part-timer's 0:00",       "P", "2026-07-08", "出8:00 退12:00", "",  "8:00 12:00 4:00 4:00 0:00 0:00 0:00 |"},
+    {"part-timer's empty cell", "P", "2026-07-09", "出8:00 退17:00", "",  "8:00 17:00 8:15 0:30 7:45 0:00 0:45 |"},
+    {"line's last day",         "P", "2026-07-15", "出8:00 退12:00", "",  "8:00 12:00 4:00 4:00 0:00 0:00 0:00 |"},
+    {"line ended",              "P", "2026-07-22", "出8:00 退12:00", "",  "8:00 12:00 4:00 0:00 7:45 0:00 0:00 |"},
+    {"closure",                 "A", "2026-07-24", "出9:00 退12:00", "",  "9:00 12:00 3:00 3:00 0:00 0:00 0:00 | 学校閉庁日"},
+    {"Saturday class",          "A", "2026-07-11", "出8:00 退17:00", "",  "8:00 17:00 8:15 0:30 7:45 0:00 0:45 | 土曜授業"},
+    {"part-timer's Saturday",   "P", "2026-07-11", "出8:00 退17:00", "",  "8:00 17:00 8:15 0:30 7:45 0:00 0:45 | 土曜授業"},
+    {"trip without a card",     "A", "2026-07-07", "", "出張8:30-17:00",   "- - 7:45 0:00 7:45 8:30 0:45 | 出張"},
+    {"trip into the afternoon", "A", "2026-07-07", "出13:00 退18:00", "出張8:30-13:30", "13:00 18:00 8:45 1:00 7:45 4:30 0:45 | 出張"},
+    {"telework after leaving",  "A", "2026-07-07", "出8:00 退13:30", "在宅19:00-21:00", "8:00 13:30 6:45 0:00 7:45 2:00 0:45 | 在宅"},
+    {"self-study partly in",    "A", "2026-07-07", "出8:00 退19:00", "研鑽17:30-20:00", "8:00 19:00 8:45 1:00 7:45 0:00 2:15 | 研鑽"},
+    {"leaving corrected",       "A", "2026-07-07", "出8:10 退17:10", "退訂正-18:40",    "8:10 18:40 9:45 2:00 7:45 0:00 0:45 | 退訂正(カード17:10)"},
+    {"arrival corrected",       "A", "2026-07-07", "退17:00", "出訂正8:00-",             "8:00 17:00 8:15 0:30 7:45 0:00 0:45 | 出訂正(カードなし)"},
+    {"two arrivals corrected",  "A", "2026-07-07", "出8:00 出9:00 退17:00", "出訂正8:30-", "8:30 17:00 7:45 0:00 7:45 0:00 0:45 | 出訂正(カード8:00)"},
+    {"whole-day leave",         "A", "2026-07-07", "", "休暇",                          "- - - - 0:00 - - | 休暇"},
+    {"hourly leave",            "A", "2026-07-07", "出8:00 退15:00", "休暇15:00-17:00", "8:00 15:00 6:15 0:30 5:45 0:00 0:45 | 休暇2:00"},
+    {"cancelled trip",          "A", "2026-07-07", "", "x出張8:30-17:00",               "- - - - 7:45 - - |"},
+    {"cancelled correction",    "A", "2026-07-07", "出8:00", "x退訂正-17:00",           "8:00 - - - 7:45 - - | 出のみ"},
+    {"出のみ with a trip",       "A", "2026-07-07", "出8:00", "出張13:00-17:00",         "8:00 - - - 7:45 - - | 出のみ・出張"},
+    {"出のみ corrected",         "A", "2026-07-07", "出8:00", "退訂正-17:00",            "8:00 17:00 8:15 0:30 7:45 0:00 0:45 | 退訂正(カードなし)"},
+};
+// clang-format on
+
+TEST(Days, CountTheSchoolsFactsAndEntries) {
+    WorkRules rules;
+    rules.calendar[{2026, 7, 24}] = {{2026, 7, 24}, 0, u"学校閉庁日"_qs};
+    rules.calendar[{2026, 7, 11}] = {{2026, 7, 11}, 7 * 60 + 45, u"土曜授業"_qs};
+    rules.staff[u"P"_qs] = {{u"P"_qs, {240, 240, 0, -1, 240}, {2026, 4, 1}, {2026, 7, 15}}};
+    for (const FigureCase& c : kFigures) {
+        const Day d = figures(c.name, c.date, c.records, c.entries, rules);
+        const QString got = QStringList{shown(d.arrival),  shown(d.leaving), shown(d.inSchool),
+                                        shown(d.beyond),   shown(d.regular), shown(d.outside),
+                                        shown(d.takenOut), u"|"_qs,          dayNotesText(d)}
+                                .join(u' ');
+        EXPECT_EQ(got.trimmed(), QString::fromUtf8(c.expected)) << c.what;
     }
 }
 
@@ -413,6 +487,38 @@ TEST(Names, GiveSheetsExcelOpensAndCsvCellsOfText) {
         << qPrintable(xf);
 }
 
+QByteArray contents(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The real program over July 2026 with the school's files beside the records (data/ledger),
+// which it finds there by itself. Each person's month by hand (break 0:45 past 6:00; July has
+// 22 working days: 23 weekdays less 7/20 海の日 and 7/24 閉庁, plus 7/11 土曜授業):
+// 職員A (school's hours): 7/1 8:00-17:00 8:15 (+0:30); 7/2 出張 8:30-17:00 7:45; 7/3 退訂正 to
+//   18:40 9:45 (+2:00); 7/6 出張 cancelled, nothing; 7/7 5:30 + 在宅 2:00 - 0:45 = 6:45;
+//   7/8 8:00-15:00 6:15, 休暇 2:00 so 所定 5:45 (+0:30); 7/10 10:00 - 0:45 - 研鑽 1:30 = 7:45;
+//   7/13 出のみ, nothing; 7/14 出のみ with 退訂正 17:30 8:45 (+1:00). 7 days 55:15, beyond 4:00,
+//   所定 22 × 7:45 - 2:00 = 168:30.
+// 職員B (月火金 4:00, 水 the school's, 木 0:00, until 7/15): 7/6 5:00 (+1:00); 7/8 4:00;
+//   7/9 4:00 (+4:00); 7/11 8:15 (+0:30); 7/16, the line ended, 4:00. 5 days 25:15, beyond
+//   5:30; 所定 6 × 4:00 + 14 × 7:45 = 132:30.
+// 職員C (only listed): nothing, 所定 170:30.
+// 職員D (only entries): 7/9 出張 9:00-16:00 6:15; June's Saturday 出張 8:00-18:00 9:15 all
+//   beyond, in the year's. 1 day 6:15, beyond 0:00, year 9:15, 所定 170:30.
+TEST(CommandLine, CountsTheSchoolsFiles) {
+    QTemporaryDir out;
+    QProcess p;
+    p.start(QStringLiteral(VELMORA_REPORT),
+            {u"--last-year"_qs, u"2026"_qs, u"-o"_qs, out.path(), DATA u"/ledger/Velmora.dat"_qs});
+    ASSERT_TRUE(p.waitForFinished(60000) && p.exitCode() == 0);
+    EXPECT_TRUE(QString::fromUtf8(p.readAllStandardError()).contains(u"申告.dat 11行目"_qs));
+    for (const char* name : {"", "_集計"})
+        EXPECT_EQ(contents(out.filePath(u"在校等時間_2026-07%1.csv"_qs.arg(name))),
+                  contents(DATA u"/expected_ledger%1.csv"_qs.arg(name)))
+            << name;
+}
+
 // Every line of the real program's help speaks Japanese, Qt's own lines included.
 TEST(CommandLine, HelpsInJapanese) {
     QProcess p;
@@ -435,6 +541,7 @@ const char* const kCommands[][3] = {
     {"--break 361 DATA/terminal1.dat",           "2", "--break 361: 0〜360 の分数"},
     {"--last-year 1999 DATA/terminal1.dat",      "2", "--last-year 1999: 2000〜2099 の年"},
     {"-o none DATA/terminal1.dat",               "2", "フォルダが見つかりません \"none\""},
+    {"--ledger none DATA/terminal1.dat",         "2", "フォルダが見つかりません \"none\""},
     {"--bogus DATA/terminal1.dat",               "2", "'bogus'"},
     {"FIFO DATA/terminal1.dat",                  "2", "\"FIFO\": 通常のファイルではありません"},
     {"DATA/terminal1.dat DATA",                  "2", "\"DATA\": 通常のファイルではありません"},

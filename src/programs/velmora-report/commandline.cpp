@@ -58,6 +58,7 @@ int runReport(const QStringList& arguments, const Console& console) {
         {QStringLiteral("break"), texts::kBreakHelp, QStringLiteral("MINUTES"),
          QStringLiteral("45")},
         {QStringLiteral("days-off"), texts::kDaysOffHelp, QStringLiteral("FILE")},
+        {QStringLiteral("ledger"), texts::kLedgerHelp, QStringLiteral("DIR")},
     });
     if (!parser.parse(arguments)) return fail(parser.errorText());
     if (parser.isSet(QStringLiteral("help"))) return console.out(parser.helpText()), 0;
@@ -102,6 +103,12 @@ int runReport(const QStringList& arguments, const Console& console) {
     if (!formats.xlsx && !formats.pdf) formats.csv = true;
     const QDir outDir(value("out"));
     if (!outDir.exists()) return fail(texts::kMissingFolder.arg(value("out")));
+    if (parser.isSet(QStringLiteral("ledger"))) {
+        // A folder named and not there is a mistake, not a school without its files.
+        if (!QDir(value("ledger")).exists())
+            return fail(texts::kMissingFolder.arg(value("ledger")));
+        request.ledgerFolder = value("ledger");
+    }
 
     ProgressMeter progress([&](int percent) {
         console.err(

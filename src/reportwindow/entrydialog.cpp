@@ -1,0 +1,227 @@
+#include "reportwindow/entrydialog.h"
+
+#include "report/month.h"
+#include "storage/datafiles.h"
+#include "texts/texts.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QInputDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QVBoxLayout>
+
+namespace velmora {
+
+namespace {
+
+constexpr EntryKind kKinds[] = {EntryKind::Trip,       EntryKind::Telework,   EntryKind::SelfStudy,
+                                EntryKind::ArrivalFix, EntryKind::LeavingFix, EntryKind::Leave};
+
+// "8:30" or "8:30:00"; empty is -1; nullopt for what is no time.
+std::optional<int> typedTime(const QString& typed) {
+    const QString text = typed.trimmed();
+    if (text.isEmpty()) return -1;
+    static const QRegularExpression time(QStringLiteral("^(\\d{1,2}):(\\d{2})(?::\\d{2})?$"));
+    const QRegularExpressionMatch m = time.match(text);
+    if (!m.hasMatch()) return std::nullopt;
+    return m.captured(1).toInt() * 60 + m.captured(2).toInt(); // entryFault checks the range
+}
+
+QString span(const Entry& e) {
+    if (e.start < 0 && e.end < 0) return {};
+    return (e.start < 0 ? QString() : hoursText(e.start)) + QStringLiteral("〜") +
+           (e.end < 0 ? QString() : hoursText(e.end));
+}
+
+QString when(const Entry& e) { return e.written.toString(QStringLiteral("yyyy-MM-dd HH:mm")); }
+
+} // namespace
+
+EntryDialog::EntryDialog(const QDir& folder, const QList<Entry>& entries, const QStringList& known,
+                         const QString& writer, const QString& name, QDate date, QWidget* parent)
+    : QDialog(parent), folder_(folder), entries_(entries), known_(known.begin(), known.end()),
+      writer_(writer), name_(new QComboBox), date_(new QDateEdit), kind_(new QComboBox),
+      start_(new QLineEdit), end_(new QLineEdit), reason_(new QLineEdit), history_(new QListWidget),
+      fault_(new QLabel) {
+    setObjectName(QStringLiteral("entryDialog"));
+    setWindowTitle(texts::kEntryTitle);
+    name_->setObjectName(QStringLiteral("entryName"));
+    name_->setEditable(true);
+    name_->setInsertPolicy(QComboBox::NoInsert);
+    name_->addItems(known);
+    name_->setCurrentText(name);
+    date_->setObjectName(QStringLiteral("entryDate"));
+    date_->setDisplayFormat(texts::kEntryDateFormat);
+    date_->setCalendarPopup(true);
+    date_->setDate(date);
+    kind_->setObjectName(QStringLiteral("entryKind"));
+    for (EntryKind k : kKinds) kind_->addItem(entryKindName(k), int(k));
+    start_->setObjectName(QStringLiteral("entryStart"));
+    end_->setObjectName(QStringLiteral("entryEnd"));
+    for (QLineEdit* e : {start_, end_}) e->setPlaceholderText(texts::kEntryTimeHint);
+    reason_->setObjectName(QStringLiteral("entryReason"));
+    history_->setObjectName(QStringLiteral("entryHistory"));
+    history_->setWordWrap(true);
+    fault_->setObjectName(QStringLiteral("entryFault"));
+    fault_->setWordWrap(true);
+    fault_->setStyleSheet(QStringLiteral("color: red"));
+    auto* cancelButton = new QPushButton(texts::kCancelEntryButton);
+    cancelButton->setObjectName(QStringLiteral("entryCancel"));
+    cancelButton->setAutoDefault(false); // Enter is OK, wherever the focus is
+    connect(cancelButton, &QPushButton::clicked, this, &EntryDialog::cancelChosen);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    buttons->setObjectName(QStringLiteral("entryButtons"));
+    buttons->button(QDialogButtonBox::Ok)->setDefault(true);
+    connect(buttons, &QDialogButtonBox::accepted, this, &EntryDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &EntryDialog::reject);
+    connect(name_, &QComboBox::currentTextChanged, this, &EntryDialog::listDay);
+    connect(date_, &QDateEdit::dateChanged, this, &EntryDialog::listDay);
+
+    auto* form = new QFormLayout;
+    const auto row = [form](const QString& label, QWidget* field) {
+        auto* l = new QLabel(label);
+        l->setBuddy(field);
+        form->addRow(l, field);
+    };
+    row(texts::kEntryNameLabel, name_);
+    row(texts::kEntryDateLabel, date_);
+    row(texts::kEntryKindLabel, kind_);
+    row(texts::kEntryStartLabel, start_);
+    row(texts::kEntryEndLabel, end_);
+    row(texts::kEntryReasonLabel, reason_);
+    auto* historyLabel = new QLabel(texts::kEntryHistoryLabel);
+    historyLabel->setBuddy(history_);
+    auto* historyRow = new QHBoxLayout;
+    historyRow->addWidget(historyLabel, 1);
+    historyRow->addWidget(cancelButton);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(fault_);
+    layout->addLayout(historyRow);
+    layout->addWidget(history_, 1);
+    layout->addWidget(buttons);
+    const QList<QWidget*> order = {name_,   date_,    kind_,        start_, end_,
+                                   reason_, history_, cancelButton, buttons};
+    for (qsizetype i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
+    fault_->hide();
+    resize(520, 420);
+    listDay();
+    kind_->setFocus(); // the name and the day are those chosen in the window
+}
+
+void EntryDialog::listDay() {
+    history_->clear();
+    listed_.clear();
+    const QString name = name_->currentText().trimmed();
+    for (const EntryState& s : entryStates(entries_)) {
+        if (s.entry.name != name || s.entry.date != date_->date()) continue;
+        const Entry& e = s.entry;
+        QString text =
+            texts::kEntryListed.arg(entryKindName(e.kind), span(e), e.reason, e.writer, when(e));
+        if (s.cancelled())
+            text += texts::kEntryCancelled.arg(s.cancelledBy->reason, s.cancelledBy->writer,
+                                               when(*s.cancelledBy));
+        auto* item = new QListWidgetItem(text, history_);
+        item->setToolTip(text);
+        QFont font = item->font();
+        font.setStrikeOut(s.cancelled());
+        item->setFont(font);
+        listed_ << s;
+    }
+    if (!listed_.isEmpty()) history_->setCurrentRow(int(listed_.size()) - 1);
+}
+
+Entry EntryDialog::stamped() const {
+    Entry e;
+    const QDateTime now = QDateTime::currentDateTime();
+    e.written = QDateTime(now.date(), QTime(now.time().hour(), now.time().minute()));
+    e.writer = writer_;
+    e.name = name_->currentText().trimmed();
+    e.date = date_->date();
+    return e;
+}
+
+bool EntryDialog::append(const Entry& entry) {
+    const auto refuse = [this](const QString& text) {
+        fault_->setText(text);
+        fault_->show();
+        return false;
+    };
+    if (const std::optional<QString> fault = entryFault(entry)) return refuse(*fault);
+    try {
+        appendEntry(folder_, entry);
+    } catch (const Failure& failure) {
+        return refuse(failure.message());
+    }
+    fault_->hide();
+    entries_ << entry;
+    emit appended();
+    return true;
+}
+
+void EntryDialog::accept() {
+    Entry e = stamped();
+    e.kind = EntryKind(kind_->currentData().toInt());
+    e.reason = reason_->text().trimmed();
+    for (auto [field, edit, label] : {std::tuple{&e.start, start_, texts::kStartField},
+                                      std::tuple{&e.end, end_, texts::kEndField}}) {
+        const std::optional<int> minutes = typedTime(edit->text());
+        if (!minutes) {
+            fault_->setText(texts::kBadTimeField.arg(label, edit->text().trimmed()));
+            fault_->show();
+            edit->setFocus();
+            return;
+        }
+        *field = *minutes;
+    }
+    if (const std::optional<QString> fault = entryFault(e)) {
+        fault_->setText(*fault);
+        fault_->show();
+        return;
+    }
+    if (!e.name.isEmpty() && !known_.contains(e.name)) {
+        QMessageBox ask(QMessageBox::Question, texts::kUnknownNameTitle,
+                        texts::kUnknownName.arg(e.name), QMessageBox::Yes | QMessageBox::No, this);
+        ask.setObjectName(QStringLiteral("unknownName"));
+        ask.setDefaultButton(QMessageBox::No);
+        if (ask.exec() != QMessageBox::Yes) return;
+    }
+    if (append(e)) QDialog::accept();
+}
+
+// A cancellation cancels the latest entry of its kind not yet cancelled: another one chosen
+// is refused rather than the wrong one cancelled.
+void EntryDialog::cancelChosen() {
+    const int row = history_->currentRow();
+    if (row < 0 || row >= listed_.size() || listed_[row].cancelled()) return;
+    const Entry& chosen = listed_[row].entry;
+    for (qsizetype later = row + 1; later < listed_.size(); ++later)
+        if (listed_[later].entry.kind == chosen.kind && !listed_[later].cancelled()) {
+            fault_->setText(texts::kCancelLatestFirst);
+            fault_->show();
+            return;
+        }
+    QInputDialog ask(this);
+    ask.setObjectName(QStringLiteral("cancelReason"));
+    ask.setWindowTitle(texts::kCancelTitle);
+    ask.setLabelText(texts::kCancelPrompt);
+    if (ask.exec() != QDialog::Accepted || ask.textValue().trimmed().isEmpty()) return;
+    Entry c = stamped();
+    c.name = chosen.name;
+    c.date = chosen.date;
+    c.kind = chosen.kind;
+    c.cancels = true;
+    c.start = chosen.start;
+    c.end = chosen.end;
+    c.reason = ask.textValue().trimmed();
+    if (append(c)) listDay();
+}
+
+} // namespace velmora
