@@ -100,7 +100,8 @@ windows-test: windows-package
 	WINEPREFIX=$(CURDIR)/$(WINDOWS_BUILD)/wine wineserver -w
 	VELMORA=$(CURDIR)/$(WINDOWS_BUILD)/velmora.exe WINEPREFIX=$(CURDIR)/$(WINDOWS_BUILD)/wine \
 	  bash tests/wine/first_start.sh
-	WINEPREFIX=$(CURDIR)/$(WINDOWS_BUILD)/wine bash tests/wine/installer.sh \
+	WINEPREFIX=$(CURDIR)/$(WINDOWS_BUILD)/wine LINUX_REPORT=$(CURDIR)/$(BUILD)/bin/velmora-report \
+	  bash tests/wine/installer.sh \
 	  $(WINDOWS_BUILD)/velmora-$$(sed -n 's/^VELMORA_VERSION:INTERNAL=//p' $(WINDOWS_BUILD)/CMakeCache.txt)-setup.exe
 
 # velmora.exe under Wine, in DATA as its working folder.

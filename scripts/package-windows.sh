@@ -17,6 +17,9 @@ text() { { printf '\xef\xbb\xbf' && sed 's/$/\r/' "$1"; } > "$build/package/$nam
 text "$root/LICENSE" LICENSE.txt
 text "$root/docs/windows-quickstart-ja.txt" README-ja.txt
 text "$root/docs/windows-third-party.txt" THIRD-PARTY.txt
+# The font the PDFs are set in, with its license (IPA Font License, which allows this).
+cp "$build/ipag.ttf" "$build/package/$name/ipag.ttf"
+text /usr/share/doc/fonts-ipafont-gothic/copyright IPAFONT-LICENSE.txt
 for l in LGPL-3 GPL-3 MPL-2.0; do text "/usr/share/common-licenses/$l" "$l.txt"; done
 (cd "$build/package" && zip -qr -X "../$name.zip" "$name")
 echo "$build/$name.zip"

@@ -25,6 +25,27 @@ cp -p "$data"/terminal1.dat "$data"/terminal2.dat "$records"
 WINE_TIMEOUT=120 wine "C:\\Program Files\\Velmora\\velmora-report.exe" --last-year 2026 \
   -o 'C:\VelmoraData' 'C:\VelmoraData\terminal1.dat' 'C:\VelmoraData\terminal2.dat' >/dev/null
 cmp "$records/在校等時間_2026-01.csv" "$data/expected.csv" || fail "the installed report's CSV"
+# Its PDF is set in the font it ships, in the regular weight but for what is bold, and looks as
+# the Linux build's does: the same pages, apart from a few pixels of the bold headings, which
+# each system emboldens its own way (a PDF all in bold, or in another font, differs by far more).
+WINE_TIMEOUT=120 wine "C:\\Program Files\\Velmora\\velmora-report.exe" --last-year 2026 -f pdf \
+  -o 'C:\VelmoraData' 'C:\VelmoraData\terminal1.dat' 'C:\VelmoraData\terminal2.dat' 2>/dev/null
+pdf=$records/在校等時間_2026-01.pdf
+fonts=$(pdffonts "$pdf" | tail -n +3)
+[[ $(wc -l <<<"$fonts") == 1 && $fonts == IPA*"CID TrueType"*" yes "* && $fonts != *Bold* ]] ||
+  fail "fonts: $fonts"
+if [ -x "${LINUX_REPORT:-}" ]; then
+  linux=$(mktemp -d) && trap 'rm -rf "$linux"' EXIT
+  cp -p "$data"/terminal1.dat "$data"/terminal2.dat "$linux"
+  QT_QPA_PLATFORM=offscreen "$LINUX_REPORT" --last-year 2026 -f pdf -o "$linux" \
+    "$linux"/terminal1.dat "$linux"/terminal2.dat 2>/dev/null >&2
+  pdftoppm -r 60 -png "$pdf" "$linux/windows" && pdftoppm -r 60 -png "$linux"/*.pdf "$linux/linux"
+  [ "$(ls "$linux"/linux-*.png | wc -l)" == "$(ls "$linux"/windows-*.png | wc -l)" ] || fail "pages"
+  for page in "$linux"/linux-*.png; do
+    differ=$(compare -metric AE -fuzz 20% "$page" "${page/linux-/windows-}" null: 2>&1 || true)
+    (( differ < 3500 )) || fail "$(basename "$page"): $differ pixels differ from Linux's"
+  done
+fi
 before=$(cd "$records" && ls -l --time-style=full-iso . | md5sum)
 # The uninstaller runs from a copy of itself in the temporary folder, which it starts and leaves.
 WINE_TIMEOUT=120 wine "C:\\Program Files\\Velmora\\uninstall.exe" /S

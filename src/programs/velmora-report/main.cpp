@@ -6,6 +6,7 @@
 #include "programs/velmora-report/console.h"
 #include "reportwindow/reportwindow.h"
 #include "startup/qtjapanese.h"
+#include "startup/shippedfont.h"
 
 #include <QApplication>
 #include <algorithm>
@@ -27,6 +28,7 @@ int main(int argc, char** argv) {
 #endif
         QApplication::setApplicationName(QStringLiteral("velmora-report"));
         loadQtJapanese();
+        loadShippedFont();
         ReportWindow window;
         window.show();
         return QApplication::exec();
@@ -34,7 +36,7 @@ int main(int argc, char** argv) {
     // The PDF's fonts need a QGuiApplication, on no screen; the other files only Qt Core.
     const bool pdf = std::any_of(argv + 1, argv + argc,
                                  [](const char* a) { return QByteArray(a).endsWith("pdf"); });
-#ifndef _WIN32 // Windows' own platform needs no screen, and has the fonts
+#ifndef _WIN32 // Windows' own platform needs no screen
     if (pdf && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
 #endif
@@ -43,6 +45,7 @@ int main(int argc, char** argv) {
     QCoreApplication::setApplicationName(QStringLiteral("velmora-report"));
     QCoreApplication::setApplicationVersion(QStringLiteral(VELMORA_VERSION));
     loadQtJapanese();
+    if (pdf) loadShippedFont();
 #ifdef _WIN32
     logAlsoTo(windowsLogPath());
 #endif

@@ -7,6 +7,7 @@
 #include "programs/velmora/commandline.h"
 #include "programs/velmora/realservices.h"
 #include "startup/qtjapanese.h"
+#include "startup/shippedfont.h"
 #include "terminal/terminal.h"
 #include "terminalwidgets/dialogprompts.h"
 #include "terminalwidgets/terminalwindow.h"
@@ -25,6 +26,7 @@ int main(int argc, char* argv[]) {
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/assets/icon.png")));
     // Qt's own dialogs ("キャンセル") in Japanese, like the rest of the program.
     velmora::loadQtJapanese();
+    velmora::loadShippedFont();
 
     velmora::SystemClock clock;
     velmora::DialogPrompts prompts;
