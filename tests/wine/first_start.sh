@@ -15,3 +15,9 @@ retry 20 test -s "$WORK/Velmora.dat" && sleep 6.5 || fail "no record"
 [ -z "${SCREENSHOT:-}" ] || import -window "$form" "$SCREENSHOT"
 ends 0
 holds Velmora.dat '"Sato","07/01","8:05","\x8f\x6f"\r\n' 使用者データ 'Sato\r\n'
+# The report started without arguments, as by a double-click, opens its window; a program of
+# the desktop, it opens no console beside it.
+report=$(dirname "$VELMORA")/velmora-report.exe
+[[ $(x86_64-w64-mingw32-objdump -p "$report") == *"(Windows GUI)"* ]] || fail "a console program"
+run bash "$(realpath "$(dirname "$0")/../../scripts/wine.sh")" "$WINEPREFIX" "$report"
+window '^Velmora 在校等時間集計$' >/dev/null
