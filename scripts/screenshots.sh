@@ -18,6 +18,9 @@
 #   report-progress.png        the window reading slowly: its progress dialog
 #   report-pdf-summary.png     page 1 of the PDF, the school's summary
 #   report-pdf-teacher.png     a teacher's page of the PDF
+#   report-pdf-changes.png     that teacher's record of changes, the page after
+#   report-window-staff.png    the window's staff list
+#   report-window-entry.png    the window's dialog of a day's entries
 set -euo pipefail
 
 [ $# -eq 2 ] || { echo "usage: $0 path/to/velmora output-folder" >&2; exit 2; }
@@ -223,16 +226,19 @@ sleep 0.5
 import -window "$panel" "$OUT/time-panel.png"
 stop
 
-# demo_records FOLDER: April to July 2026 of five teachers, each later than the one before:
-# the staff room's terminal on weekdays, the gym's on Saturdays (two teachers' club
-# activities), 高橋 also on the holiday of 7/20 and without her leaving of 7/8; every time
-# rounded as the terminal rounds it, the files in CP932 with CR LF, dated 2026-08-01.
+# demo_records FOLDER: April to July 2026 of five teachers and the first days of August,
+# each teacher later than the one before: the staff room's terminal on weekdays, the gym's on
+# Saturdays (two teachers' club activities), 高橋 also on the holiday of 7/20 and without her
+# leaving of 7/8; every time rounded as the terminal rounds it, the files in CP932 with CR LF,
+# dated 2026-08-03. Beside them the school's files: 鈴木 part-time, a Saturday class, and
+# 高橋's entries for July (her forgotten leaving, a trip entered on the wrong day and
+# cancelled, telework, an hour of leave).
 demo_records() {
   local names=(伊藤　健 山田　太郎 渡辺　陽子 鈴木　一郎 高橋　美咲) leave=(1045 1085 1125 1175 1235)
   local i t md wd terminal
   hm() { printf '%d:%02d' $(($1 / 60)) $(($1 % 60)); }
   line() { printf '"%s","%s","%s","%s"\r\n' "${names[$1]}" "$md" "$(hm "$2")" "$3"; }
-  for i in $(seq 0 121); do
+  for i in $(seq 0 124); do
     read -r md wd < <(date -d "2026-04-01 +$i day" '+%m/%d %u')
     terminal=職員室 && [ "$wd" = 6 ] && terminal=体育館
     if [ "$md" = 07/20 ]; then
@@ -247,7 +253,18 @@ demo_records() {
     fi >>"$1/$terminal.utf8"
   done
   for f in "$1"/*.utf8; do iconv -f UTF-8 -t CP932 "$f" >"${f%.utf8}.dat" && rm "$f"; done
-  touch -d 2026-08-01T08:00 "$1"/*.dat
+  local who='"教頭","高橋　美咲"' cp932=(iconv -f UTF-8 -t CP932)
+  printf '%s\r\n' 氏名,月,火,水,木,金,開始日,終了日 '鈴木　一郎,6:00,6:00,0:00,6:00,6:00,2026-04-01,' |
+    "${cp932[@]}" >"$1/職員.csv"
+  printf '%s\r\n' 日付,勤務時間,名称 2026-07-18,7:45,土曜授業 | "${cp932[@]}" >"$1/年間予定.csv"
+  printf '%s\r\n' "\"2026-07-09 08:15\",$who,\"2026-07-08\",\"退訂正\",\"\",\"18:30\",\"退勤の記録漏れ\"" \
+    "\"2026-07-10 16:02\",$who,\"2026-07-13\",\"出張\",\"13:00\",\"17:30\",\"市教委研修会\"" \
+    "\"2026-07-13 08:40\",$who,\"2026-07-13\",\"出張取消\",\"\",\"\",\"日付の誤り（14日）\"" \
+    "\"2026-07-13 08:41\",$who,\"2026-07-14\",\"出張\",\"13:00\",\"17:30\",\"市教委研修会\"" \
+    "\"2026-07-16 09:30\",$who,\"2026-07-15\",\"在宅\",\"21:00\",\"22:00\",\"成績処理\"" \
+    "\"2026-07-22 12:00\",\"事務長\",\"高橋　美咲\",\"2026-07-21\",\"休暇\",\"16:00\",\"17:00\",\"時間休\"" |
+    "${cp932[@]}" >"$1/申告.dat"
+  touch -d 2026-08-03T18:00 "$1"/[体職]*.dat
 }
 
 # start_report [WRAPPER...]: velmora-report's window, its home in $TMP; sets VPID.
@@ -274,7 +291,8 @@ red_shown() {   # a flag in the table
   [ "$(convert "$1" -crop 700x440+10+150 +repage -fill black +opaque '#FF0000' -format '%[fx:maxima.r>0]' info:)" = 1 ]
 }
 
-# The window: the folder added, the newest month shown, then the last teacher of the list.
+# The window: the folder added, the newest complete month shown, then the last teacher of
+# the list, her day of 7/14 with its entries, and the staff list.
 start_report
 report=$(wait_window '^Velmora 在校等時間集計$')
 through "$report" alt+f フォルダを追加 "$RECORDS"
@@ -282,6 +300,18 @@ xdotool mousemove 1023 767
 grab_when "$report" "$OUT/report-window.png" red_shown
 xdotool windowfocus "$report" key alt+v key End sleep 1
 import -window "$report" "$OUT/report-window-teacher.png"
+xdotool windowfocus "$report" key Tab sleep 0.3 key Home sleep 0.2
+for _ in $(seq 13); do xdotool key Down; done
+xdotool key Return
+writer=$(wait_window '^記入者$')
+xdotool sleep 0.5 windowfocus "$writer" type --delay 20 教頭
+xdotool sleep 0.5 key Return
+entry=$(wait_window '^申告の記入$')
+sleep 1
+import -window "$entry" "$OUT/report-window-entry.png"
+xdotool windowfocus "$entry" key Escape sleep 0.5
+xdotool windowfocus "$report" key alt+2 sleep 1
+import -window "$report" "$OUT/report-window-staff.png"
 stop
 
 # Its progress: every read at an offset (a block of a record file) made slow by strace (a
@@ -290,7 +320,7 @@ stop
 # taken a moment later.
 printf '%3000000s' '' | tr ' ' '\n' | cat "$RECORDS/職員室.dat" - >"$TMP/padded"
 mv "$TMP/padded" "$RECORDS/職員室.dat"
-touch -d 2026-08-01T08:00 "$RECORDS/職員室.dat"
+touch -d 2026-08-03T18:00 "$RECORDS/職員室.dat"
 start_report strace -f -qq -o /dev/null -e trace=pread64 -e inject=pread64:delay_exit=60ms
 report=$(wait_window '^Velmora 在校等時間集計$')
 through "$report" alt+f フォルダを追加 "$RECORDS"
@@ -303,9 +333,10 @@ import -window root -crop "$(xdotool getwindowgeometry "$report" | awk '/Geometr
   "$OUT/report-progress.png"
 stop
 
-# The PDF's first page and the last teacher's page.
-HOME="$TMP" "$TMP/bin/velmora-report" -f pdf -o "$TMP" "$RECORDS"/*.dat >/dev/null
+# The PDF's first page, the last teacher's page and her record of changes.
+HOME="$TMP" "$TMP/bin/velmora-report" -m 2026-07 -f pdf -o "$TMP" "$RECORDS"/[体職]*.dat >/dev/null
 pdftoppm -r 72 -png -f 1 -l 1 -singlefile "$TMP/在校等時間_2026-07.pdf" "$OUT/report-pdf-summary"
 pdftoppm -r 72 -png -f 6 -l 6 -singlefile "$TMP/在校等時間_2026-07.pdf" "$OUT/report-pdf-teacher"
+pdftoppm -r 72 -png -f 7 -l 7 -singlefile "$TMP/在校等時間_2026-07.pdf" "$OUT/report-pdf-changes"
 
-echo "wrote $OUT/terminal-shared.png terminal-personal.png terminal-record.png terminal-leaving.png registration.png time-panel.png report-window.png report-window-teacher.png report-progress.png report-pdf-summary.png report-pdf-teacher.png"
+echo "wrote $OUT/terminal-shared.png terminal-personal.png terminal-record.png terminal-leaving.png registration.png time-panel.png report-window.png report-window-teacher.png report-progress.png report-pdf-summary.png report-pdf-teacher.png report-pdf-changes.png report-window-staff.png report-window-entry.png"

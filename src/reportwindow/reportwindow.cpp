@@ -177,9 +177,10 @@ ReportWindow::ReportWindow(QWidget* parent)
     auto* report = new QWidget;
     report->setLayout(layout);
     tabs_->setObjectName(QStringLiteral("tabs"));
-    tabs_->addTab(report, texts::kReportTab);
-    tabs_->addTab(staffTab_, texts::kStaffTab);
-    tabs_->addTab(calendarTab_, texts::kCalendarTab);
+    // Alt+1, 2, 3 reach the tabs from the keyboard.
+    tabs_->addTab(report, texts::kReportTab + QStringLiteral("(&1)"));
+    tabs_->addTab(staffTab_, texts::kStaffTab + QStringLiteral("(&2)"));
+    tabs_->addTab(calendarTab_, texts::kCalendarTab + QStringLiteral("(&3)"));
     for (ListTab* tab : {staffTab_, calendarTab_})
         connect(tab, &ListTab::saved, this, &ReportWindow::recompute);
     // The files serve every tab: above them.
