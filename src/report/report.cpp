@@ -259,6 +259,7 @@ MonthReport buildReport(const ReportRequest& request) {
         const auto [first, last] = one.records;
         TeacherMonth teacher;
         teacher.name = one.name;
+        teacher.days.reserve(qsizetype(to - monthFrom + 1));
         QList<int> monthly(months, 0);
         QList<DayRecord> dayRecords;
         auto next = first;
