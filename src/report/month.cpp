@@ -3,6 +3,7 @@
 #include "report/holidays.h"
 #include "texts/texts.h"
 
+#include <QVarLengthArray>
 #include <algorithm>
 #include <numeric>
 
@@ -68,20 +69,22 @@ int regularMinutes(const QString& name, const Day& calendar, const WorkRules& ru
 namespace {
 
 using Span = std::pair<int, int>;
+// A day's few spans without a heap allocation: a report evaluates every day of every teacher.
+using Spans = QVarLengthArray<Span, 8>;
 
-// Sorted spans merged where they touch or overlap.
-QList<Span> merged(QList<Span> spans) {
+// Sorted and merged where they touch or overlap, in place.
+void merge(Spans& spans) {
     std::sort(spans.begin(), spans.end());
-    QList<Span> out;
+    qsizetype kept = 0;
     for (const Span& s : spans)
-        if (!out.isEmpty() && s.first <= out.back().second)
-            out.back().second = std::max(out.back().second, s.second);
+        if (kept > 0 && s.first <= spans[kept - 1].second)
+            spans[kept - 1].second = std::max(spans[kept - 1].second, s.second);
         else
-            out << s;
-    return out;
+            spans[kept++] = s;
+    spans.resize(kept);
 }
 
-int length(const QList<Span>& spans) {
+int length(const Spans& spans) {
     int sum = 0;
     for (const Span& s : spans) sum += s.second - s.first;
     return sum;
@@ -122,7 +125,7 @@ Day evaluateDay(const Day& calendar, const QList<DayRecord>& records,
     // The standing entries: the latest correction of each end holds.
     const Entry* arrivalFix = nullptr;
     const Entry* leavingFix = nullptr;
-    QList<Span> counted, study;
+    Spans counted, study;
     for (const EntryState& state : entries) {
         if (state.cancelled()) continue;
         const Entry& e = state.entry;
@@ -181,11 +184,12 @@ Day evaluateDay(const Day& calendar, const QList<DayRecord>& records,
 
     // The time outside school joins the stay; the break is taken out only as far as that
     // exceeds 6 hours, so that a longer day never counts less than a shorter one.
-    const QList<Span> stay = merged(counted);
-    const int total = length(stay);
+    if (counted.size() > 1) merge(counted);
+    if (study.size() > 1) merge(study);
+    const int total = length(counted);
     int studied = 0;
-    for (const Span& s : merged(study))
-        for (const Span& u : stay)
+    for (const Span& s : study)
+        for (const Span& u : counted)
             studied += std::max(0, std::min(s.second, u.second) - std::max(s.first, u.first));
     day.outside = total - (anyTime ? day.leaving - day.arrival : 0);
     day.takenOut = std::min(total, std::clamp(total - 6 * 60, 0, rules.breakMinutes) + studied);

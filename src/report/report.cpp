@@ -226,28 +226,40 @@ MonthReport buildReport(const ReportRequest& request) {
     // The teachers: those with records in the school year, those with entries in the range
     // and those the staff list holds in the month.
     struct Person {
-        std::pair<CardEntry*, CardEntry*> records;
-        QHash<int64_t, QList<EntryState>> entries; // by Julian day
+        QString name;
+        std::pair<CardEntry*, CardEntry*> records{};
+        QHash<int64_t, QList<EntryState>> entries{}; // by Julian day
     };
-    QHash<QString, Person> people;
-    for (const auto& [name, id] : reading.teachers.names())
-        if (inYear[size_t(id)]) people[fromCp932(name)].records = runs[size_t(id)];
+    // In the order of the records' teachers, which is that of their runs in memory.
+    std::vector<Person> people;
+    QHash<QString, size_t> byName;
+    const auto person = [&](const QString& name) -> Person& {
+        const auto found = byName.constFind(name);
+        if (found != byName.cend()) return people[*found];
+        byName.insert(name, people.size());
+        return people.emplace_back(Person{name});
+    };
+    std::vector<const std::string*> names(reading.teachers.size());
+    for (const auto& [name, id] : reading.teachers.names()) names[size_t(id)] = &name;
+    for (size_t id = 0; id < names.size(); ++id)
+        if (inYear[id]) person(fromCp932(*names[id])).records = runs[id];
     for (const EntryState& state : states) {
         const int64_t day = state.entry.date.toJulianDay();
-        if (day >= from && day <= to) people[state.entry.name].entries[day] << state;
+        if (day >= from && day <= to) person(state.entry.name).entries[day] << state;
     }
     const QDate monthEnd = month.addMonths(1).addDays(-1);
     for (const auto& [name, lines] : rules.staff.asKeyValueRange())
         for (const StaffLine& line : lines)
             if ((!line.from.isValid() || line.from <= monthEnd) &&
                 (!line.to.isValid() || line.to >= month))
-                people[name];
+                person(name);
 
     const QList<EntryState> none;
-    for (const auto& [name, person] : people.asKeyValueRange()) {
-        const auto [first, last] = person.records;
+    for (const Person& one : people) {
+        const auto [first, last] = one.records;
         TeacherMonth teacher;
-        teacher.name = name;
+        teacher.name = one.name;
+        teacher.days.reserve(qsizetype(to - monthFrom + 1));
         QList<int> monthly(months, 0);
         QList<DayRecord> dayRecords;
         auto next = first;
@@ -255,12 +267,12 @@ MonthReport buildReport(const ReportRequest& request) {
             dayRecords.clear();
             for (; next != last && next->day == jd; ++next) dayRecords << next->record;
             const auto dayEntries =
-                person.entries.isEmpty() ? person.entries.cend() : person.entries.constFind(jd);
-            const bool anyEntry = dayEntries != person.entries.cend();
+                one.entries.isEmpty() ? one.entries.cend() : one.entries.constFind(jd);
+            const bool anyEntry = dayEntries != one.entries.cend();
             if (dayRecords.isEmpty() && !anyEntry && jd < monthFrom) continue;
             const Day& date = calendar[size_t(jd - from)];
             const Day day = evaluateDay(date, dayRecords, anyEntry ? *dayEntries : none,
-                                        regularMinutes(name, date, rules), rules);
+                                        regularMinutes(one.name, date, rules), rules);
             if (day.beyond > 0) monthly[monthOfDay[size_t(jd - from)]] += day.beyond;
             if (jd < monthFrom) continue;
             if (day.inSchool >= 0) {
