@@ -17,8 +17,9 @@
 namespace velmora {
 namespace {
 
+// 16 bytes with its teacher: a year of a large school's records is kept at once.
 struct CardEntry {
-    int64_t day;
+    int32_t day; // Julian day
     DayRecord record;
 };
 
@@ -123,7 +124,7 @@ void readFile(const QString& path, const ReportRequest& request, Reading& out) {
         if (teacher < 0)
             ++out.skipped;
         else
-            out.kept.push_back({teacher, {r.day, {r.arrival, parseClock(r.time)}}});
+            out.kept.push_back({teacher, {int32_t(r.day), {r.arrival, parseClock(r.time)}}});
     };
     bool anyDated = false;
     while (dater.bound() >= keepFrom && lines.previousLines(block)) {
