@@ -16,6 +16,7 @@ public:
     void setReport(const MonthReport& report);
     // -1: the summary; else the teacher at that index of the report.
     void showTeacher(int teacher);
+    bool showsTeacher() const { return teacher_ >= 0; }
     const MonthReport& report() const { return report_; }
     int teacher() const { return teacher_; }
 

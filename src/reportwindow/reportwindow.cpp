@@ -108,7 +108,7 @@ ReportWindow::ReportWindow(QWidget* parent)
 
     table_->setObjectName(QStringLiteral("reportTable"));
     table_->setModel(&model_);
-    table_->horizontalHeader()->setStretchLastSection(true);
+    table_->horizontalHeader()->setStretchLastSection(false);
     table_->verticalHeader()->hide();
     table_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     table_->setAlternatingRowColors(false);
@@ -214,9 +214,19 @@ QString ReportWindow::ledgerFolder() const {
     return files_.isEmpty() ? QString() : QFileInfo(files_.first()).absolutePath();
 }
 
+// The columns to their texts, the wordy one (判定, or a day's 備考) taking the room left.
+void ReportWindow::fitColumns() {
+    QHeaderView* header = table_->horizontalHeader();
+    for (int c = 0; c < model_.columnCount(); ++c)
+        header->setSectionResizeMode(c, QHeaderView::Interactive);
+    table_->resizeColumnsToContents();
+    const int wordy = model_.showsTeacher() ? 6 : 5;
+    if (wordy < model_.columnCount()) header->setSectionResizeMode(wordy, QHeaderView::Stretch);
+}
+
 void ReportWindow::choose(int teacher) {
     model_.showTeacher(teacher);
-    table_->resizeColumnsToContents();
+    fitColumns();
     const MonthReport& report = model_.report();
     if (teacher < 0 || teacher >= report.teachers.size()) {
         message_->setText(texts::kTeachers.arg(report.teachers.size()));
@@ -339,7 +349,7 @@ void ReportWindow::present(const Built& result) {
         teacher_->addItem(texts::kEveryone);
         for (const TeacherMonth& t : result.report.teachers) teacher_->addItem(t.name);
     }
-    table_->resizeColumnsToContents();
+    fitColumns();
     entryButton_->setEnabled(!files_.isEmpty());
     const int again = shownName.isEmpty() ? -1 : teacher_->findText(shownName);
     if (again > 0) {

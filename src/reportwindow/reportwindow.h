@@ -65,6 +65,7 @@ private:
     void present(const Built& result);
     void showProgress(int percent);
     void choose(int teacher);
+    void fitColumns();
     void activated(const QModelIndex& index);
     void askEntry(int day);
     void askFiles();
