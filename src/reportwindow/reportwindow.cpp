@@ -411,7 +411,11 @@ void ReportWindow::askEntry(int day) {
 void ReportWindow::showNotices(const MonthReport& report) {
     QStringList lines;
     if (report.skipped > 0) lines << texts::kLinesSkipped.arg(report.skipped);
-    if (!report.warnings.isEmpty()) lines << texts::kDatesAssumed.arg(report.warnings.size());
+    // The warnings are the dates assumed, then the school's files' lines skipped.
+    const qsizetype skippedLedger = report.ledger.problems.size();
+    const qsizetype assumed = report.warnings.size() - skippedLedger;
+    if (assumed > 0) lines << texts::kDatesAssumed.arg(assumed);
+    if (skippedLedger > 0) lines << texts::kLedgerLinesSkipped.arg(skippedLedger);
     noticeText_->setText(lines.join(QStringLiteral("。")) + QStringLiteral("。"));
     noticeText_->setToolTip(report.warnings.join(u'\n'));
     warningsButton_->setVisible(!report.warnings.isEmpty());

@@ -118,7 +118,9 @@ inline const QString kTeachers = QStringLiteral("教職員 %1名");
 inline const QString kDatesAssumed =
     QStringLiteral("日付を推定した記録が %1 件あります（ご確認ください）");
 inline const QString kNoticesButton = QStringLiteral("一覧を表示(&W)…");
-inline const QString kNoticesTitle = QStringLiteral("日付を推定した記録");
+inline const QString kNoticesTitle = QStringLiteral("確認が必要な行");
+inline const QString kLedgerLinesSkipped =
+    QStringLiteral("学校のファイル（職員・年間予定・申告）の読めない %1 行を除きました");
 inline const QString kAddRecordFiles =
     QStringLiteral("記録ファイル（Velmora.dat）を追加してください。");
 inline const QString kSaved = QStringLiteral("保存しました: %1");

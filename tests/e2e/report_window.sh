@@ -16,7 +16,7 @@ main=$(window '^Velmora 在校等時間集計$')
 through alt+f フォルダを追加 "$WORK"
 xdotool windowfocus "$main" key alt+m type --delay 50 202512 && xdotool key Return sleep 1
 xdotool windowfocus "$main" key alt+w
-list=$(window '^日付を推定した記録$')
+list=$(window '^確認が必要な行$')
 xdotool windowfocus "$list" key Escape
 through alt+c 保存先のフォルダ "$T/window"
 "$VELMORA_REPORT" -m 2025-12 -o "$T/command" "$WORK"/*.dat >/dev/null 2>&1
