@@ -48,6 +48,10 @@ run_at() {
 window() { retry 20 shown "$@" || fail "no window '$1'"; }
 shown() { xdotool search --onlyvisible --name "$1" 2>/dev/null | grep -vxm1 "${2:-0}"; }
 click() { xdotool mousemove --window "$1" "$2" "$3" click 1; }
+# through KEY TITLE TEXT: the key, pressed in the window $main, opens the dialog of that title,
+# which takes the text typed.
+through() { xdotool windowfocus "$main" key "$1" && d=$(window "^$2\$") &&
+  xdotool sleep 0.5 windowfocus "$d" type --delay 20 "$3" && xdotool sleep 1 key Return sleep 1; }
 type_into() { click "$1" 20 20 && xdotool sleep 0.3 type --delay 30 "$2" && xdotool key Return; }
 
 # ends STATUS: the program ends by itself, with this exit status.

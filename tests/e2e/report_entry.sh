@@ -7,9 +7,6 @@ source "$(dirname "$0")/lib.sh"
 cp "$(dirname "$0")"/../report/data/terminal[12].dat "$WORK"
 touch -d 2026-02-01T08:00 "$WORK"/*.dat   # the records' year comes from this time
 mkdir "$T/window" "$T/command"
-# through KEY TITLE TEXT: the key opens the dialog of that title, which takes the text typed.
-through() { xdotool windowfocus "$main" key "$1" && d=$(window "^$2\$") &&
-  xdotool sleep 0.5 windowfocus "$d" type --delay 20 "$3" && xdotool sleep 1 key Return sleep 1; }
 run "$VELMORA_REPORT"
 main=$(window '^Velmora 在校等時間集計$')
 through alt+f フォルダを追加 "$WORK"
