@@ -5,7 +5,8 @@
 # keeps the window showing the record.
 source "$(dirname "$0")/../e2e/lib.sh"
 printf '"0123456789ABCDEF","Sato"\r\n' > "$WORK/利用者Felica.dat"
-run VELMORA_TEST_CLOCK=2026-07-01T08:07:00 VELMORA_CARD_FILE="Z:$CARD" bash "$(realpath "$(dirname "$0")/../../scripts/wine.sh")" "${WINEPREFIX:?}" "$VELMORA"
+log=("$WINEPREFIX"/drive_c/users/*/AppData/Local/Velmora/velmora.log) && rm -f "${log[@]}"
+run WINEQT_LOGGING_RULES='velmora.*.info=true' VELMORA_TEST_CLOCK=2026-07-01T08:07:00 VELMORA_CARD_FILE="Z:$CARD" bash "$(realpath "$(dirname "$0")/../../scripts/wine.sh")" "${WINEPREFIX:?}" "$VELMORA"
 type_into "$(window '^Velmora$')" Sato
 form=$(window '^Velmora 2011\.06\.30$')
 echo "$IDM" > "$CARD"
@@ -15,6 +16,9 @@ retry 20 test -s "$WORK/Velmora.dat" && sleep 6.5 || fail "no record"
 [ -z "${SCREENSHOT:-}" ] || import -window "$form" "$SCREENSHOT"
 ends 0
 holds Velmora.dat '"Sato","07/01","8:05","\x8f\x6f"\r\n' 使用者データ 'Sato\r\n'
+# With no standard error on Windows, the log is in the user's local application data too.
+grep -q ' info velmora.card: .*sony_idm.dll' "$WINEPREFIX"/drive_c/users/*/AppData/Local/Velmora/velmora.log ||
+  fail "no log file"
 # The report started without arguments, as by a double-click, opens its window; a program of
 # the desktop, it opens no console beside it.
 report=$(dirname "$VELMORA")/velmora-report.exe

@@ -15,6 +15,11 @@ WINE_TIMEOUT=180 wine "$setup" /S '/DATA=C:\VelmoraData' /LOGON
 for f in velmora.exe velmora-report.exe sony_idm.dll uninstall.exe LICENSE.txt README-ja.txt; do
   [ -f "$programs/$f" ] || fail "$f not installed"
 done
+# Each program carries the version information of its build (UTF-16 strings in its resources).
+version=$(basename "$setup" -setup.exe) && version=${version#velmora-}
+for f in velmora.exe velmora-report.exe; do
+  strings -el "$programs/$f" | grep -qxF "$version" || fail "$f has no version $version"
+done
 for f in "Velmora/Velmora.lnk" "Velmora/Velmora 在校等時間集計.lnk" "StartUp/Velmora.lnk"; do
   [ -f "$menu/$f" ] || fail "no link $f"
 done
