@@ -18,13 +18,13 @@ done
 # Each program carries the version information of its build (UTF-16 strings in its resources).
 version=$(basename "$setup" -setup.exe) && version=${version#velmora-}
 for f in velmora.exe velmora-report.exe; do
-  strings -el "$programs/$f" | grep -qxF "$version" || fail "$f has no version $version"
+  strings -el "$programs/$f" | grep -xF "$version" >/dev/null || fail "$f has no version $version"
 done
 for f in "Velmora/Velmora.lnk" "Velmora/Velmora 在校等時間集計.lnk" "StartUp/Velmora.lnk"; do
   [ -f "$menu/$f" ] || fail "no link $f"
 done
 wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Velmora' /v \
-  QuietUninstallString | grep -q 'uninstall.exe" /S' || fail "not in the list of apps"
+  QuietUninstallString | grep 'uninstall.exe" /S' >/dev/null || fail "not in the list of apps"
 # Copied with their modification times, which date the records.
 cp -p "$data"/terminal1.dat "$data"/terminal2.dat "$records"
 WINE_TIMEOUT=120 wine "C:\\Program Files\\Velmora\\velmora-report.exe" --last-year 2026 \
