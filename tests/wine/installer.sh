@@ -23,6 +23,10 @@ done
 for f in "Velmora/Velmora.lnk" "Velmora/Velmora 在校等時間集計.lnk" "StartUp/Velmora.lnk"; do
   [ -f "$menu/$f" ] || fail "no link $f"
 done
+# An upgrade, given nothing, keeps the data folder and the logon choice.
+WINE_TIMEOUT=180 wine "$setup" /S
+wine reg query 'HKLM\Software\Velmora' /v DataFolder | grep -F 'C:\VelmoraData' >/dev/null &&
+  [ -f "$menu/StartUp/Velmora.lnk" ] || fail "the upgrade forgot the data folder or the logon"
 wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Velmora' /v \
   QuietUninstallString | grep 'uninstall.exe" /S' >/dev/null || fail "not in the list of apps"
 # Copied with their modification times, which date the records.
