@@ -29,6 +29,10 @@ wine reg query 'HKLM\Software\Velmora' /v DataFolder | grep -F 'C:\VelmoraData' 
   [ -f "$menu/StartUp/Velmora.lnk" ] || fail "the upgrade forgot the data folder or the logon"
 wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Velmora' /v \
   QuietUninstallString | grep 'uninstall.exe" /S' >/dev/null || fail "not in the list of apps"
+# From a console, redirected: its messages in UTF-8, its exit status as on Linux.
+s=0 && said=$(WINE_TIMEOUT=60 wine "C:\\Program Files\\Velmora\\velmora-report.exe" --month 2026-13 \
+  2>&1) || s=$?
+[[ $s == 2 && $said == *"--month 2026-13: 年月 (YYYY-MM) ではありません"* ]] || fail "said: $said ($s)"
 # Copied with their modification times, which date the records.
 cp -p "$data"/terminal1.dat "$data"/terminal2.dat "$records"
 WINE_TIMEOUT=120 wine "C:\\Program Files\\Velmora\\velmora-report.exe" --last-year 2026 \
