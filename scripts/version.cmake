@@ -18,11 +18,12 @@ if(GIT_FOUND)
     OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
   if(NOT failed AND count AND time AND EXISTS ${PROJECT_SOURCE_DIR}/.git)
     set(VELMORA_VERSION ${PROJECT_VERSION}+git${count})
-    # %ct read as a time in UTC.
+    # %ct read as a time in UTC; a SOURCE_DATE_EPOCH of the caller's own is put back.
+    set(callers "$ENV{SOURCE_DATE_EPOCH}")
     set(ENV{SOURCE_DATE_EPOCH} ${time})
     string(TIMESTAMP VELMORA_DATE "%Y-%m-%d" UTC)
     string(TIMESTAMP VELMORA_DATE_RFC2822 "%a, %d %b %Y %H:%M:%S +0000" UTC)
-    unset(ENV{SOURCE_DATE_EPOCH})
+    set(ENV{SOURCE_DATE_EPOCH} "${callers}")
     # A new commit configures again, so that the version follows it.
     if(EXISTS ${gitDir}/logs/HEAD)
       set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${gitDir}/logs/HEAD)
