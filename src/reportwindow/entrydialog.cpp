@@ -1,5 +1,6 @@
 #include "reportwindow/entrydialog.h"
 
+#include "ledger/csv.h"
 #include "report/month.h"
 #include "storage/datafiles.h"
 #include "texts/texts.h"
@@ -14,7 +15,6 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QVBoxLayout>
 
 namespace velmora {
@@ -24,14 +24,10 @@ namespace {
 constexpr EntryKind kKinds[] = {EntryKind::Trip,       EntryKind::Telework,   EntryKind::SelfStudy,
                                 EntryKind::ArrivalFix, EntryKind::LeavingFix, EntryKind::Leave};
 
-// "8:30" or "8:30:00"; empty is -1; nullopt for what is no time.
+// As the entries' file reads it ("8:30", "8:30:00", full-width digits too); empty is -1.
 std::optional<int> typedTime(const QString& typed) {
     const QString text = typed.trimmed();
-    if (text.isEmpty()) return -1;
-    static const QRegularExpression time(QStringLiteral("^(\\d{1,2}):(\\d{2})(?::\\d{2})?$"));
-    const QRegularExpressionMatch m = time.match(text);
-    if (!m.hasMatch()) return std::nullopt;
-    return m.captured(1).toInt() * 60 + m.captured(2).toInt(); // entryFault checks the range
+    return text.isEmpty() ? -1 : ledger::parseTime(text);
 }
 
 QString span(const Entry& e) {

@@ -1,38 +1,17 @@
 #include "reportwindow/ledgersheet.h"
 
-#include "report/month.h"
+#include "ledger/csv.h"
 #include "texts/texts.h"
-
-#include <QRegularExpression>
 
 namespace velmora {
 
 namespace {
 
-// "7:45" or "7:45:00", as Excel saves a time; the seconds are dropped.
-std::optional<int> minutesOf(const QString& text) {
-    static const QRegularExpression time(QStringLiteral("^(\\d{1,2}):(\\d{2})(?::(\\d{2}))?$"));
-    const QRegularExpressionMatch m = time.match(text);
-    if (!m.hasMatch()) return std::nullopt;
-    const int h = m.captured(1).toInt(), min = m.captured(2).toInt();
-    if (h > 24 || min > 59 || m.captured(3).toInt() > 59 || (h == 24 && min > 0))
-        return std::nullopt;
-    return h * 60 + min;
-}
-
-// "2026-04-01" or "2026/4/1".
-QDate dateOf(const QString& text) {
-    static const QRegularExpression date(QStringLiteral("^(\\d{4})[-/](\\d{1,2})[-/](\\d{1,2})$"));
-    const QRegularExpressionMatch m = date.match(text);
-    return m.hasMatch() ? QDate(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt())
-                        : QDate();
-}
-
-QString dateText(QDate date) {
-    return date.isValid() ? date.toString(QStringLiteral("yyyy-MM-dd")) : QString();
-}
-
-QString timeText(int minutes) { return minutes < 0 ? QString() : hoursText(minutes); }
+// Cells as the files hold them: the window saves only what the files read back the same.
+std::optional<int> minutesOf(const QString& text) { return ledger::parseTime(text); }
+QDate dateOf(const QString& text) { return ledger::parseDate(text).value_or(QDate()); }
+using ledger::dateText;
+using ledger::timeText;
 
 // The rows a file's lines become.
 QList<QStringList> staffRows(const QList<StaffLine>& staff) {
