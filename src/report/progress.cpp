@@ -5,6 +5,8 @@
 
 namespace velmora {
 
+Stopped::Stopped() : Failure(texts::kReportStopped) {}
+
 void ProgressMeter::start(qint64 total) {
     total_ = total;
     shown_ = -1;
@@ -15,7 +17,7 @@ void ProgressMeter::advance(qint64 done) {
     const int percent = total_ > 0 ? int(std::min(done, total_) * 100 / total_) : 100;
     if (percent <= shown_ || (shown_ < 0 && timer_.elapsed() < afterMs_)) return;
     shown_ = percent;
-    if (!show_(percent)) throw Failure(texts::kReportStopped);
+    if (!show_(percent)) throw Stopped();
 }
 
 } // namespace velmora

@@ -2,6 +2,8 @@
 // How far the reading of the record files is, for the progress that the command line and
 // the window show. The library counts and tells when; the caller draws (no widget here).
 
+#include "storage/datafiles.h"
+
 #include <QElapsedTimer>
 #include <functional>
 
@@ -9,6 +11,12 @@ namespace velmora {
 
 // Work shorter than this shows no progress at all.
 inline constexpr qint64 kProgressAfterMs = 1000;
+
+// The work was stopped through the progress: no fault of any file.
+class Stopped : public Failure {
+public:
+    Stopped();
+};
 
 // Told the percentage done, from the thread doing the work. Returning false stops the work.
 using ProgressShow = std::function<bool(int percent)>;
@@ -21,7 +29,7 @@ public:
         : show_(std::move(show)), afterMs_(afterMs) {}
     // The work begins: `total` bytes to pass.
     void start(qint64 total);
-    // `done` of the bytes are behind. Throws Failure(texts::kReportStopped) when `show` asks
+    // `done` of the bytes are behind. Throws Stopped when `show` asks
     // to stop.
     void advance(qint64 done);
     // Whether `show` was told anything: the work took long.

@@ -91,13 +91,19 @@ struct Reading {
     qint64 passed = 0; // bytes of the files before this one
 };
 
+// A file whose last record's year is not known.
+class Undated : public Failure {
+public:
+    using Failure::Failure;
+};
+
 // The latest day the file's last record can have. A modification time outside the years
 // the report knows is a clock that was wrong, not a year to date the records by.
 int64_t lastBound(const QString& path, std::optional<int> lastYear, QDate today) {
     if (lastYear) return julianDay(*lastYear, 12, 31);
     const QDate modified = QFileInfo(path).lastModified().date();
     if (modified.year() < 2000 || modified.year() > today.year())
-        throw Failure(texts::kModifiedYear.arg(path).arg(modified.year()));
+        throw Undated(texts::kModifiedYear.arg(path).arg(modified.year()));
     return modified.toJulianDay();
 }
 
@@ -151,6 +157,37 @@ void readFile(const QString& path, const ReportRequest& request, Reading& out) {
     if (out.progress) out.progress->advance(out.passed);
 }
 
+// readFile, or when the caller takes faults file by file, the file listed and left out with
+// whatever of it was read. A stop is never a file's fault.
+void readOrLeaveOut(const QString& path, const ReportRequest& request, Reading& out) {
+    const auto year = request.lastYears.constFind(path);
+    ReportRequest own;
+    if (year != request.lastYears.cend()) {
+        own = request;
+        own.lastYear = *year;
+    }
+    const ReportRequest& asked = year != request.lastYears.cend() ? own : request;
+    if (!request.fileFaults) return readFile(path, asked, out);
+    const size_t kept = out.kept.size();
+    const int64_t newest = out.newest;
+    const int skipped = out.skipped;
+    const qsizetype warnings = out.warnings.size();
+    const qint64 passed = out.passed;
+    try {
+        readFile(path, asked, out);
+    } catch (const Stopped&) {
+        throw;
+    } catch (const Failure& failure) {
+        out.kept.resize(kept);
+        out.newest = newest;
+        out.skipped = skipped;
+        out.warnings.resize(warnings);
+        out.passed = passed + QFileInfo(path).size();
+        *request.fileFaults << FileFault{path, failure.message(),
+                                         dynamic_cast<const Undated*>(&failure) != nullptr};
+    }
+}
+
 } // namespace
 
 MonthReport buildReport(const ReportRequest& request) {
@@ -161,7 +198,7 @@ MonthReport buildReport(const ReportRequest& request) {
         for (const QString& path : request.files) total += QFileInfo(path).size();
         reading.progress->start(total);
     }
-    for (const QString& path : request.files) readFile(path, request, reading);
+    for (const QString& path : request.files) readOrLeaveOut(path, request, reading);
     MonthReport report;
     report.skipped = reading.skipped;
     report.warnings = reading.warnings;
@@ -243,7 +280,10 @@ MonthReport buildReport(const ReportRequest& request) {
     std::vector<const std::string*> names(reading.teachers.size());
     for (const auto& [name, id] : reading.teachers.names()) names[size_t(id)] = &name;
     for (size_t id = 0; id < names.size(); ++id)
-        if (inYear[id]) person(fromCp932(*names[id])).records = runs[id];
+        if (inYear[id]) {
+            report.recorded << fromCp932(*names[id]);
+            person(report.recorded.last()).records = runs[id];
+        }
     for (const EntryState& state : states) {
         const int64_t day = state.entry.date.toJulianDay();
         if (day >= from && day <= to) person(state.entry.name).entries[day] << state;

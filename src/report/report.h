@@ -6,6 +6,7 @@
 #include "report/progress.h"
 
 #include <QDate>
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -30,6 +31,14 @@ struct MonthReport {
     int skipped = 0;              // lines no record could be read from
     QStringList warnings;         // records dated on an assumption, each naming its file and line
     Ledger ledger;                // the school's files the figures were computed with
+    QStringList recorded;         // the names with records in the school year, as written
+};
+
+// A record file left out of a report, and why.
+struct FileFault {
+    QString path;
+    QString reason;       // a message naming the file
+    bool undated = false; // its last record's year is not known: `--last-year`'s question
 };
 
 struct ReportRequest {
@@ -40,6 +49,10 @@ struct ReportRequest {
     ProgressMeter* progress = nullptr;     // told the bytes read of all the files
     QDate today = QDate::currentDate();    // no file's modification year lies after its year
     std::optional<QString> ledgerFolder{}; // the school's files; else the first file's folder
+    QHash<QString, int> lastYears{};       // by path, before `lastYear`
+    // When given, a record file that cannot be read or dated is listed here and left out,
+    // and the report is made from the others, rather than failing for the whole folder.
+    QList<FileFault>* fileFaults = nullptr;
 };
 
 // Reads each file once, as the terminal reads it. Faults (a missing or unreadable file, one
