@@ -2,10 +2,12 @@
 
 #include "ledger/csv.h"
 #include "report/month.h"
+#include "report/nearestname.h"
 #include "storage/datafiles.h"
 #include "texts/texts.h"
 
 #include <QComboBox>
+#include <QCompleter>
 #include <QDateEdit>
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -13,8 +15,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMessageBox>
 #include <QPushButton>
+#include <QStringListModel>
 #include <QVBoxLayout>
 
 namespace velmora {
@@ -40,19 +42,24 @@ QString when(const Entry& e) { return e.written.toString(QStringLiteral("yyyy-MM
 
 } // namespace
 
-EntryDialog::EntryDialog(const QDir& folder, const QList<Entry>& entries, const QStringList& known,
+EntryDialog::EntryDialog(Dialogs& dialogs, const QDir& folder, const QList<Entry>& entries,
+                         const QStringList& known, const QStringList& recorded,
                          const QString& writer, const QString& name, QDate date, QWidget* parent)
-    : QDialog(parent), folder_(folder), entries_(entries), known_(known.begin(), known.end()),
-      writer_(writer), name_(new QComboBox), date_(new QDateEdit), kind_(new QComboBox),
-      start_(new QLineEdit), end_(new QLineEdit), reason_(new QLineEdit), history_(new QListWidget),
-      fault_(new QLabel) {
+    : QDialog(parent), dialogs_(dialogs), folder_(folder), recorded_(recorded),
+      recordedSet_(recorded.begin(), recorded.end()), writer_(writer), name_(new QLineEdit),
+      date_(new QDateEdit), kind_(new QComboBox), start_(new QLineEdit), end_(new QLineEdit),
+      reason_(new QLineEdit), history_(new QListWidget), fault_(new QLabel) {
     setObjectName(QStringLiteral("entryDialog"));
     setWindowTitle(texts::kEntryTitle);
+    for (const Entry& e : entries) index(e);
     name_->setObjectName(QStringLiteral("entryName"));
-    name_->setEditable(true);
-    name_->setInsertPolicy(QComboBox::NoInsert);
-    name_->addItems(known);
-    name_->setCurrentText(name);
+    // One model, sorted once: a typed prefix is found by halves, not by a walk of the names.
+    QStringList names = known;
+    names.sort();
+    auto* completer = new QCompleter(new QStringListModel(names, this), this);
+    completer->setModelSorting(QCompleter::CaseSensitivelySortedModel);
+    name_->setCompleter(completer);
+    name_->setText(name);
     date_->setObjectName(QStringLiteral("entryDate"));
     date_->setDisplayFormat(texts::kEntryDateFormat);
     date_->setCalendarPopup(true);
@@ -77,7 +84,7 @@ EntryDialog::EntryDialog(const QDir& folder, const QList<Entry>& entries, const 
     buttons->button(QDialogButtonBox::Ok)->setDefault(true);
     connect(buttons, &QDialogButtonBox::accepted, this, &EntryDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &EntryDialog::reject);
-    connect(name_, &QComboBox::currentTextChanged, this, &EntryDialog::listDay);
+    connect(name_, &QLineEdit::textChanged, this, &EntryDialog::listDay);
     connect(date_, &QDateEdit::dateChanged, this, &EntryDialog::listDay);
 
     auto* form = new QFormLayout;
@@ -112,12 +119,16 @@ EntryDialog::EntryDialog(const QDir& folder, const QList<Entry>& entries, const 
     kind_->setFocus(); // the name and the day are those chosen in the window
 }
 
+void EntryDialog::index(const Entry& entry) {
+    byDay_[{entry.name, entry.date.toJulianDay()}] << entry;
+}
+
 void EntryDialog::listDay() {
     history_->clear();
     listed_.clear();
-    const QString name = name_->currentText().trimmed();
-    for (const EntryState& s : entryStates(entries_)) {
-        if (s.entry.name != name || s.entry.date != date_->date()) continue;
+    const auto day = byDay_.constFind({name_->text().trimmed(), date_->date().toJulianDay()});
+    if (day == byDay_.cend()) return;
+    for (const EntryState& s : entryStates(*day)) {
         const Entry& e = s.entry;
         QString text =
             texts::kEntryListed.arg(entryKindName(e.kind), span(e), e.reason, e.writer, when(e));
@@ -139,7 +150,7 @@ Entry EntryDialog::stamped() const {
     const QDateTime now = QDateTime::currentDateTime();
     e.written = QDateTime(now.date(), QTime(now.time().hour(), now.time().minute()));
     e.writer = writer_;
-    e.name = name_->currentText().trimmed();
+    e.name = name_->text().trimmed();
     e.date = date_->date();
     return e;
 }
@@ -157,7 +168,7 @@ bool EntryDialog::append(const Entry& entry) {
         return refuse(failure.message());
     }
     fault_->hide();
-    entries_ << entry;
+    index(entry);
     emit appended();
     return true;
 }
@@ -182,12 +193,12 @@ void EntryDialog::accept() {
         fault_->show();
         return;
     }
-    if (!e.name.isEmpty() && !known_.contains(e.name)) {
-        QMessageBox ask(QMessageBox::Question, texts::kUnknownNameTitle,
-                        texts::kUnknownName.arg(e.name), QMessageBox::Yes | QMessageBox::No, this);
-        ask.setObjectName(QStringLiteral("unknownName"));
-        ask.setDefaultButton(QMessageBox::No);
-        if (ask.exec() != QMessageBox::Yes) return;
+    if (!e.name.isEmpty() && !recordedSet_.contains(e.name)) {
+        const std::optional<QString> near = nearestName(e.name, recorded_);
+        const QString text =
+            near ? texts::kUnknownNameNear.arg(e.name, *near) : texts::kUnknownName.arg(e.name);
+        if (!dialogs_.confirm(this, QStringLiteral("unknownName"), texts::kUnknownNameTitle, text))
+            return;
     }
     if (append(e)) QDialog::accept();
 }

@@ -5,9 +5,11 @@
 // its own (nothing is ever deleted).
 
 #include "ledger/ledger.h"
+#include "reportwindow/dialogs.h"
 
 #include <QDialog>
 #include <QDir>
+#include <QHash>
 #include <QSet>
 
 class QComboBox;
@@ -21,10 +23,12 @@ namespace velmora {
 class EntryDialog : public QDialog {
     Q_OBJECT
 public:
-    // `entries` those the report was computed with; `known` the names with records or on the
-    // staff list (another name is asked about); `writer` 記入者.
-    EntryDialog(const QDir& folder, const QList<Entry>& entries, const QStringList& known,
-                const QString& writer, const QString& name, QDate date, QWidget* parent = nullptr);
+    // `entries` those the report was computed with; `known` the names offered (with records
+    // or on the staff list); `recorded` those with records in the school year (another name
+    // is asked about, with the nearest of them); `writer` 記入者.
+    EntryDialog(Dialogs& dialogs, const QDir& folder, const QList<Entry>& entries,
+                const QStringList& known, const QStringList& recorded, const QString& writer,
+                const QString& name, QDate date, QWidget* parent = nullptr);
 
     void accept() override;
 
@@ -38,13 +42,18 @@ private:
     // Appends `entry`, or says why not; true when it was appended.
     bool append(const Entry& entry);
     Entry stamped() const;
+    void index(const Entry& entry);
 
+    Dialogs& dialogs_;
     QDir folder_;
-    QList<Entry> entries_;
-    QSet<QString> known_;
+    // The entries of a person's day, in the file's order: a cancellation is of the same
+    // person and day, so a day's states need no more than these, however many the file holds.
+    QHash<std::pair<QString, qint64>, QList<Entry>> byDay_;
+    QStringList recorded_;
+    QSet<QString> recordedSet_;
     QString writer_;
     QList<EntryState> listed_; // the day's, as listed
-    QComboBox* name_;
+    QLineEdit* name_;
     QDateEdit* date_;
     QComboBox* kind_;
     QLineEdit* start_;

@@ -50,6 +50,13 @@ ListTab::ListTab(LedgerSheet::Kind kind, const QString& prefix, QWidget* parent)
     layout->addWidget(message_);
     layout->addLayout(row);
     setFolder({});
+    // 保存しました no longer holds once a cell is edited again.
+    const auto edited = [this] {
+        if (sheet_.modified()) say(texts::kUnsavedEdits);
+    };
+    connect(&sheet_, &LedgerSheet::dataChanged, this, edited);
+    connect(&sheet_, &LedgerSheet::rowsInserted, this, edited);
+    connect(&sheet_, &LedgerSheet::rowsRemoved, this, edited);
 }
 
 // Rows edited for one folder are never saved into another.
@@ -96,20 +103,21 @@ void ListTab::importFile() {
     box.exec();
 }
 
-void ListTab::save() {
-    if (folder_.isEmpty()) return;
+bool ListTab::save() {
+    if (folder_.isEmpty()) return false;
     table_->setFocus(); // a cell being edited is committed as its editor loses the focus
     try {
         if (const std::optional<QString> fault = sheet_.save(QDir(folder_))) {
             say(*fault, true);
-            return;
+            return false;
         }
     } catch (const Failure& failure) {
         say(failure.message(), true);
-        return;
+        return false;
     }
     say(texts::kSaved.arg(QDir::toNativeSeparators(QDir(folder_).filePath(sheet_.fileName()))));
     emit saved();
+    return true;
 }
 
 } // namespace velmora

@@ -24,13 +24,14 @@ public:
     // The lines the report was computed with, unless the rows hold unsaved changes.
     void showLines(const Ledger& ledger);
     LedgerSheet& sheet() { return sheet_; }
+    // The rows saved, or false with the reason shown in the tab.
+    bool save();
 
 signals:
     void saved();
 
 private:
     void importFile();
-    void save();
     void say(const QString& text, bool fault = false);
 
     LedgerSheet sheet_;

@@ -7,12 +7,12 @@
 #include "storage/datafiles.h"
 #include "texts/texts.h"
 
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDir>
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QIcon>
@@ -28,6 +28,7 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScreen>
+#include <QSet>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QStyle>
@@ -64,10 +65,11 @@ bool hasRecords(const MonthReport& report) {
 
 } // namespace
 
-ReportWindow::ReportWindow(QWidget* parent)
-    : QMainWindow(parent), tabs_(new QTabWidget), fileList_(new QListWidget), month_(new MonthEdit),
-      teacher_(new QComboBox), entryButton_(new QPushButton(texts::kEntryButton)),
-      table_(new QTableView), message_(new QLabel), notices_(new QWidget), noticeText_(new QLabel),
+ReportWindow::ReportWindow(Dialogs& dialogs, QWidget* parent)
+    : QMainWindow(parent), dialogs_(dialogs), tabs_(new QTabWidget), fileList_(new QListWidget),
+      month_(new MonthEdit), teacher_(new QComboBox),
+      entryButton_(new QPushButton(texts::kEntryButton)), table_(new QTableView),
+      message_(new QLabel), notices_(new QWidget), noticeText_(new QLabel),
       warningsButton_(new QPushButton(texts::kNoticesButton)),
       staffTab_(new ListTab(LedgerSheet::Kind::Staff, QStringLiteral("staff"))),
       calendarTab_(new ListTab(LedgerSheet::Kind::Calendar, QStringLiteral("calendar"))) {
@@ -76,13 +78,19 @@ ReportWindow::ReportWindow(QWidget* parent)
     auto* addFilesButton = new QPushButton(texts::kAddFilesButton);
     auto* addFolderButton = new QPushButton(texts::kAddFolderButton);
     auto* clearButton = new QPushButton(texts::kClearButton);
+    addFolderButton->setObjectName(QStringLiteral("addFolder"));
+    clearButton->setObjectName(QStringLiteral("clear"));
     connect(addFilesButton, &QPushButton::clicked, this, &ReportWindow::askFiles);
     connect(addFolderButton, &QPushButton::clicked, this, &ReportWindow::askFolder);
     connect(clearButton, &QPushButton::clicked, this, [this] {
+        if (!settleEdits({staffTab_, calendarTab_})) return;
         files_.clear();
         fileList_->clear();
+        lastYears_.clear();
+        yearAsked_.clear();
         reread();
     });
+    fileList_->setObjectName(QStringLiteral("files"));
     fileList_->setMaximumHeight(90);
     // A long line of totals or paths wraps on its own row rather than widening the window.
     message_->setObjectName(QStringLiteral("status"));
@@ -181,8 +189,15 @@ ReportWindow::ReportWindow(QWidget* parent)
     tabs_->addTab(report, texts::kReportTab + QStringLiteral("(&1)"));
     tabs_->addTab(staffTab_, texts::kStaffTab + QStringLiteral("(&2)"));
     tabs_->addTab(calendarTab_, texts::kCalendarTab + QStringLiteral("(&3)"));
-    for (ListTab* tab : {staffTab_, calendarTab_})
+    for (ListTab* tab : {staffTab_, calendarTab_}) {
         connect(tab, &ListTab::saved, this, &ReportWindow::recompute);
+        LedgerSheet* sheet = &tab->sheet();
+        connect(sheet, &LedgerSheet::dataChanged, this, &ReportWindow::markUnsaved);
+        connect(sheet, &LedgerSheet::modelReset, this, &ReportWindow::markUnsaved);
+        connect(sheet, &LedgerSheet::rowsInserted, this, &ReportWindow::markUnsaved);
+        connect(sheet, &LedgerSheet::rowsRemoved, this, &ReportWindow::markUnsaved);
+    }
+    connect(tabs_, &QTabWidget::currentChanged, this, &ReportWindow::tabChosen);
     // The files serve every tab: above them.
     auto* outer = new QVBoxLayout;
     outer->addLayout(files);
@@ -198,6 +213,61 @@ ReportWindow::ReportWindow(QWidget* parent)
 ReportWindow::~ReportWindow() {
     if (stop_) *stop_ = true;
     building_.waitForFinished();
+}
+
+void ReportWindow::closeEvent(QCloseEvent* event) {
+    if (settleEdits({staffTab_, calendarTab_}))
+        event->accept();
+    else
+        event->ignore();
+}
+
+bool ReportWindow::settleEdits(const QList<ListTab*>& tabs) {
+    QList<ListTab*> edited;
+    QStringList titles;
+    for (ListTab* tab : tabs)
+        if (tab->sheet().modified()) {
+            edited << tab;
+            titles << QStringLiteral("「%1」").arg(tab->sheet().title());
+        }
+    if (edited.isEmpty()) return true;
+    switch (dialogs_.unsaved(this, texts::kUnsaved.arg(titles.join(u'、')))) {
+    case Dialogs::Unsaved::Cancel:
+        return false;
+    case Dialogs::Unsaved::Discard:
+        for (ListTab* tab : edited) tab->sheet().setLines(ledger_);
+        return true;
+    case Dialogs::Unsaved::Save:
+        break;
+    }
+    for (ListTab* tab : edited)
+        if (!tab->save()) { // its message says why
+            const QSignalBlocker quiet(tabs_);
+            tabs_->setCurrentWidget(tab);
+            shownTab_ = tabs_->currentIndex();
+            return false;
+        }
+    return true;
+}
+
+// Leaving a list with edits asks first; kept, it stays shown.
+void ReportWindow::tabChosen(int index) {
+    auto* left = qobject_cast<ListTab*>(tabs_->widget(shownTab_));
+    if (left && !settleEdits({left})) {
+        const QSignalBlocker quiet(tabs_);
+        tabs_->setCurrentWidget(left);
+        shownTab_ = tabs_->currentIndex();
+        return;
+    }
+    shownTab_ = index;
+}
+
+void ReportWindow::markUnsaved() {
+    for (ListTab* tab : {staffTab_, calendarTab_})
+        tabs_->setTabText(tabs_->indexOf(tab),
+                          tab->sheet().title() +
+                              (tab->sheet().modified() ? texts::kUnsavedTabMark : QString()) +
+                              QStringLiteral("(&%1)").arg(tabs_->indexOf(tab) + 1));
 }
 
 void ReportWindow::addFiles(const QStringList& files) {
@@ -269,6 +339,7 @@ void ReportWindow::rebuild() {
     }
     ReportRequest request;
     request.files = files_;
+    request.lastYears = lastYears_;
     if (monthChosen_) request.month = month_->date().addDays(1 - month_->date().day());
     if (probing_.isValid()) request.month = probing_;
     stop_ = std::make_shared<std::atomic_bool>(false);
@@ -281,10 +352,13 @@ void ReportWindow::rebuild() {
             return !*stop;
         });
         request.progress = &meter;
+        QList<FileFault> faults;
+        request.fileFaults = &faults;
         try {
-            return {buildReport(request), {}};
+            MonthReport report = buildReport(request);
+            return {std::move(report), {}, faults};
         } catch (const Failure& failure) {
-            return {{}, failure.message()};
+            return {{}, failure.message(), faults};
         }
     }));
 }
@@ -314,6 +388,12 @@ void ReportWindow::built() {
         return;
     }
     Built result = building_.result();
+    if (askYears(result.faults)) {
+        newest_.reset();
+        probing_ = {};
+        rebuild();
+        return;
+    }
     if (!monthChosen_ && !probing_.isValid() && result.failure.isEmpty()) {
         newest_ = result;
         probing_ = result.report.month.addMonths(-1);
@@ -329,6 +409,37 @@ void ReportWindow::built() {
     emit reportShown();
 }
 
+bool ReportWindow::askYears(const QList<FileFault>& faults) {
+    bool given = false;
+    for (const FileFault& fault : faults) {
+        if (!fault.undated || yearAsked_.contains(fault.path)) continue;
+        yearAsked_ << fault.path;
+        const std::optional<int> year =
+            dialogs_.year(this, texts::kLastYearTitle, texts::kLastYearPrompt.arg(fault.reason),
+                          QDate::currentDate().year());
+        if (!year) continue;
+        lastYears_[fault.path] = *year;
+        given = true;
+    }
+    return given;
+}
+
+// A file left out says why in its row of the list.
+void ReportWindow::listFiles(const QList<FileFault>& faults) {
+    faults_ = faults;
+    for (int row = 0; row < fileList_->count() && row < files_.size(); ++row) {
+        QListWidgetItem* item = fileList_->item(row);
+        const QString path = QDir::toNativeSeparators(files_[row]);
+        const auto fault = std::find_if(faults.begin(), faults.end(),
+                                        [&](const FileFault& f) { return f.path == files_[row]; });
+        const bool left = fault != faults.end();
+        item->setText(left ? path + QStringLiteral("　") + texts::kFileLeftOut.arg(fault->reason)
+                           : path);
+        item->setToolTip(left ? fault->reason : QString());
+        item->setIcon(left ? style()->standardIcon(QStyle::SP_MessageBoxWarning) : QIcon());
+    }
+}
+
 void ReportWindow::present(const Built& result) {
     QString text = result.failure;
     if (text.isEmpty()) {
@@ -341,6 +452,7 @@ void ReportWindow::present(const Built& result) {
     const int shownRow = table_->currentIndex().row();
     message_->setText(text);
     message_->setToolTip({}); // the paths of the files saved from the report before
+    listFiles(result.faults);
     showNotices(result.report);
     model_.setReport(result.report);
     {
@@ -363,6 +475,7 @@ void ReportWindow::present(const Built& result) {
             ledger = readLedger(QDir(ledgerFolder()));
         } catch (const Failure&) {
         }
+    ledger_ = ledger;
     staffTab_->showLines(ledger);
     calendarTab_->showLines(ledger);
 }
@@ -398,18 +511,25 @@ void ReportWindow::askEntry(int day) {
         if (model_.teacher() >= 0 && day >= 0 && day < report.teachers[teacher].days.size())
             date = report.teachers[teacher].days[day].date;
     }
+    // Once each: a staff list of thousands costs no more than its length.
     QStringList known;
-    for (const TeacherMonth& t : report.teachers) known << t.name;
-    for (const StaffLine& s : report.ledger.staff)
-        if (!known.contains(s.name)) known << s.name;
-    EntryDialog dialog(QDir(ledgerFolder()), report.ledger.entries, known, writer_, name, date,
-                       this);
+    QSet<QString> seen;
+    const auto know = [&](const QString& n) {
+        if (seen.contains(n)) return;
+        seen.insert(n);
+        known << n;
+    };
+    for (const TeacherMonth& t : report.teachers) know(t.name);
+    for (const StaffLine& s : report.ledger.staff) know(s.name);
+    EntryDialog dialog(dialogs_, QDir(ledgerFolder()), report.ledger.entries, known,
+                       report.recorded, writer_, name, date, this);
     connect(&dialog, &EntryDialog::appended, this, &ReportWindow::recompute);
     dialog.exec();
 }
 
 void ReportWindow::showNotices(const MonthReport& report) {
     QStringList lines;
+    if (!faults_.isEmpty()) lines << texts::kFilesLeftOut.arg(faults_.size());
     if (report.skipped > 0) lines << texts::kLinesSkipped.arg(report.skipped);
     // The warnings are the dates assumed, then the school's files' lines skipped.
     const qsizetype skippedLedger = report.ledger.problems.size();
@@ -418,7 +538,7 @@ void ReportWindow::showNotices(const MonthReport& report) {
     if (skippedLedger > 0) lines << texts::kLedgerLinesSkipped.arg(skippedLedger);
     noticeText_->setText(lines.join(QStringLiteral("。")) + QStringLiteral("。"));
     noticeText_->setToolTip(report.warnings.join(u'\n'));
-    warningsButton_->setVisible(!report.warnings.isEmpty());
+    warningsButton_->setVisible(!report.warnings.isEmpty() || !faults_.isEmpty());
     notices_->setVisible(!lines.isEmpty());
 }
 
@@ -427,7 +547,10 @@ void ReportWindow::showNotices(const MonthReport& report) {
 void ReportWindow::listWarnings() {
     QDialog dialog(this);
     dialog.setWindowTitle(texts::kNoticesTitle);
-    auto* list = new QPlainTextEdit(model_.report().warnings.join(QStringLiteral("\n\n")));
+    QStringList lines;
+    for (const FileFault& fault : faults_) lines << texts::kFileLeftOut.arg(fault.reason);
+    auto* list =
+        new QPlainTextEdit((lines + model_.report().warnings).join(QStringLiteral("\n\n")));
     list->setReadOnly(true);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close);
     connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
@@ -439,13 +562,14 @@ void ReportWindow::listWarnings() {
 }
 
 void ReportWindow::askFiles() {
-    addFiles(
-        QFileDialog::getOpenFileNames(this, texts::kAddFilesTitle, {}, texts::kRecordFilesFilter));
+    const QStringList files =
+        dialogs_.openFiles(this, texts::kAddFilesTitle, texts::kRecordFilesFilter);
+    if (!files.isEmpty() && settleEdits({staffTab_, calendarTab_})) addFiles(files);
 }
 
 void ReportWindow::askFolder() {
-    const QString folder = QFileDialog::getExistingDirectory(this, texts::kAddFolderTitle);
-    if (folder.isEmpty()) return;
+    const QString folder = dialogs_.folder(this, texts::kAddFolderTitle);
+    if (folder.isEmpty() || !settleEdits({staffTab_, calendarTab_})) return;
     QStringList files;
     // The entries beside the records end in .dat too, and are no record file.
     for (const QFileInfo& f : QDir(folder).entryInfoList({QStringLiteral("*.dat")}, QDir::Files))
@@ -457,8 +581,7 @@ void ReportWindow::askFolder() {
 // Old files of the same month are replaced only when the office says so.
 void ReportWindow::askSave(Formats formats) {
     if (model_.report().teachers.isEmpty() || reading_) return;
-    const QString folder =
-        QFileDialog::getExistingDirectory(this, texts::kSaveFolderTitle, saveFolder());
+    const QString folder = dialogs_.folder(this, texts::kSaveFolderTitle, saveFolder());
     if (folder.isEmpty()) return;
     settings().setValue(kSaveFolderKey, folder);
     const QDir dir(folder);
@@ -470,14 +593,9 @@ void ReportWindow::askSave(Formats formats) {
     QStringList old;
     for (const QString& n : names)
         if (QFileInfo::exists(dir.filePath(n))) old << QDir::toNativeSeparators(dir.filePath(n));
-    if (!old.isEmpty()) {
-        QMessageBox ask(QMessageBox::Question, texts::kSaveOverTitle,
-                        texts::kSaveOver.arg(old.join(u'\n')), QMessageBox::Yes | QMessageBox::No,
-                        this);
-        ask.setObjectName(QStringLiteral("saveOver"));
-        ask.setDefaultButton(QMessageBox::No);
-        if (ask.exec() != QMessageBox::Yes) return;
-    }
+    if (!old.isEmpty() && !dialogs_.confirm(this, QStringLiteral("saveOver"), texts::kSaveOverTitle,
+                                            texts::kSaveOver.arg(old.join(u'\n'))))
+        return;
     try {
         QStringList paths;
         for (const QString& w : saveReport(model_.report(), dir, formats))

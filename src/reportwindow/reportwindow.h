@@ -8,6 +8,7 @@
 
 #include "report/report.h"
 #include "report/sheets.h"
+#include "reportwindow/dialogs.h"
 #include "reportwindow/reportmodel.h"
 
 #include <QDateEdit>
@@ -42,7 +43,8 @@ protected:
 class ReportWindow : public QMainWindow {
     Q_OBJECT
 public:
-    explicit ReportWindow(QWidget* parent = nullptr);
+    // `dialogs` asks every question of the window and its dialogs; it outlives the window.
+    explicit ReportWindow(Dialogs& dialogs, QWidget* parent = nullptr);
     ~ReportWindow() override;
 
     void addFiles(const QStringList& files);
@@ -51,15 +53,27 @@ signals:
     // A report (or why there is none) is shown: the reading asked for last is done.
     void reportShown();
 
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
 private:
-    // A report read in the background, or why there is none.
+    // A report read in the background, or why there is none; the files left out of it.
     struct Built {
         MonthReport report;
         QString failure;
+        QList<FileFault> faults{};
     };
 
     // The files or the month changed: read again, the month looked for anew unless chosen.
     void reread();
+    // The edits of `tabs` not yet saved, saved or dropped as the office answers: false when
+    // they are kept (キャンセル, or a save that failed) and whatever was to come must not.
+    bool settleEdits(const QList<ListTab*>& tabs);
+    void tabChosen(int index);
+    void markUnsaved();
+    // A file left out for its year: its last record's year asked, once; true when given.
+    bool askYears(const QList<FileFault>& faults);
+    void listFiles(const QList<FileFault>& faults);
     void rebuild();
     void built();
     void present(const Built& result);
@@ -79,8 +93,14 @@ private:
     // The month shown stays when the report is read again after an entry or a list saved.
     void recompute();
 
+    Dialogs& dialogs_;
     ReportModel model_;
     QStringList files_;
+    QHash<QString, int> lastYears_; // as given for files whose year was not known
+    QStringList yearAsked_;
+    QList<FileFault> faults_; // of the report shown
+    Ledger ledger_;           // the lists' lines as shown, for edits dropped
+    int shownTab_ = 0;
     bool monthChosen_ = false; // else the newest complete month
     // While the month before the newest record's is read: the newest month's report, shown
     // when that month has no records.

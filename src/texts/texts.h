@@ -261,8 +261,26 @@ inline const QString kCancelPrompt = QStringLiteral("取り消す理由:");
 inline const QString kCancelLatestFirst =
     QStringLiteral("取消は同じ種別の最も新しい記入に効きます。そちらを先に取り消してください。");
 inline const QString kUnknownNameTitle = QStringLiteral("記録のない氏名");
+// %1 the name typed; %2 the nearest name with records.
 inline const QString kUnknownName =
-    QStringLiteral("「%1」には記録がなく、職員の一覧にもありません。このまま記入しますか？");
+    QStringLiteral("「%1」には今年度の記録がありません。このまま記入しますか？");
+inline const QString kUnknownNameNear = QStringLiteral(
+    "「%1」には今年度の記録がありません。近い氏名の記録: 「%2」。このまま記入しますか？");
+// Edits not yet saved: %1 the lists (「職員」、「年間予定」).
+inline const QString kUnsavedTitle = QStringLiteral("保存していない変更");
+inline const QString kUnsaved = QStringLiteral("%1の変更を保存していません。保存しますか？");
+inline const QString kSaveAnswer = QStringLiteral("保存");
+inline const QString kDiscardAnswer = QStringLiteral("破棄");
+inline const QString kCancelAnswer = QStringLiteral("キャンセル");
+inline const QString kUnsavedEdits = QStringLiteral("変更を保存していません。");
+inline const QString kUnsavedTabMark = QStringLiteral(" *");
+// A record file left out of the report: %1 why (naming it); how many were.
+inline const QString kFileLeftOut = QStringLiteral("除きました: %1");
+inline const QString kFilesLeftOut = QStringLiteral("集計から除いたファイルが %1 件あります");
+// %1 why the year is not known (naming the file and the year).
+inline const QString kLastYearTitle = QStringLiteral("最後の記録の年");
+inline const QString kLastYearPrompt =
+    QStringLiteral("%1\n\nこのファイルの最後の記録の年（キャンセルで集計から除きます）:");
 // %1 the kind, %2 the span, %3 the reason, %4 who, %5 when.
 inline const QString kEntryListed = QStringLiteral("%1 %2　%3　（%4 %5）");
 // %1 the reason, %2 who, %3 when.

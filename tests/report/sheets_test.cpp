@@ -4,6 +4,7 @@
 #include "ledger/ledger.h"
 #include "programs/velmora-report/commandline.h"
 #include "report/month.h"
+#include "reportwindow/entrydialog.h"
 #include "reportwindow/reportmodel.h"
 #include "reportwindow/reportwindow.h"
 #include "storage/datafiles.h"
@@ -188,11 +189,39 @@ TEST(Saving, ReplacesAllFilesOrNone) {
     }
 }
 
+// The window's questions answered in order, each one's text kept; none left is a test failure.
+struct Answers : Dialogs {
+    QVariantList next;
+    QStringList asked;
+    QVariant take(const QString& question) {
+        asked << question;
+        EXPECT_FALSE(next.isEmpty()) << question.toStdString();
+        return next.isEmpty() ? QVariant() : next.takeFirst();
+    }
+    Unsaved unsaved(QWidget*, const QString& text) override {
+        return Unsaved(take(text).value<int>());
+    }
+    bool confirm(QWidget*, const QString&, const QString&, const QString& text) override {
+        return take(text).toBool();
+    }
+    QStringList openFiles(QWidget*, const QString& title, const QString&) override {
+        return take(title).toStringList();
+    }
+    QString folder(QWidget*, const QString& title, const QString&) override {
+        return take(title).toString();
+    }
+    std::optional<int> year(QWidget*, const QString&, const QString& text, int) override {
+        const QVariant y = take(text);
+        return y.isValid() ? std::optional(y.toInt()) : std::nullopt;
+    }
+};
+
 // The window on copies of the files in a folder of its own (the ledger folder), their records of
 // 2026 (from the files' time), once its first report is shown.
 struct Bench {
     QTemporaryDir dir;
-    ReportWindow window;
+    Answers answers;
+    ReportWindow window{answers};
     explicit Bench(const QList<QByteArray>& files = {contents(kTerminals[0]),
                                                      contents(kTerminals[1])}) {
         QStringList paths;
@@ -362,6 +391,109 @@ TEST(Workbench, WritesAndCancelsADaysEntry) {
     EXPECT_TRUE(entries[1].cancels && entries[1].kind == EntryKind::Trip);
     EXPECT_EQ(entries[1].reason, "日付の誤り");
     EXPECT_EQ(bench.cell(0, 4), day);
+}
+
+// Closing, clearing or leaving the tab with the staff list edited asks first: キャンセル and a
+// save that fails keep everything as it was; 保存しました goes once a cell is edited again.
+TEST(Workbench, UnsavedEditsAskFirst) {
+    enum Act { Close, Leave, Clear };
+    using U = Dialogs::Unsaved;
+    // clang-format off
+    const struct { const char* name; Act act; U answer; const char* hours; bool kept, saved; } cases[] = {
+        {"close, cancel", Close, U::Cancel, "6:00", true, false},
+        {"close, discard", Close, U::Discard, "6:00", false, false},
+        {"close, save", Close, U::Save, "6:00", false, true},
+        {"close, save fails", Close, U::Save, "7:4x", true, false},
+        {"leave, cancel", Leave, U::Cancel, "6:00", true, false},
+        {"leave, discard", Leave, U::Discard, "6:00", false, false},
+        {"clear, cancel", Clear, U::Cancel, "6:00", true, false}};
+    // clang-format on
+    for (const auto& c : cases) {
+        Bench bench;
+        auto* tabs = bench.find<QTabWidget>("tabs");
+        tabs->setCurrentIndex(1);
+        QAbstractItemModel* rows = bench.find<QTableView>("staffTable")->model();
+        bench.find<QPushButton>("staffAdd")->click();
+        rows->setData(rows->index(0, 0), "職員A");
+        rows->setData(rows->index(0, 1), c.hours);
+        EXPECT_TRUE(tabs->tabText(1).contains(" *")) << c.name;
+        bench.answers.next = {QVariant::fromValue(int(c.answer))};
+        bool done = true;
+        if (c.act == Close) done = bench.window.close();
+        if (c.act == Leave) tabs->setCurrentIndex(0), done = tabs->currentIndex() == 0;
+        if (c.act == Clear) {
+            bench.find<QPushButton>("clear")->click();
+            done = bench.find<QListWidget>("files")->count() == 0;
+        }
+        EXPECT_EQ(bench.answers.asked,
+                  QStringList{"「職員」の変更を保存していません。保存しますか？"})
+            << c.name;
+        EXPECT_EQ(done, !c.kept) << c.name;
+        EXPECT_EQ(rows->rowCount() == 1, c.kept || c.saved) << c.name;
+        EXPECT_EQ(QFile::exists(bench.dir.filePath(kStaffFile)), c.saved) << c.name;
+        if (c.kept) {
+            EXPECT_EQ(tabs->currentIndex(), 1) << c.name;
+        }
+        if (!c.saved) continue;
+        bench.shown();
+        rows->setData(rows->index(0, 1), "6:30");
+        EXPECT_EQ(bench.find<QLabel>("staffMessage")->text(), "変更を保存していません。");
+    }
+}
+
+// A link and a file dated 2031 in the folder: each listed with its reason, the report made of
+// the rest; the far file's year asked once, and with it given that file counts too.
+TEST(Workbench, OneBadFileIsOneFile) {
+    const struct {
+        const char* name;
+        QVariant year;
+        int teachers;
+    } cases[] = {{"no year", QVariant(), 2}, {"2025", 2025, 3}};
+    for (const auto& c : cases) {
+        Bench bench(QList<QByteArray>{});
+        const QString good = bench.dir.filePath("t.dat"), far = bench.dir.filePath("far.dat");
+        write(good, contents(kTerminals[0]));
+        write(
+            far,
+            "\"C\",\"12/01\",\"8:00\",\"\x8f\x6f\"\r\n\"C\",\"12/01\",\"17:00\",\"\x91\xde\"\r\n");
+        ASSERT_TRUE(QFile::link(kTerminals[1], bench.dir.filePath("x.dat")));
+        for (const auto& [path, year] : {std::pair(good, 2026), std::pair(far, 2031)}) {
+            QFile file(path);
+            ASSERT_TRUE(file.open(QIODevice::ReadWrite) &&
+                        file.setFileTime(QDateTime(QDate(year, 2, 1), QTime(8, 0)),
+                                         QFileDevice::FileModificationTime));
+        }
+        bench.answers.next = {bench.dir.path(), c.year};
+        bench.find<QPushButton>("addFolder")->click();
+        bench.shown();
+        EXPECT_EQ(bench.answers.asked.size(), 2) << c.name; // the folder, then far.dat's year
+        EXPECT_EQ(bench.find<QLabel>("status")->text(), QString("教職員 %1名").arg(c.teachers));
+        QStringList listed;
+        for (QListWidgetItem* item :
+             bench.find<QListWidget>("files")->findItems("", Qt::MatchContains))
+            if (item->text().contains("除きました"))
+                listed << QFileInfo(item->text().section(u'　', 0, 0)).fileName();
+        EXPECT_EQ(listed.join(u' '), c.year.isValid() ? "x.dat" : "far.dat x.dat") << c.name;
+    }
+}
+
+// A name with no records this school year is asked about with the nearest one; no is nothing
+// written.
+TEST(Workbench, EntryNameWithoutRecordsNamesTheNearest) {
+    QTemporaryDir dir;
+    Answers answers;
+    answers.next = {false, true};
+    EntryDialog dialog(answers, QDir(dir.path()), {}, {"佐藤　健"}, {"佐藤　健"}, "教頭", "佐藤健",
+                       QDate(2026, 7, 1));
+    dialog.findChild<QLineEdit*>("entryStart")->setText("9:00");
+    dialog.findChild<QLineEdit*>("entryEnd")->setText("12:00");
+    dialog.findChild<QLineEdit*>("entryReason")->setText("研修");
+    dialog.accept();
+    EXPECT_TRUE(entriesIn(dir.path()).isEmpty());
+    dialog.accept();
+    EXPECT_EQ(entriesIn(dir.path()).size(), 1);
+    EXPECT_EQ(answers.asked.value(0), "「佐藤健」には今年度の記録がありません。近い氏名の記録: "
+                                      "「佐藤　健」。このまま記入しますか？");
 }
 
 } // namespace

@@ -29,7 +29,8 @@ int main(int argc, char** argv) {
         QApplication::setApplicationName(QStringLiteral("velmora-report"));
         loadQtJapanese();
         loadShippedFont();
-        ReportWindow window;
+        QtDialogs dialogs;
+        ReportWindow window(dialogs);
         window.show();
         return QApplication::exec();
     }
