@@ -45,13 +45,14 @@ QString when(const Entry& e) { return e.written.toString(QStringLiteral("yyyy-MM
 EntryDialog::EntryDialog(Dialogs& dialogs, const QDir& folder, const QList<Entry>& entries,
                          const QStringList& known, const QStringList& recorded,
                          const QString& writer, const QString& name, QDate date, QWidget* parent)
-    : QDialog(parent), dialogs_(dialogs), folder_(folder), recorded_(recorded),
+    : QDialog(parent), dialogs_(dialogs), folder_(folder), entries_(entries), recorded_(recorded),
       recordedSet_(recorded.begin(), recorded.end()), writer_(writer), name_(new QLineEdit),
       date_(new QDateEdit), kind_(new QComboBox), start_(new QLineEdit), end_(new QLineEdit),
       reason_(new QLineEdit), history_(new QListWidget), fault_(new QLabel) {
     setObjectName(QStringLiteral("entryDialog"));
     setWindowTitle(texts::kEntryTitle);
-    for (const Entry& e : entries) index(e);
+    byDay_.reserve(entries.size() / 4);
+    for (qsizetype i = 0; i < entries.size(); ++i) index(i);
     name_->setObjectName(QStringLiteral("entryName"));
     // One model, sorted once: a typed prefix is found by halves, not by a walk of the names.
     QStringList names = known;
@@ -119,8 +120,8 @@ EntryDialog::EntryDialog(Dialogs& dialogs, const QDir& folder, const QList<Entry
     kind_->setFocus(); // the name and the day are those chosen in the window
 }
 
-void EntryDialog::index(const Entry& entry) {
-    byDay_[{entry.name, entry.date.toJulianDay()}] << entry;
+void EntryDialog::index(qsizetype entry) {
+    byDay_[{entries_[entry].name, entries_[entry].date.toJulianDay()}] << entry;
 }
 
 void EntryDialog::listDay() {
@@ -128,7 +129,9 @@ void EntryDialog::listDay() {
     listed_.clear();
     const auto day = byDay_.constFind({name_->text().trimmed(), date_->date().toJulianDay()});
     if (day == byDay_.cend()) return;
-    for (const EntryState& s : entryStates(*day)) {
+    QList<Entry> entries;
+    for (qsizetype i : *day) entries << entries_[i];
+    for (const EntryState& s : entryStates(entries)) {
         const Entry& e = s.entry;
         QString text =
             texts::kEntryListed.arg(entryKindName(e.kind), span(e), e.reason, e.writer, when(e));
@@ -168,7 +171,8 @@ bool EntryDialog::append(const Entry& entry) {
         return refuse(failure.message());
     }
     fault_->hide();
-    index(entry);
+    entries_ << entry;
+    index(entries_.size() - 1);
     emit appended();
     return true;
 }

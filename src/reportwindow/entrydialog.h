@@ -42,13 +42,14 @@ private:
     // Appends `entry`, or says why not; true when it was appended.
     bool append(const Entry& entry);
     Entry stamped() const;
-    void index(const Entry& entry);
+    void index(qsizetype entry);
 
     Dialogs& dialogs_;
     QDir folder_;
+    QList<Entry> entries_;
     // The entries of a person's day, in the file's order: a cancellation is of the same
     // person and day, so a day's states need no more than these, however many the file holds.
-    QHash<std::pair<QString, qint64>, QList<Entry>> byDay_;
+    QHash<std::pair<QString, qint64>, QList<qsizetype>> byDay_;
     QStringList recorded_;
     QSet<QString> recordedSet_;
     QString writer_;
