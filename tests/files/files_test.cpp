@@ -211,26 +211,20 @@ TEST(Files, OutputsOfTwoRunsNeverMix) {
     using namespace std::chrono_literals;
     World w;
     const QByteArray lock = QFile::encodeName(w.dir.filePath(OutputFiles::kLockName));
-    // The other run's commit: a process holding the lock for `held`.
-    const auto otherRun = [&](std::chrono::milliseconds held) {
+    // The other run's commit: a process holding the lock for `held` µs.
+    const auto otherRun = [&](useconds_t held) {
         int ready[2];
-        if (pipe(ready) != 0) return pid_t(-1);
+        EXPECT_EQ(pipe(ready), 0);
         const pid_t child = fork();
-        if (child == 0) {
-            const int fd = ::open(lock.constData(), O_RDWR | O_CREAT, 0666);
-            struct flock whole {};
-            whole.l_type = F_WRLCK;
-            (void)!(fcntl(fd, F_SETLKW, &whole) == 0 && ::write(ready[1], "", 1) == 1);
-            usleep(useconds_t(held.count() * 1000));
-            _exit(0);
-        }
+        if (child == 0) // lockf() is fcntl()'s lock
+            _exit(lockf(::open(lock.constData(), O_RDWR | O_CREAT, 0666), F_LOCK, 0) != 0 ||
+                  ::write(ready[1], "", 1) != 1 || usleep(held) != 0);
         char c;
-        (void)!::read(ready[0], &c, 1);
-        ::close(ready[0]), ::close(ready[1]);
-        return child;
+        EXPECT_EQ(::read(ready[0], &c, 1), 1);
+        return ::close(ready[0]), ::close(ready[1]), child;
     };
     for (const auto& [held, wait, done] :
-         {std::tuple{300ms, 10000ms, true}, std::tuple{10000ms, 200ms, false}}) {
+         {std::tuple{300'000u, 10000ms, true}, std::tuple{10'000'000u, 200ms, false}}) {
         w.write("a.csv", "old");
         const pid_t other = otherRun(held);
         OutputFiles files(QDir(w.dir.path()), nullptr, wait);
@@ -240,8 +234,7 @@ TEST(Files, OutputsOfTwoRunsNeverMix) {
         else
             EXPECT_THAT([&] { files.commit(); }, failsWith(texts::kOutputBusy));
         EXPECT_EQ(w.read("a.csv"), done ? "new" : "old");
-        kill(other, SIGKILL);
-        waitpid(other, nullptr, 0);
+        kill(other, SIGKILL), waitpid(other, nullptr, 0);
     }
     OutputFiles files{QDir(w.dir.path())};
     EXPECT_THAT([&] { files.write("b.csv", ""); }, failsWith(texts::kNothingWritten));

@@ -1,7 +1,6 @@
 // The report's rules, files and command line through tables, on hand-made record files.
 
 #include "programs/velmora-report/commandline.h"
-#include "report/daysoff.h"
 #include "report/holidays.h"
 #include "report/month.h"
 #include "report/output.h"
@@ -571,45 +570,26 @@ const char* const kCommands[][3] = {
     {"DATA/terminal1.dat DATA",                  "2", "\"DATA\": 通常のファイルではありません"},
     {"/dev/null",                                "2", "\"/dev/null\": 通常のファイルではありません"},
     {"--days-off FIFO DATA/terminal1.dat",       "2", "\"FIFO\": 通常のファイルではありません"},
+    {"--days-off LONG DATA/terminal1.dat",       "2", "\"LONG\" 2行目: 行が長すぎます"},
     {"--help",                                   "0", ""},
     {"--month 2025-12 DATA/terminal1.dat",       "0", ""},
 };
 // clang-format on
 
-// The first line that is no date, or too long to be read, named by its number, in a file whose
-// name holds what arg() would substitute into.
-TEST(DaysOff, NameTheirFirstBadLine) {
-    const QByteArray tooLong(kLongestLine + 1, '2');
-    // clang-format off
-    const std::pair<QByteArray, const char*> cases[] = {
-        {"2026-08-13\n" + tooLong + "\nx\n", "2行目: 行が長すぎます"},
-        {"# 夏\n\n2026-08-13\r\n" + tooLong, "4行目: 行が長すぎます"},
-        {"2026-08-13\n2026-8-14\n" + tooLong + "\n", "2行目: 日付 (YYYY-MM-DD) ではありません: 2026-8-14"},
-        {"x\n2026-08-13", "1行目: 日付"}};
-    // clang-format on
-    QTemporaryDir dir;
-    const QString path = dir.filePath(u"休業日%2.txt"_qs);
-    for (const auto& [bytes, message] : cases) {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes));
-        file.close();
-        QString got;
-        try {
-            readDaysOff(path);
-        } catch (const Failure& failure) {
-            got = failure.message();
-        }
-        EXPECT_TRUE(got.startsWith(u'"' + path + u"\" "_qs + QString::fromUtf8(message)))
-            << got.left(200).toStdString();
-    }
-}
-
 TEST(CommandLine, AnswersEachInputWithItsStatusAndMessage) {
     QTemporaryDir dir;
     const QString fifo = dir.filePath(u"fifo.dat"_qs); // an open that waits would hang
     mkfifo(QFile::encodeName(fifo), 0600);
+    // A line over 1 MiB counts among the lines, in a file whose name arg() would substitute into.
+    QFile tooLong(dir.filePath(u"休業日%2.txt"_qs));
+    ASSERT_TRUE(tooLong.open(QIODevice::WriteOnly) &&
+                tooLong.write("2026-08-13\n" + QByteArray(kLongestLine + 1, '2') + "\nx\n") > 0);
+    tooLong.close();
     const auto data = [&](const char* t) {
-        return QString(t).replace("DATA", DATA).replace(u"FIFO"_qs, fifo);
+        return QString(t)
+            .replace("DATA", DATA)
+            .replace(u"FIFO"_qs, fifo)
+            .replace(u"LONG"_qs, tooLong.fileName());
     };
     for (const auto& [args, status, message] : kCommands) {
         QTemporaryDir out;
