@@ -97,13 +97,16 @@ const char* checkDaysOff(std::string_view in) {
     QSet<QDate> days;
     QString message;
     int number = 0;
-    for (std::string_view bytes : forwardLines(in, size_t(kLongestLine))) {
+    for (std::string_view bytes : forwardLines(in, std::string_view::npos)) {
         ++number;
+        if (bytes.size() > size_t(kLongestLine) && message.isEmpty())
+            message = texts::kDayOffTooLong.arg(path, QString::number(number));
+        if (bytes.size() > size_t(kLongestLine)) continue;
         const QString line = QString::fromUtf8(bytes.data(), qsizetype(bytes.size())).trimmed();
         const QDate day = QDate::fromString(line, QStringLiteral("yyyy-MM-dd"));
         if (day.isValid()) days.insert(day);
         if (message.isEmpty() && !day.isValid() && !line.isEmpty() && !line.startsWith(u'#'))
-            message = texts::kBadDayOff.arg(path).arg(number).arg(line);
+            message = texts::kBadDayOff.arg(path, QString::number(number), line);
     }
     try {
         return readDaysOff(path) == days && message.isEmpty() ? nullptr : "days off differ";

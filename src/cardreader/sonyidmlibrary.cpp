@@ -33,7 +33,7 @@ QString lastErrorText() {
         nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
     QString message = length > 0 ? QString::fromWCharArray(text, int(length)).trimmed() : QString();
     if (text != nullptr) LocalFree(text);
-    return QStringLiteral("%1 (%2)").arg(message).arg(code);
+    return QStringLiteral("%1 (%2)").arg(message, QString::number(code));
 }
 #else
 QString lastErrorText() {

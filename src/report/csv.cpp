@@ -53,8 +53,9 @@ QStringList dayCells(const Day& d) {
 }
 
 QStringList totalCells(const TeacherMonth& t) {
-    return {QString::number(t.workedDays), hoursText(t.inSchool), hoursText(t.beyond),
-            hoursText(t.yearBeyond),       flagsText(t.flags),    hoursText(t.regular)};
+    return {QString::number(t.workedDays), QString::number(t.toCorrect), hoursText(t.inSchool),
+            hoursText(t.beyond),           hoursText(t.yearBeyond),      flagsText(t.flags),
+            hoursText(t.regular)};
 }
 
 QByteArray dailyCsv(const MonthReport& report) {

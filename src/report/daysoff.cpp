@@ -12,11 +12,22 @@ QSet<QDate> readDaysOff(const QString& path) {
     BackwardLineReader lines = linesFromEnd(std::make_shared<const OsFile>(std::move(*file)));
     QSet<QDate> days;
     // Read from the end, a line's number is known only at the start: the first bad line is
-    // the last one met, kept with its number from the end.
-    qsizetype fromEnd = 0, badFromEnd = -1;
+    // the last one met, kept with its number from the end. A line too long to be read is
+    // bad too, and counts among the lines.
+    qint64 fromEnd = 0, badFromEnd = -1;
     QString bad;
     std::string_view bytes;
+    qint64 longSeen = 0;
+    const auto countLong = [&] {
+        const qint64 more = lines.longLinesPassed() - longSeen;
+        longSeen += more;
+        if (more == 0) return;
+        fromEnd += more;
+        badFromEnd = fromEnd;
+        bad.clear();
+    };
     while (lines.previous(bytes)) {
+        countLong();
         ++fromEnd;
         const QString line = QString::fromUtf8(bytes.data(), qsizetype(bytes.size())).trimmed();
         if (line.isEmpty() || line.startsWith(u'#')) continue;
@@ -28,9 +39,12 @@ QSet<QDate> readDaysOff(const QString& path) {
             bad = line;
         }
     }
-    if (badFromEnd >= 0)
-        throw Failure(texts::kBadDayOff.arg(path).arg(fromEnd - badFromEnd + 1).arg(bad));
-    return days;
+    countLong();
+    if (badFromEnd < 0) return days;
+    // One arg() for all: a path holding "%2" is not substituted into.
+    const QString number = QString::number(fromEnd - badFromEnd + 1);
+    throw Failure(bad.isEmpty() ? texts::kDayOffTooLong.arg(path, number)
+                                : texts::kBadDayOff.arg(path, number, bad));
 }
 
 } // namespace velmora

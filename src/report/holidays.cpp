@@ -82,6 +82,10 @@ QList<QDate> nationalHolidays(int year) {
     return all;
 }
 
+bool isYearEndHoliday(QDate date) {
+    return (date.month() == 12 && date.day() >= 29) || (date.month() == 1 && date.day() <= 3);
+}
+
 bool isNationalHoliday(QDate date) {
     // One bit per day of 2000–2099, made once.
     static std::bitset<100 * 366> table;

@@ -11,6 +11,9 @@ namespace velmora {
 // two holidays) and substitute holidays (振替休日). Empty outside 2000–2099.
 QList<QDate> nationalHolidays(int year);
 
+// 12/29 to 1/3, days off of the public servants' working-hours rules though no holidays.
+bool isYearEndHoliday(QDate date);
+
 // Whether the date is one of them; fast enough for a lookup per day of a report.
 bool isNationalHoliday(QDate date);
 

@@ -40,13 +40,14 @@ Day calendarDay(QDate date, const WorkRules& rules) {
     day.date = date;
     day.notes.setFlag(Note::Holiday, isNationalHoliday(date));
     const auto listed = rules.calendar.constFind(date);
-    const bool withHours = listed != rules.calendar.cend() && listed->minutes > 0;
+    const bool inCalendar = listed != rules.calendar.cend();
+    const bool withHours = inCalendar && listed->minutes > 0;
     // A date the calendar gives hours (a Saturday class) is a working day whatever else says.
-    day.notes.setFlag(Note::DayOff, rules.daysOff.contains(date) && !withHours);
-    day.offDay = listed != rules.calendar.cend()
-                     ? !withHours
-                     : day.notes.toInt() != 0 || date.dayOfWeek() >= Qt::Saturday;
-    if (listed != rules.calendar.cend() && !listed->title.isEmpty()) day.remarks << listed->title;
+    day.notes.setFlag(Note::DayOff, (rules.daysOff.contains(date) || inCalendar) && !withHours);
+    day.notes.setFlag(Note::YearEnd, isYearEndHoliday(date) && !withHours);
+    day.offDay =
+        inCalendar ? !withHours : day.notes.toInt() != 0 || date.dayOfWeek() >= Qt::Saturday;
+    if (inCalendar && !listed->title.isEmpty()) day.remarks << listed->title;
     return day;
 }
 
@@ -125,7 +126,8 @@ Day evaluateDay(const Day& calendar, const QList<DayRecord>& records,
     // The standing entries: the latest correction of each end holds.
     const Entry* arrivalFix = nullptr;
     const Entry* leavingFix = nullptr;
-    Spans counted, study;
+    Spans counted, study, leave;
+    bool dayLeave = false;
     for (const EntryState& state : entries) {
         if (state.cancelled()) continue;
         const Entry& e = state.entry;
@@ -148,13 +150,18 @@ Day evaluateDay(const Day& calendar, const QList<DayRecord>& records,
             remark.clear();
             break;
         case EntryKind::Leave:
-            if (span) remark += hoursText(e.end - e.start);
-            regular = e.start < 0 && e.end < 0 ? 0 : regular - (span ? e.end - e.start : 0);
+            if (span) {
+                remark += hoursText(e.end - e.start);
+                leave << Span{e.start, e.end};
+            }
+            dayLeave |= e.start < 0 && e.end < 0;
             break;
         }
         if (!remark.isEmpty() && !day.remarks.contains(remark)) day.remarks << remark;
     }
-    day.regular = std::max(0, regular);
+    // Hours of leave entered twice, or overlapping, are off once.
+    if (leave.size() > 1) merge(leave);
+    day.regular = dayLeave ? 0 : std::max(0, regular - length(leave));
     const auto corrected = [&](EntryKind kind, int card) {
         day.remarks << texts::kCorrected.arg(entryKindName(kind),
                                              card < 0 ? texts::kNoCardTime : hoursText(card));

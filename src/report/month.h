@@ -19,17 +19,18 @@ namespace velmora {
 enum class Note : unsigned {
     Holiday = 1 << 0,      // 祝日
     DayOff = 1 << 1,       // 休業日
-    BadTime = 1 << 2,      // 時刻不正
-    NoArrival = 1 << 3,    // 退のみ
-    NoLeaving = 1 << 4,    // 出のみ
-    TwoArrivals = 1 << 5,  // 出が2回
-    LeavingFirst = 1 << 6, // 退が出より前
+    YearEnd = 1 << 2,      // 年末年始
+    BadTime = 1 << 3,      // 時刻不正
+    NoArrival = 1 << 4,    // 退のみ
+    NoLeaving = 1 << 5,    // 出のみ
+    TwoArrivals = 1 << 6,  // 出が2回
+    LeavingFirst = 1 << 7, // 退が出より前
 };
 Q_DECLARE_FLAGS(Notes, Note)
 Q_DECLARE_OPERATORS_FOR_FLAGS(Notes)
 // A mark asks for a correction at the terminal; a day off does not.
 inline bool hasMark(Notes notes) {
-    return (notes & ~Notes(Note::Holiday | Note::DayOff)).toInt() != 0;
+    return (notes & ~Notes(Note::Holiday | Note::DayOff | Note::YearEnd)).toInt() != 0;
 }
 
 // The limits a month went beyond.

@@ -322,6 +322,7 @@ MonthReport buildReport(const ReportRequest& request) {
                 teacher.beyond += day.beyond;
             }
             teacher.regular += day.regular;
+            if (hasMark(day.notes)) ++teacher.toCorrect;
             teacher.days << day;
         }
         for (int i = months - schoolMonths; i < months; ++i) teacher.yearBeyond += monthly[i];

@@ -17,7 +17,8 @@ namespace velmora {
 struct TeacherMonth {
     QString name{};
     QList<Day> days{};  // every day of the month
-    int workedDays = 0; // days with both records counted
+    int workedDays = 0; // days that count time (a trip-only day too)
+    int toCorrect = 0;  // 要確認: days with a mark, which count no time until corrected
     int inSchool = 0;
     int beyond = 0;
     int yearBeyond = 0; // April to this month

@@ -150,9 +150,10 @@ void title(QPainter& p, const QString& text, const QString& right) {
 void summaryPages(QPainter& p, QPagedPaintDevice& device, const MonthReport& report) {
     const QStringList& names = texts::kTotalColumns;
     const QList<Column> columns = {
-        {texts::kName, 360, Qt::AlignLeft}, {names[0], 140, Qt::AlignRight},
-        {names[1], 220, Qt::AlignRight},    {names[2], 190, Qt::AlignRight},
-        {names[3], 220, Qt::AlignRight},    {names[4], 730, Qt::AlignLeft},
+        {texts::kName, 330, Qt::AlignLeft}, {names[0], 140, Qt::AlignRight},
+        {names[1], 110, Qt::AlignRight},    {names[2], 210, Qt::AlignRight},
+        {names[3], 180, Qt::AlignRight},    {names[4], 210, Qt::AlignRight},
+        {names[5], 680, Qt::AlignLeft},
     };
     const QString heading = texts::kSummaryHeading.arg(monthTitle(report.month));
     const QString printed = texts::kTeachers.arg(report.teachers.size());
@@ -174,7 +175,7 @@ void summaryPages(QPainter& p, QPagedPaintDevice& device, const MonthReport& rep
         if (flagged) p.fillRect(0, y, kWidth, kRow, kFlagFill);
         row(p, y, columns,
             QStringList{(flagged ? QStringLiteral("▲ ") : QString()) + t.name} + totalCells(t),
-            {flagged, false, false, over45, false, true});
+            {flagged, false, t.toCorrect > 0, false, over45, false, true});
         bars << Bar{t.name, t.beyond, over45};
     }
     y += kRow + 20;
@@ -226,9 +227,9 @@ void teacherPage(QPainter& p, const MonthReport& report, const TeacherMonth& t) 
     y += kRow + 30;
     const QStringList& totalNames = texts::kTotalColumns;
     const QList<Column> totals = {
-        {totalNames[0], 180, Qt::AlignRight}, {totalNames[1], 250, Qt::AlignRight},
-        {totalNames[2], 250, Qt::AlignRight}, {totalNames[3], 260, Qt::AlignRight},
-        {totalNames[4], 920, Qt::AlignLeft},
+        {totalNames[0], 180, Qt::AlignRight}, {totalNames[1], 130, Qt::AlignRight},
+        {totalNames[2], 240, Qt::AlignRight}, {totalNames[3], 240, Qt::AlignRight},
+        {totalNames[4], 250, Qt::AlignRight}, {totalNames[5], 820, Qt::AlignLeft},
     };
     header(p, y, totals);
     y += kRow;
@@ -236,8 +237,10 @@ void teacherPage(QPainter& p, const MonthReport& report, const TeacherMonth& t) 
     if (flagged) p.fillRect(0, y, kWidth, kRow, kFlagFill);
     QStringList cells = totalCells(t);
     cells[0] = texts::kDays.arg(cells[0]);
-    if (!flagged) cells[4] = texts::kNoFlag;
-    row(p, y, totals, cells, {false, false, t.flags.testFlag(Flag::Over45), false, flagged});
+    cells[1] = texts::kDays.arg(cells[1]);
+    if (!flagged) cells[5] = texts::kNoFlag;
+    row(p, y, totals, cells,
+        {false, t.toCorrect > 0, false, t.flags.testFlag(Flag::Over45), false, flagged});
     // The daily hours beyond regular hours as columns, one per day.
     y += kRow + 40;
     p.setPen(Qt::black);
@@ -383,9 +386,10 @@ QByteArray pdfBytes(const MonthReport& report) {
     return bytes.data();
 }
 
-QStringList saveReport(const MonthReport& report, const QDir& folder, Formats formats) {
+QStringList saveReport(const MonthReport& report, const QDir& folder, Formats formats,
+                       std::shared_ptr<const FileCalls> calls) {
     const QString base = reportBaseName(report.month);
-    OutputFiles files(folder);
+    OutputFiles files(folder, std::move(calls));
     if (formats.csv) {
         files.write(base + QStringLiteral(".csv"), dailyCsv(report));
         files.write(base + QStringLiteral("_集計.csv"), summaryCsv(report));

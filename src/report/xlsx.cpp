@@ -167,17 +167,18 @@ void fill(Book& book, const MonthReport& report) {
     lxw_worksheet* summary = book.sheet(summaryName);
     book.headers(summary, 0,
                  QStringList{texts::kName} + texts::kTotalColumns << texts::kRegularTotal,
-                 {20, 10, 14, 12, 14, 50, 10});
+                 {20, 10, 8, 14, 12, 14, 50, 10});
     QSet<QString> used = {summaryName, QStringLiteral("history")};
     int row = 1;
     for (const TeacherMonth& t : report.teachers) {
         book.text(summary, row, 0, t.name);
         book.number(summary, row, 1, t.workedDays);
-        book.hours(summary, row, 2, t.inSchool);
-        book.hours(summary, row, 3, t.beyond);
-        book.hours(summary, row, 4, t.yearBeyond);
-        book.flags(summary, row, 5, flagsText(t.flags));
-        book.hours(summary, row, 6, t.regular);
+        book.number(summary, row, 2, t.toCorrect);
+        book.hours(summary, row, 3, t.inSchool);
+        book.hours(summary, row, 4, t.beyond);
+        book.hours(summary, row, 5, t.yearBeyond);
+        book.flags(summary, row, 6, flagsText(t.flags));
+        book.hours(summary, row, 7, t.regular);
         ++row;
 
         lxw_worksheet* sheet = book.sheet(sheetName(t.name, used));

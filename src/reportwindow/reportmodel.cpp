@@ -48,13 +48,18 @@ QVariant ReportModel::data(const QModelIndex& index, int role) const {
     const int c = index.column();
     if (teacher_ < 0) {
         const TeacherMonth& t = report_.teachers[index.row()];
-        // Red where the library flagged: the month's hours once over 45:00, and the flags.
+        // Red where the library flagged: the month's hours once over 45:00, and the flags; and
+        // the days to correct, whose row stands out too, so that nobody has to open every
+        // teacher to find a forgotten leaving.
         if (role == Qt::ForegroundRole)
-            return (c == 5 && t.flags.toInt() != 0) || (c == 3 && t.flags.testFlag(Flag::Over45))
+            return (c == 6 && t.flags.toInt() != 0) || (c == 4 && t.flags.testFlag(Flag::Over45)) ||
+                           (c == 2 && t.toCorrect > 0)
                        ? QVariant(QBrush(Qt::red))
                        : QVariant();
+        if (role == Qt::BackgroundRole)
+            return t.toCorrect > 0 ? QVariant(QBrush(QColor(0xff, 0xf0, 0xc8))) : QVariant();
         if (role == Qt::TextAlignmentRole)
-            return c == 0 || c == 5 ? QVariant() : QVariant(Qt::AlignRight | Qt::AlignVCenter);
+            return c == 0 || c == 6 ? QVariant() : QVariant(Qt::AlignRight | Qt::AlignVCenter);
         if (role != Qt::DisplayRole) return {};
         return c == 0 ? t.name : totalCells(t).value(c - 1);
     }

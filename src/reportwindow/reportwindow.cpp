@@ -36,12 +36,22 @@
 #include <QTableView>
 #include <QVBoxLayout>
 #include <QtConcurrent>
+#include <algorithm>
 
 namespace velmora {
 
 namespace {
 
 const QString kSaveFolderKey = QStringLiteral("saveFolder");
+
+// How many teachers, and how many of them have days to correct, seen without opening each.
+QString teachersLine(const MonthReport& report) {
+    const auto toCorrect = std::count_if(report.teachers.cbegin(), report.teachers.cend(),
+                                         [](const TeacherMonth& t) { return t.toCorrect > 0; });
+    QString line = texts::kTeachers.arg(report.teachers.size());
+    if (toCorrect > 0) line += QStringLiteral("　") + texts::kTeachersToCorrect.arg(toCorrect);
+    return line;
+}
 
 QSettings settings() {
     return QSettings(QStringLiteral("Velmora"), QStringLiteral("velmora-report"));
@@ -290,7 +300,7 @@ void ReportWindow::fitColumns() {
     for (int c = 0; c < model_.columnCount(); ++c)
         header->setSectionResizeMode(c, QHeaderView::Interactive);
     table_->resizeColumnsToContents();
-    const int wordy = model_.showsTeacher() ? 6 : 5;
+    const int wordy = 6; // 備考, or the summary's 判定
     if (wordy < model_.columnCount()) header->setSectionResizeMode(wordy, QHeaderView::Stretch);
 }
 
@@ -299,7 +309,7 @@ void ReportWindow::choose(int teacher) {
     fitColumns();
     const MonthReport& report = model_.report();
     if (teacher < 0 || teacher >= report.teachers.size()) {
-        message_->setText(texts::kTeachers.arg(report.teachers.size()));
+        message_->setText(teachersLine(report));
         return;
     }
     const TeacherMonth& t = report.teachers[teacher];
@@ -445,7 +455,7 @@ void ReportWindow::present(const Built& result) {
     if (text.isEmpty()) {
         const QSignalBlocker quiet(month_);
         month_->setDate(result.report.month);
-        text = texts::kTeachers.arg(result.report.teachers.size());
+        text = teachersLine(result.report);
     }
     // The teacher and the day shown stay shown when the report is read again.
     const QString shownName = model_.teacher() >= 0 ? teacher_->currentText() : QString();

@@ -107,6 +107,7 @@ bool BackwardLineReader::previous(std::string_view& line) {
             // The first line of the data.
             line = withoutByteOrderMark(view().substr(0, end_));
             done_ = true;
+            longLines_ += end_ > longestLine_;
             return end_ <= longestLine_;
         }
         size_t lineStart = end + 1;
@@ -122,6 +123,7 @@ bool BackwardLineReader::previous(std::string_view& line) {
         searchEnd_ = end_;
         line = view().substr(lineStart, lineEnd - lineStart);
         if (line.size() <= longestLine_) return true;
+        ++longLines_;
     }
 }
 
@@ -287,6 +289,7 @@ void BackwardLineReader::dropFinalLineEnd() {
 // when that line was the data's first.
 bool BackwardLineReader::skipLongLine() {
     const qint64 limit = std::max<qint64>(blockSize_, kSkipBlock);
+    ++longLines_;
     makeRoom(size_t(limit), 0);
     for (;;) {
         const qint64 got = readBefore_ ? readBefore_(storage_.data() + front_, limit) : 0;

@@ -56,6 +56,9 @@ public:
     // The previous line that holds the searched needle (one without a line end in it), as a
     // loop over previous() keeping only such lines would give it.
     bool previousHolding(const BackwardSearch& search, std::string_view& line);
+    // How many lines longer than `longestLine` previous() passed over so far: those passed in
+    // a call lie after the line it gives, so that a reader can number its lines.
+    qint64 longLinesPassed() const { return longLines_; }
 
 private:
     // `at` is the last such byte before some point at or after searchEnd_ (npos: none);
@@ -94,6 +97,7 @@ private:
     Found lastLf_;
     bool started_ = false;
     bool done_ = false;
+    qint64 longLines_ = 0;
 };
 
 // The last line whose first field is `key` and that has at least `count` fields, read

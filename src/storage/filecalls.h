@@ -9,6 +9,7 @@
 #include <windows.h>
 #else
 #include <csignal>
+#include <cstdio>
 #include <ctime>
 #include <fcntl.h>
 #include <unistd.h>
@@ -28,6 +29,8 @@ struct FileCalls {
     decltype(&GetOverlappedResult) getOverlappedResult = GetOverlappedResult;
     decltype(&UnlockFileEx) unlockFileEx = UnlockFileEx;
     decltype(&CloseHandle) closeHandle = CloseHandle;
+    // The report's files moved aside, in and back.
+    decltype(&MoveFileExW) moveFileExW = MoveFileExW;
 };
 
 #else
@@ -50,6 +53,8 @@ struct FileCalls {
                         itimerspec* old) = ::timer_settime;
     int (*timerDelete)(timer_t timer) = ::timer_delete;
     int (*close)(int fd) = ::close; // which also gives up the lock
+    // The report's files moved aside, in and back.
+    int (*rename)(const char* from, const char* to) = ::rename;
 };
 
 #endif

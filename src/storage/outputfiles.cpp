@@ -1,6 +1,7 @@
 #include "storage/outputfiles.h"
 
 #include "storage/datafiles.h"
+#include "storage/filecalls.h"
 #include "storage/osfile.h"
 #include "texts/texts.h"
 
@@ -13,47 +14,41 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
 namespace velmora {
 
+const QString OutputFiles::kLockName = QStringLiteral(".velmora-report.lock");
+
 namespace {
 
-// Puts the written file's data on the disk: a full disk or a share gone shows here at the
-// latest. Empty, or the system's reason.
-QString sync(const QString& path) {
 #ifdef _WIN32
-    HANDLE handle =
-        CreateFileW(reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(path).utf16()),
-                    GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                    FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    const bool synced = handle != INVALID_HANDLE_VALUE && FlushFileBuffers(handle);
-    const QString reason = synced ? QString() : qt_error_string(int(GetLastError()));
-    if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
-#else
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-    const bool synced = fd >= 0 && fsync(fd) == 0;
-    const QString reason = synced ? QString() : qt_error_string(errno);
-    if (fd >= 0) ::close(fd);
-#endif
-    return reason;
+const wchar_t* native(const QString& path) {
+    return reinterpret_cast<const wchar_t*>(path.utf16());
 }
+#endif
+
+// The old file of `name` while the new one moves in: in this run's folder, whose removal
+// then takes it away.
+QString asideName(const QString& name) { return name + QStringLiteral(".old"); }
 
 } // namespace
 
 bool replaceFile(const QString& from, const QString& to) {
 #ifdef _WIN32
-    return MoveFileExW(reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(from).utf16()),
-                       reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(to).utf16()),
+    return MoveFileExW(native(QDir::toNativeSeparators(from)), native(QDir::toNativeSeparators(to)),
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
 #else
     return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
 #endif
 }
 
-OutputFiles::OutputFiles(const QDir& folder)
-    : folder_(folder), writing_(folder.filePath(QStringLiteral(".velmora-XXXXXX"))) {
+OutputFiles::OutputFiles(const QDir& folder, std::shared_ptr<const FileCalls> calls,
+                         std::chrono::milliseconds wait)
+    : folder_(folder), calls_(calls ? std::move(calls) : systemFileCalls()), wait_(wait),
+      writing_(folder.filePath(QStringLiteral(".velmora-XXXXXX"))) {
     if (!writing_.isValid())
         throw Failure(texts::kCannotCreate.arg(folder.path(), writing_.errorString()));
 }
@@ -76,22 +71,123 @@ void OutputFiles::write(const QString& name, const QByteArray& bytes) {
     add(name);
 }
 
+// Puts the written file's data on the disk before any rename: a full disk or a share gone
+// shows here at the latest, and a crash after the rename leaves no empty file in its place.
+void OutputFiles::sync(const QString& name) const {
+    const QString path = writingPath(name);
+#ifdef _WIN32
+    HANDLE handle = CreateFileW(native(QDir::toNativeSeparators(path)), GENERIC_WRITE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    const bool synced = handle != INVALID_HANDLE_VALUE && calls_->flushFileBuffers(handle);
+    const QString reason = synced ? QString() : lastError();
+    if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+#else
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    const bool synced = fd >= 0 && calls_->fsync(fd) == 0;
+    const QString reason = synced ? QString() : lastError();
+    if (fd >= 0) ::close(fd);
+#endif
+    if (!synced) throw Failure(texts::kCannotWrite.arg(folder_.filePath(name), reason));
+}
+
 void OutputFiles::add(const QString& name) {
-    const QString path = folder_.filePath(name);
-    if (const QString reason = sync(writingPath(name)); !reason.isEmpty())
-        throw Failure(texts::kCannotWrite.arg(path, reason));
+    sync(name);
     if (QFileInfo(writingPath(name)).size() == 0)
-        throw Failure(texts::kCannotWrite.arg(path, texts::kNothingWritten));
+        throw Failure(texts::kCannotWrite.arg(folder_.filePath(name), texts::kNothingWritten));
     names_ << name;
 }
 
+// A folder at the name cannot be replaced by a file, and on Windows neither can a file another
+// program holds open without sharing its deletion (a PDF in a viewer, a workbook in Excel):
+// found before anything moves, so that the set is not left half new.
+void OutputFiles::checkReplaceable(const QString& name) const {
+    const QString path = folder_.filePath(name);
+#ifdef _WIN32
+    const DWORD attributes = GetFileAttributesW(native(QDir::toNativeSeparators(path)));
+    if (attributes == INVALID_FILE_ATTRIBUTES) return;
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        throw Failure(texts::kCannotWrite.arg(path, texts::kIsFolder));
+    HANDLE handle = CreateFileW(native(QDir::toNativeSeparators(path)), DELETE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle != INVALID_HANDLE_VALUE) return (void)CloseHandle(handle);
+    if (GetLastError() == ERROR_SHARING_VIOLATION) throw Failure(texts::kFileInUse.arg(name));
+#else
+    struct stat status;
+    if (::lstat(QFile::encodeName(path).constData(), &status) == 0 && S_ISDIR(status.st_mode))
+        throw Failure(texts::kCannotWrite.arg(path, texts::kIsFolder));
+#endif
+}
+
+bool OutputFiles::move(const QString& from, const QString& to) const {
+#ifdef _WIN32
+    return calls_->moveFileExW(native(QDir::toNativeSeparators(from)),
+                               native(QDir::toNativeSeparators(to)),
+                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+#else
+    return calls_->rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) ==
+           0;
+#endif
+}
+
+// The old files back at their names, the new ones that had none gone. An old file that cannot
+// be put back is kept in this run's folder, never removed with it.
+void OutputFiles::putBack(const QStringList& aside, const QStringList& movedIn) {
+    bool whole = true;
+    for (const QString& name : movedIn)
+        if (!aside.contains(name)) whole &= QFile::remove(folder_.filePath(name));
+    for (const QString& name : aside)
+        whole &= move(writingPath(asideName(name)), folder_.filePath(name));
+    if (!whole) writing_.setAutoRemove(false);
+}
+
 QStringList OutputFiles::commit() {
+    // One commit into a folder at a time: two runs' files never mix.
+    const QString lockPath = folder_.filePath(kLockName);
+    std::optional<OsFile> lock = OsFile::open(lockPath, lockPath, OsFile::Access::Append, calls_);
+    try {
+        lock->lockForAppending(wait_);
+    } catch (const Failure& failure) {
+        if (!failure.message().endsWith(texts::kFileBusy)) throw;
+        throw Failure(texts::kCannotWrite.arg(lockPath, texts::kOutputBusy));
+    }
+    for (const QString& name : names_) checkReplaceable(name);
+
+    QStringList aside, movedIn;
+    const auto fail = [&](const QString& path, const QString& reason) {
+        putBack(aside, movedIn);
+        QString message = texts::kCannotWrite.arg(path, reason);
+        if (!writing_.autoRemove())
+            message += QStringLiteral(" (") + texts::kNotPutBack + QStringLiteral(": ") +
+                       QDir::toNativeSeparators(writing_.path()) + u')';
+        throw Failure(message);
+    };
+    for (const QString& name : names_) {
+        const QString path = folder_.filePath(name);
+        if (move(path, writingPath(asideName(name)))) aside << name;
+#ifdef _WIN32
+        else if (const DWORD e = GetLastError(); e != ERROR_FILE_NOT_FOUND)
+#else
+        else if (errno != ENOENT)
+#endif
+            fail(path, lastError());
+    }
     QStringList paths;
     for (const QString& name : names_) {
         paths << folder_.filePath(name);
-        if (!replaceFile(writingPath(name), paths.back()))
-            throw Failure(texts::kCannotWrite.arg(paths.back(), lastError()));
+        if (!move(writingPath(name), paths.back())) fail(paths.back(), lastError());
+        movedIn << name;
     }
+#ifndef _WIN32
+    // The renames on the disk (MoveFileEx's write-through does this on Windows).
+    const int fd =
+        ::open(QFile::encodeName(folder_.path()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const bool synced = fd >= 0 && calls_->fsync(fd) == 0;
+    const QString reason = synced ? QString() : lastError();
+    if (fd >= 0) ::close(fd);
+    if (!synced) fail(folder_.path(), reason);
+#endif
     return paths;
 }
 

@@ -153,15 +153,16 @@ inline const QStringList kDayColumns = {QStringLiteral("日付"),       QStringL
                                         QStringLiteral("在校等時間"), QStringLiteral("時間外"),
                                         QStringLiteral("備考")};
 inline const QStringList kTotalColumns = {
-    QStringLiteral("出勤日数"), QStringLiteral("在校等時間合計"), QStringLiteral("時間外合計"),
+    QStringLiteral("出勤日数"),       QStringLiteral("要確認"),
+    QStringLiteral("在校等時間合計"), QStringLiteral("時間外合計"),
     QStringLiteral("年度累計時間外"), QStringLiteral("判定")};
 inline const QString kTotal = QStringLiteral("合計");
 inline const QString kNoFlag = QStringLiteral("なし");
 // In the order of report/month.h's Note and Flag.
-inline const QStringList kNotes = {QStringLiteral("祝日"),        QStringLiteral("休業日"),
-                                   QStringLiteral("時刻不正"),    QStringLiteral("退のみ"),
-                                   QStringLiteral("出のみ"),      QStringLiteral("出が2回"),
-                                   QStringLiteral("退が出より前")};
+inline const QStringList kNotes = {QStringLiteral("祝日"),     QStringLiteral("休業日"),
+                                   QStringLiteral("年末年始"), QStringLiteral("時刻不正"),
+                                   QStringLiteral("退のみ"),   QStringLiteral("出のみ"),
+                                   QStringLiteral("出が2回"),  QStringLiteral("退が出より前")};
 inline const QStringList kFlags = {QStringLiteral("月45時間超"),
                                    QStringLiteral("月80時間以上"),
                                    QStringLiteral("月100時間以上"),
@@ -332,5 +333,19 @@ inline const QString kFieldName = QStringLiteral("氏名");
 inline const QString kFieldWriter = QStringLiteral("記入者");
 inline const QString kFieldReason = QStringLiteral("理由");
 inline const QString kFieldTitle = QStringLiteral("名称");
+
+// Outputs replaced as a set, and the days that ask for a correction.
+// %1 how many teachers have days with a mark.
+inline const QString kTeachersToCorrect = QStringLiteral("要確認の日がある教職員 %1名");
+// %1 the file's name.
+inline const QString kFileInUse = QStringLiteral("%1 は他のプログラムで開かれています");
+inline const QString kIsFolder = QStringLiteral("同じ名前のフォルダがあります");
+inline const QString kOutputBusy =
+    QStringLiteral("同じフォルダへの別の保存が終わりません（しばらくしてからもう一度）");
+inline const QString kNotPutBack = QStringLiteral("元のファイルを戻せませんでした");
+// %1 the file, %2 the line's number.
+inline const QString kDayOffTooLong = QStringLiteral("\"%1\" %2行目: 行が長すぎます（1 MiB 超）");
+inline const QString kBadHoursRange =
+    QStringLiteral("--hours %1: 0:00〜24:00 の時間 (H:MM) ではありません");
 
 } // namespace velmora::texts

@@ -3,10 +3,12 @@
 
 #include "cards/cards.h"
 #include "storage/filecalls.h"
+#include "storage/outputfiles.h"
 #include "support/tmpfs.h"
 #include "support/world.h"
 #include "terminal/userdata.h"
 
+#include <csignal>
 #include <fcntl.h>
 #include <gmock/gmock.h>
 #include <sys/resource.h>
@@ -201,4 +203,40 @@ TEST(Files, FilesThatAreNoFilesOrTooBigGiveAMessageOrASkippedLine) {
     getrusage(RUSAGE_SELF, &usage);
     EXPECT_LT(usage.ru_maxrss, 100 * 1024) << "KiB at the peak";
 #endif
+}
+
+// Two runs saving into one folder: a commit waits for the other run's, or gives up with a
+// message after its wait; the files are never a mix of both. An empty file is never put in.
+TEST(Files, OutputsOfTwoRunsNeverMix) {
+    using namespace std::chrono_literals;
+    World w;
+    const QByteArray lock = QFile::encodeName(w.dir.filePath(OutputFiles::kLockName));
+    // The other run's commit: a process holding the lock for `held` µs.
+    const auto otherRun = [&](useconds_t held) {
+        int ready[2];
+        EXPECT_EQ(pipe(ready), 0);
+        const pid_t child = fork();
+        if (child == 0) // lockf() is fcntl()'s lock
+            _exit(lockf(::open(lock.constData(), O_RDWR | O_CREAT, 0666), F_LOCK, 0) != 0 ||
+                  ::write(ready[1], "", 1) != 1 || usleep(held) != 0);
+        char c;
+        EXPECT_EQ(::read(ready[0], &c, 1), 1);
+        return ::close(ready[0]), ::close(ready[1]), child;
+    };
+    for (const auto& [held, wait, done] :
+         {std::tuple{300'000u, 10000ms, true}, std::tuple{10'000'000u, 200ms, false}}) {
+        w.write("a.csv", "old");
+        const pid_t other = otherRun(held);
+        OutputFiles files(QDir(w.dir.path()), nullptr, wait);
+        files.write("a.csv", "new");
+        if (done)
+            EXPECT_NO_THROW(files.commit());
+        else
+            EXPECT_THAT([&] { files.commit(); }, failsWith(texts::kOutputBusy));
+        EXPECT_EQ(w.read("a.csv"), done ? "new" : "old");
+        kill(other, SIGKILL), waitpid(other, nullptr, 0);
+    }
+    OutputFiles files{QDir(w.dir.path())};
+    EXPECT_THAT([&] { files.write("b.csv", ""); }, failsWith(texts::kNothingWritten));
+    EXPECT_EQ(w.read("b.csv"), "(missing)");
 }

@@ -6,6 +6,7 @@
 #include "report/output.h"
 #include "report/records.h"
 #include "report/report.h"
+#include "storage/backwardlines.h"
 #include "storage/datafiles.h"
 #include "storage/fields.h"
 #include "support/print.h"
@@ -256,7 +257,12 @@ const FigureCase kFigures[] = {
     {"part-timer's empty cell", "P", "2026-07-09", "出8:00 退17:00", "",  "8:00 17:00 8:15 0:30 7:45 0:00 0:45 |"},
     {"line's last day",         "P", "2026-07-15", "出8:00 退12:00", "",  "8:00 12:00 4:00 4:00 0:00 0:00 0:00 |"},
     {"line ended",              "P", "2026-07-22", "出8:00 退12:00", "",  "8:00 12:00 4:00 0:00 7:45 0:00 0:00 |"},
-    {"closure",                 "A", "2026-07-24", "出9:00 退12:00", "",  "9:00 12:00 3:00 3:00 0:00 0:00 0:00 | 学校閉庁日"},
+    {"closure",                 "A", "2026-07-24", "出9:00 退12:00", "",  "9:00 12:00 3:00 3:00 0:00 0:00 0:00 | 休業日・学校閉庁日"},
+    {"year-end",                "A", "2026-12-29", "出9:00 退12:00", "",  "9:00 12:00 3:00 3:00 0:00 0:00 0:00 | 年末年始"},
+    {"New Year's Day",          "A", "2027-01-01", "", "",                "- - - - 0:00 - - | 祝日・年末年始"},
+    {"before the year-end",     "A", "2026-12-28", "出9:00 退12:00", "",  "9:00 12:00 3:00 0:00 7:45 0:00 0:00 |"},
+    {"year-end with hours",     "A", "2026-12-30", "出9:00 退12:00", "",  "9:00 12:00 3:00 0:00 7:45 0:00 0:00 | 特別勤務"},
+    {"after the year-end",      "A", "2027-01-04", "出9:00 退12:00", "",  "9:00 12:00 3:00 0:00 7:45 0:00 0:00 |"},
     {"Saturday class",          "A", "2026-07-11", "出8:00 退17:00", "",  "8:00 17:00 8:15 0:30 7:45 0:00 0:45 | 土曜授業"},
     {"part-timer's Saturday",   "P", "2026-07-11", "出8:00 退17:00", "",  "8:00 17:00 8:15 0:30 7:45 0:00 0:45 | 土曜授業"},
     {"trip without a card",     "A", "2026-07-07", "", "出張8:30-17:00",   "- - 7:45 0:00 7:45 8:30 0:45 | 出張"},
@@ -272,6 +278,13 @@ const FigureCase kFigures[] = {
     {"cancelled correction",    "A", "2026-07-07", "出8:00", "x退訂正-17:00",           "8:00 - - - 7:45 - - | 出のみ"},
     {"出のみ with a trip",       "A", "2026-07-07", "出8:00", "出張13:00-17:00",         "8:00 - - - 7:45 - - | 出のみ・出張"},
     {"出のみ corrected",         "A", "2026-07-07", "出8:00", "退訂正-17:00",            "8:00 17:00 8:15 0:30 7:45 0:00 0:45 | 退訂正(カードなし)"},
+    {"leaving corrected earlier", "A", "2026-07-07", "出8:10 退18:30", "退訂正-17:10",  "8:10 17:10 8:15 0:30 7:45 0:00 0:45 | 退訂正(カード18:30)"},
+    {"latest correction holds", "A", "2026-07-07", "出8:00 退17:00", "退訂正-18:00 退訂正-17:30", "8:00 17:30 8:45 1:00 7:45 0:00 0:45 | 退訂正(カード17:00)"},
+    {"時刻不正 corrected",       "A", "2026-07-07", "出8:00 退?", "退訂正-17:00",         "8:00 17:00 8:15 0:30 7:45 0:00 0:45 | 退訂正(カードなし)"},
+    {"leave beyond the day",    "A", "2026-07-07", "出8:00 退12:00", "休暇8:00-17:00",  "8:00 12:00 4:00 4:00 0:00 0:00 0:00 | 休暇9:00"},
+    {"overlapping leave",       "A", "2026-07-07", "出8:00 退15:00", "休暇15:00-17:00 休暇16:00-17:00", "8:00 15:00 6:15 0:30 5:45 0:00 0:45 | 休暇2:00・休暇1:00"},
+    {"overlapping self-study",  "A", "2026-07-07", "出8:00 退19:00", "研鑽17:00-18:30 研鑽18:00-19:00", "8:00 19:00 8:15 0:30 7:45 0:00 2:45 | 研鑽"},
+    {"self-study beyond the day", "A", "2026-07-07", "出8:00 退15:00", "研鑽7:00-16:00", "8:00 15:00 0:00 0:00 7:45 0:00 7:00 | 研鑽"},
 };
 // clang-format on
 
@@ -279,6 +292,7 @@ TEST(Days, CountTheSchoolsFactsAndEntries) {
     WorkRules rules;
     rules.calendar[{2026, 7, 24}] = {{2026, 7, 24}, 0, u"学校閉庁日"_qs};
     rules.calendar[{2026, 7, 11}] = {{2026, 7, 11}, 7 * 60 + 45, u"土曜授業"_qs};
+    rules.calendar[{2026, 12, 30}] = {{2026, 12, 30}, 7 * 60 + 45, u"特別勤務"_qs};
     rules.staff[u"P"_qs] = {{u"P"_qs, {240, 240, 0, -1, 240}, {2026, 4, 1}, {2026, 7, 15}}};
     for (const FigureCase& c : kFigures) {
         const Day d = figures(c.name, c.date, c.records, c.entries, rules);
@@ -342,7 +356,8 @@ TEST(Report, ReadsAFileOfManyBlocks) {
                 file.write("\"T" + QByteArray::number(t) + "\",\"" +
                            d.toString(u"MM/dd"_qs).toLatin1() + record);
         if (d < QDate(2025, 4, 1)) continue; // not in the school year reported
-        beyond += d.dayOfWeek() > 5 || isNationalHoliday(d) ? 8 * 60 + 15 : 30;
+        const bool off = d.dayOfWeek() > 5 || isNationalHoliday(d) || isYearEndHoliday(d);
+        beyond += off ? 8 * 60 + 15 : 30;
     }
     file.close();
     // The progress at each block, none for work shorter than its delay; a stop is a fault.
@@ -471,6 +486,11 @@ TEST(Names, GiveSheetsExcelOpensAndCsvCellsOfText) {
         sheets << m.captured(1);
     EXPECT_EQ(sheets, expected);
     EXPECT_TRUE(unzip(file, "xl/sharedStrings.xml").contains(u"2026年1月　a[b]<"_qs));
+    // The summary's 要確認 beside 出勤日数: Tanaka's three days, a number.
+    EXPECT_TRUE(unzip(file, "xl/sharedStrings.xml").contains(u">要確認<"_qs));
+    EXPECT_TRUE(QRegularExpression(uR"re(<c r="C2"( s="\d+")?><v>3</v>)re"_qs)
+                    .match(unzip(file, "xl/worksheets/sheet1.xml"))
+                    .hasMatch());
     EXPECT_TRUE(
         unzip(file, "xl/worksheets/sheet7.xml").contains(u"&amp;L在校等時間 2026年1月　a[b]<"_qs));
     // Tanaka's sheet, 2026-01-05 under the title and the headings: 8:10 to 16:00 is 7:05.
@@ -538,6 +558,9 @@ const char* const kCommands[][3] = {
      "\"DATA/daysoff.txt\" 3行目: 日付 (YYYY-MM-DD) ではありません"},
     {"--format ods DATA/terminal1.dat",          "2", "--format ods: csv、xlsx、pdf のどれか"},
     {"--hours 7 DATA/terminal1.dat",             "2", "--hours 7: 時間 (H:MM)"},
+    {"--hours 24:01 DATA/terminal1.dat",         "2", "--hours 24:01: 0:00〜24:00"},
+    {"--hours 99:59 DATA/terminal1.dat",         "2", "--hours 99:59: 0:00〜24:00"},
+    {"--hours 24:00 --month 2025-12 DATA/terminal1.dat", "0", ""},
     {"--break 361 DATA/terminal1.dat",           "2", "--break 361: 0〜360 の分数"},
     {"--last-year 1999 DATA/terminal1.dat",      "2", "--last-year 1999: 2000〜2099 の年"},
     {"-o none DATA/terminal1.dat",               "2", "フォルダが見つかりません \"none\""},
@@ -547,6 +570,7 @@ const char* const kCommands[][3] = {
     {"DATA/terminal1.dat DATA",                  "2", "\"DATA\": 通常のファイルではありません"},
     {"/dev/null",                                "2", "\"/dev/null\": 通常のファイルではありません"},
     {"--days-off FIFO DATA/terminal1.dat",       "2", "\"FIFO\": 通常のファイルではありません"},
+    {"--days-off LONG DATA/terminal1.dat",       "2", "\"LONG\" 2行目: 行が長すぎます"},
     {"--help",                                   "0", ""},
     {"--month 2025-12 DATA/terminal1.dat",       "0", ""},
 };
@@ -556,8 +580,16 @@ TEST(CommandLine, AnswersEachInputWithItsStatusAndMessage) {
     QTemporaryDir dir;
     const QString fifo = dir.filePath(u"fifo.dat"_qs); // an open that waits would hang
     mkfifo(QFile::encodeName(fifo), 0600);
+    // A line over 1 MiB counts among the lines, in a file whose name arg() would substitute into.
+    QFile tooLong(dir.filePath(u"休業日%2.txt"_qs));
+    ASSERT_TRUE(tooLong.open(QIODevice::WriteOnly) &&
+                tooLong.write("2026-08-13\n" + QByteArray(kLongestLine + 1, '2') + "\nx\n") > 0);
+    tooLong.close();
     const auto data = [&](const char* t) {
-        return QString(t).replace("DATA", DATA).replace(u"FIFO"_qs, fifo);
+        return QString(t)
+            .replace("DATA", DATA)
+            .replace(u"FIFO"_qs, fifo)
+            .replace(u"LONG"_qs, tooLong.fileName());
     };
     for (const auto& [args, status, message] : kCommands) {
         QTemporaryDir out;

@@ -8,6 +8,7 @@
 #include "reportwindow/reportmodel.h"
 #include "reportwindow/reportwindow.h"
 #include "storage/datafiles.h"
+#include "storage/filecalls.h"
 #include "support/print.h"
 #include "support/tmpfs.h"
 
@@ -18,6 +19,7 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
@@ -54,8 +56,8 @@ QList<QStringList> goldenSummary() {
     QList<QStringList> rows;
     for (const QByteArray& line : contents(DATA "/expected_集計.csv").split('\n').mid(1, 2)) {
         const QStringList cells = QString::fromUtf8(line).remove(u'"').trimmed().split(u',');
-        rows << QStringList{cells.mid(0, cells.size() - 6).join(u',')} +
-                    cells.mid(cells.size() - 6, 5); // not 所定, last
+        rows << QStringList{cells.mid(0, cells.size() - 7).join(u',')} +
+                    cells.mid(cells.size() - 7, 6); // not 所定, last
     }
     return rows;
 }
@@ -95,7 +97,7 @@ TEST(Sheets, PutEachTeacherOnTheirOwnPage) {
         const QString text = run("pdftotext", {"-layout", "-f", n, "-l", n, pdf, "-"});
         for (const QStringList& t : page == 1 ? golden : golden.mid(page - 2, 1))
             EXPECT_TRUE(text.contains(t[0].simplified()) &&
-                        text.contains(QStringList(t.mid(2, 3)).join(u' ')))
+                        text.contains(QStringList(t.mid(3, 3)).join(u' ')))
                 << page << text.toStdString();
         EXPECT_EQ(text.contains("確認印"), page > 1) << page;
     }
@@ -129,14 +131,20 @@ TEST(Window, ShowsTheLibrarysFiguresWithTheMarksInRed) {
     ReportModel model;
     model.setReport(buildReport(january()));
     ASSERT_EQ(model.rowCount(), 2);
-    for (int column = 0; column < 6; ++column)
+    for (int column = 0; column < 7; ++column)
         EXPECT_EQ(model.index(1, column).data().toString(), goldenSummary()[1][column]);
-    for (int minutes : {45 * 60, 45 * 60 + 1}) {
+    // The hours once over 45:00 red; 要確認 above 0 red, its row tinted.
+    for (const auto& [minutes, toCorrect] : {std::pair{45 * 60, 0}, std::pair{45 * 60 + 1, 2}}) {
         MonthReport report;
         report.month = QDate(2026, 7, 1);
-        report.teachers = {{.name = "A", .beyond = minutes, .flags = monthFlags({minutes}, 1)}};
+        report.teachers = {{.name = "A",
+                            .toCorrect = toCorrect,
+                            .beyond = minutes,
+                            .flags = monthFlags({minutes}, 1)}};
         model.setReport(report);
-        EXPECT_EQ(model.index(0, 3).data(Qt::ForegroundRole).isValid(), minutes > 45 * 60);
+        EXPECT_EQ(model.index(0, 4).data(Qt::ForegroundRole).isValid(), minutes > 45 * 60);
+        EXPECT_EQ(model.index(0, 2).data(Qt::ForegroundRole).isValid(), toCorrect > 0);
+        EXPECT_EQ(model.index(0, 0).data(Qt::BackgroundRole).isValid(), toCorrect > 0);
     }
     model.setReport(buildReport(january()));
     model.showTeacher(0);
@@ -179,7 +187,7 @@ TEST(Saving, ReplacesAllFilesOrNone) {
             << err.toStdString();
         // The old files, and the filler: . and .. too.
         EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden).size(),
-                  6 + (c.room >= 0));
+                  7); // the filler, or the lock file of the commit
         for (const QString& name : old) {
             const bool csv = c.room < 0 && name.endsWith(".csv");
             EXPECT_EQ(contents(name),
@@ -215,6 +223,58 @@ struct Answers : Dialogs {
         return y.isValid() ? std::optional(y.toInt()) : std::nullopt;
     }
 };
+
+// The calls of a save with one failing (EIO): the nth rename (the old files aside, then the
+// new ones in) or fsync (each file, then the folder).
+int renames = 0, fsyncs = 0, failingRename = 0, failingFsync = 0;
+std::shared_ptr<const FileCalls> failing(int rename, int fsync) {
+    renames = fsyncs = 0, failingRename = rename, failingFsync = fsync;
+    FileCalls calls;
+    calls.rename = [](const char* from, const char* to) {
+        return ++renames == failingRename ? (errno = EIO, -1) : ::rename(from, to);
+    };
+    calls.fsync = [](int fd) { return ++fsyncs == failingFsync ? (errno = EIO, -1) : ::fsync(fd); };
+    return std::make_shared<const FileCalls>(calls);
+}
+
+// A fault at any step of a save of all four files, or a folder at the PDF's name: exit status
+// 2, the old set back byte for byte, nothing new beside it.
+TEST(Saving, PutsTheOldSetBackWhateverStepFails) {
+    // clang-format off
+    const struct { int rename, fsync; const char* names; } cases[] = {
+        {1, 0, ".csv"}, {2, 0, "_集計.csv"}, {3, 0, ".xlsx"}, {4, 0, ".pdf"},
+        {5, 0, ".csv"}, {6, 0, "_集計.csv"}, {7, 0, ".xlsx"}, {8, 0, ".pdf"},
+        {0, 1, ".csv"}, {0, 3, ".xlsx"}, {0, 4, ".pdf"}, {0, 5, ""}, {0, 0, ".pdf"}};
+    // clang-format on
+    for (const auto& c : cases) {
+        QTemporaryDir dir;
+        const QString base = dir.filePath("在校等時間_2026-01");
+        const QStringList old = {base + ".csv", base + "_集計.csv", base + ".xlsx", base + ".pdf"};
+        for (const QString& name : old) write(name, name.toUtf8());
+        const bool folder = c.rename == 0 && c.fsync == 0;
+        if (folder) QFile::remove(old[3]), QDir().mkdir(old[3]);
+        QString err;
+        const QStringList args = {"velmora-report", "--last-year", "2026", "-o",
+                                  dir.path(),       "-f",          "csv",  "-f",
+                                  "xlsx",           "-f",          "pdf"};
+        EXPECT_EQ(runReport(args + kTerminals,
+                            {[](const QString&) {}, [&](const QString& t) { err += t; }},
+                            failing(c.rename, c.fsync)),
+                  2);
+        EXPECT_TRUE(
+            err.contains(c.names + QString("\": ") +
+                         (folder ? u"同じ名前のフォルダがあります"_qs : qt_error_string(EIO))))
+            << err.toStdString();
+        // The old files, . and .., the lock of the commit if it was reached, and nothing else.
+        const QStringList left = QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden);
+        EXPECT_EQ(left.size() - left.count(".velmora-report.lock"), 6)
+            << left.join(' ').toStdString();
+        for (const QString& name : old)
+            EXPECT_EQ(contents(name), folder && name == old[3] ? "" : name.toUtf8())
+                << c.rename << c.fsync << name.toStdString();
+        EXPECT_EQ(QFileInfo(old[3]).isDir(), folder);
+    }
+}
 
 // The window on copies of the files in a folder of its own (the ledger folder), their records of
 // 2026 (from the files' time), once its first report is shown.
@@ -276,15 +336,18 @@ QList<Entry> entriesIn(const QString& folder) {
 // unless the newest month is the only one with records.
 TEST(Workbench, OpensOnTheNewestCompleteMonth) {
     // clang-format off
-    const struct { const char* name; QList<QByteArray> files; QDate month; } cases[] = {
+    const struct { const char* name; QList<QByteArray> files; QDate month; const char* status; } cases[] = {
         {"December before January", {contents(kTerminals[0]), contents(kTerminals[1])},
-         QDate(2025, 12, 1)},
+         QDate(2025, 12, 1), "教職員 2名"},
         {"January alone", {"\"A\",\"01/06\",\"8:00\",\"\x8f\x6f\"\r\n"
-                           "\"A\",\"01/06\",\"17:00\",\"\x91\xde\"\r\n"}, QDate(2026, 1, 1)}};
+                           "\"A\",\"01/06\",\"17:00\",\"\x91\xde\"\r\n"
+                           "\"B\",\"01/06\",\"8:00\",\"\x8f\x6f\"\r\n"}, QDate(2026, 1, 1),
+         "教職員 2名　要確認の日がある教職員 1名"}};
     // clang-format on
     for (const auto& c : cases) {
         Bench bench(c.files);
         EXPECT_EQ(bench.find<QDateEdit>("month")->date(), c.month) << c.name;
+        EXPECT_EQ(bench.find<QLabel>("status")->text(), c.status);
         EXPECT_FALSE(bench.window.windowIcon().pixmap(16).isNull());
     }
 }

@@ -3,13 +3,19 @@
 #include "logging/logfile.h"
 #include "startup/qtjapanese.h"
 #include "storage/cp932.h"
+#include "storage/datafiles.h"
 #include "storage/fields.h"
 #include "storage/names.h"
+#include "storage/outputfiles.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 using namespace velmora;
 
@@ -103,3 +109,33 @@ TEST(LogFile, RotatesAtItsLimitKeepingTwoOldFiles) {
               QStringLiteral("line 5 of the log\r\nline 6 of the log\r\n"));
     EXPECT_FALSE(QFile::exists(path + QStringLiteral(".3")));
 }
+
+#ifdef _WIN32
+// The month's PDF open in a viewer, which shares no deletion: Windows would refuse to replace it,
+// so the set stops before anything moves, naming it.
+TEST(OutputFiles, AFileHeldOpenStopsTheSetBeforeAnythingMoves) {
+    QTemporaryDir dir;
+    const QStringList names = {u"a.csv"_qs, u"在校等時間_2026-07.pdf"_qs};
+    OutputFiles files{QDir(dir.path())};
+    for (const QString& name : names) {
+        QFile f(dir.filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write("old") == 3);
+        files.write(name, "new");
+    }
+    const QString held = QDir::toNativeSeparators(dir.filePath(names[1]));
+    const HANDLE viewer = CreateFileW(reinterpret_cast<const wchar_t*>(held.utf16()), GENERIC_READ,
+                                      FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    QString message;
+    try {
+        files.commit();
+    } catch (const Failure& failure) {
+        message = failure.message();
+    }
+    CloseHandle(viewer);
+    EXPECT_EQ(message, names[1] + u" は他のプログラムで開かれています"_qs);
+    for (const QString& name : names) {
+        QFile f(dir.filePath(name));
+        EXPECT_TRUE(f.open(QIODevice::ReadOnly) && f.readAll() == "old") << name.toStdString();
+    }
+}
+#endif

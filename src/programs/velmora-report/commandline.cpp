@@ -24,7 +24,8 @@ int parseHours(const QString& text) {
 
 } // namespace
 
-int runReport(const QStringList& arguments, const Console& console) {
+int runReport(const QStringList& arguments, const Console& console,
+              std::shared_ptr<const FileCalls> calls) {
     // The reading's progress on one line of a terminal, redrawn in place; a line left
     // unfinished by a fault is ended before its message.
     bool lineOpen = false;
@@ -87,6 +88,8 @@ int runReport(const QStringList& arguments, const Console& console) {
     }
     request.rules.regularMinutes = parseHours(value("hours"));
     if (request.rules.regularMinutes < 0) return fail(texts::kBadHours.arg(value("hours")));
+    if (request.rules.regularMinutes > 24 * 60)
+        return fail(texts::kBadHoursRange.arg(value("hours")));
     bool breakOk = false;
     request.rules.breakMinutes = value("break").toInt(&breakOk);
     if (!breakOk || request.rules.breakMinutes < 0 || request.rules.breakMinutes > 360)
@@ -125,7 +128,7 @@ int runReport(const QStringList& arguments, const Console& console) {
         const MonthReport report = buildReport(request);
         for (const QString& warning : report.warnings)
             console.err(QStringLiteral("velmora-report: %1\n").arg(warning));
-        saveReport(report, outDir, formats);
+        saveReport(report, outDir, formats, std::move(calls));
         if (report.skipped > 0)
             console.err(QStringLiteral("velmora-report: %1\n")
                             .arg(texts::kLinesSkipped.arg(report.skipped)));

@@ -3,8 +3,11 @@
 
 #include <QStringList>
 #include <functional>
+#include <memory>
 
 namespace velmora {
+
+struct FileCalls;
 
 // Where the command's words go, as they are (line ends included).
 struct Console {
@@ -14,7 +17,9 @@ struct Console {
 
 // velmora-report run on `arguments` (the program's name first): the month's files written,
 // or the help or the version shown. A fault is one message on err, and no file is written.
-// Returns the exit status: 0, or 2.
-int runReport(const QStringList& arguments, const Console& console);
+// Returns the exit status: 0, or 2. The files are synced and renamed through `calls`, the
+// system's own when none are given.
+int runReport(const QStringList& arguments, const Console& console,
+              std::shared_ptr<const FileCalls> calls = nullptr);
 
 } // namespace velmora
