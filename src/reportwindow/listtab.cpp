@@ -191,14 +191,13 @@ void ListTab::importPath(const QString& path) {
     progress_->setObjectName(QStringLiteral("importProgress"));
     progress_->setWindowModality(Qt::WindowModal);
     progress_->setMinimumDuration(500);
-    progress_->setAttribute(Qt::WA_DeleteOnClose);
     connect(&importing_, &QFutureWatcher<Imported>::progressValueChanged, progress_,
             &QProgressDialog::setValue);
     connect(progress_, &QProgressDialog::canceled, &importing_, &QFutureWatcher<Imported>::cancel);
 }
 
 void ListTab::imported() {
-    if (progress_) progress_->close();
+    if (progress_) progress_->deleteLater();
     enable();
     if (importing_.isCanceled() || importing_.future().resultCount() == 0) {
         say(texts::kImportStopped);
