@@ -25,17 +25,15 @@ std::optional<QStringList> splitFields(QStringView line) {
         skipSpaces();
         QString field;
         if (p < line.size() && line[p] == u'"') {
-            for (++p;; ++p) {
-                if (p == line.size()) return std::nullopt;
-                if (line[p] != u'"') {
-                    field += line[p];
-                } else if (p + 1 < line.size() && line[p + 1] == u'"') {
-                    field += u'"';
-                    ++p;
-                } else {
-                    ++p;
-                    break;
-                }
+            // A run up to the next quote at a time: a doubled one is a quote, another ends it.
+            for (++p;;) {
+                const qsizetype quote = line.indexOf(u'"', p);
+                if (quote < 0) return std::nullopt;
+                field += line.sliced(p, quote - p);
+                p = quote + 1;
+                if (p == line.size() || line[p] != u'"') break;
+                field += u'"';
+                ++p;
             }
             skipSpaces();
             if (p < line.size() && line[p] != u',') return std::nullopt;
@@ -134,7 +132,9 @@ std::optional<QDateTime> parseWritten(QStringView text) {
     const auto date = parseDate(text.first(space));
     const auto time = parseTime(text.sliced(space + 1));
     if (!date || !time || *time >= 24 * 60) return std::nullopt;
-    return QDateTime(*date, QTime(*time / 60, *time % 60));
+    // A wall-clock time as written, of no zone: held as UTC, so that no conversion (and no
+    // look at the system's zone, per line) ever touches it.
+    return QDateTime(*date, QTime(*time / 60, *time % 60), Qt::UTC);
 }
 
 QString timeText(int minutes) {

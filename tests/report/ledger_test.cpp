@@ -355,7 +355,7 @@ TEST(Ledger, AListIsReplacedOnlyWhileItIsTheFileRead) {
         const QDir folder(dir.path());
         QFile file(dir.filePath(kStaffFile));
         const auto write = [&](const char* bytes) {
-            ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) >= 0);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) >= 0 && file.flush());
             file.setFileTime(QDateTime(QDate(2026, 1, 1), QTime(9, 0)),
                              QFileDevice::FileModificationTime);
             file.close();
