@@ -346,19 +346,29 @@ void appendEntry(const QDir& folder, const Entry& entry) {
 
 QList<EntryState> entryStates(const QList<Entry>& entries, QList<LedgerProblem>* problems) {
     QList<EntryState> states;
-    Chains exact, anyTimes;
+    states.reserve(entries.size());
+    const auto keyOf = [](const Entry& e, bool anyTimes) {
+        return Target{e.name, e.date.toJulianDay(), int(e.kind), anyTimes ? kAnyTime : e.start,
+                      anyTimes ? kAnyTime : e.end};
+    };
+    // Only older files hold cancellations without times: their index is made at the first.
+    Chains exact;
+    std::optional<Chains> anyTimes;
     for (const Entry& e : entries) {
-        const Target key{e.name, e.date.toJulianDay(), int(e.kind), e.start, e.end};
-        const Target day{e.name, key.day, key.kind, kAnyTime, kAnyTime};
         if (!e.cancels) {
-            exact.add(key, states.size());
-            anyTimes.add(day, states.size());
+            exact.add(keyOf(e, false), states.size());
+            if (anyTimes) anyTimes->add(keyOf(e, true), states.size());
             states.append({e, nullptr});
             continue;
         }
-        // Older files' cancellations carry no times: the latest of the kind that day.
-        const qsizetype target =
-            e.start == -1 && e.end == -1 ? anyTimes.latest(day, states) : exact.latest(key, states);
+        const bool timeless = e.start == -1 && e.end == -1;
+        if (timeless && !anyTimes) {
+            anyTimes.emplace();
+            for (qsizetype i = 0; i < states.size(); ++i)
+                anyTimes->add(keyOf(states[i].entry, true), i);
+        }
+        const qsizetype target = timeless ? anyTimes->latest(keyOf(e, true), states)
+                                          : exact.latest(keyOf(e, false), states);
         if (target >= 0)
             states[target].cancelledBy = std::make_shared<const Entry>(e);
         else if (problems)
