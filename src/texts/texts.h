@@ -224,14 +224,6 @@ inline const QString kImportTitle = QStringLiteral("取り込むCSV");
 inline const QString kCsvFilter = QStringLiteral("CSV (*.csv);;すべて (*)");
 inline const QString kNoLedgerFolder =
     QStringLiteral("記録ファイルを追加すると、その最初のファイルのフォルダの一覧を編集できます。");
-// %1 the list (職員, 年間予定), %2 its row from 1, %3 the column, %4 the cell.
-inline const QString kBadTimeCell =
-    QStringLiteral("%1 %2行目: %3「%4」は時刻（7:45）として読めません。保存していません。");
-inline const QString kBadDateCell =
-    QStringLiteral("%1 %2行目: %3「%4」は日付（2026-04-01）として読めません。保存していません。");
-inline const QString kEmptyCell = QStringLiteral("%1 %2行目: %3が空です。保存していません。");
-inline const QString kDatesReversed =
-    QStringLiteral("%1 %2行目: 開始日が終了日より後です。保存していません。");
 // %1 how many lines.
 inline const QString kImported =
     QStringLiteral("%1行を取り込みました。確かめて「保存」を押してください。");
