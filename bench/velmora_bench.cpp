@@ -5,8 +5,11 @@
 // ratio is what the parsing costs on top; the raw cost is the floor any reader pays.
 
 #include "cards/cards.h"
+#include "ledger/csv.h"
+#include "ledger/ledger.h"
 #include "records/recordfile.h"
 #include "report/report.h"
+#include "reportwindow/ledgersheet.h"
 #include "storage/cp932.h"
 #include "storage/datafiles.h"
 #include "storage/fields.h"
@@ -18,6 +21,8 @@
 
 #include <fcntl.h>
 #include <malloc.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -339,6 +344,100 @@ void firstYearReport(benchmark::State& state) { runReport(state, QDate(2017, 3, 
 void monthReportRaw(benchmark::State& state) { raw(state, reportOf(state.range(0)).file, 0); }
 
 // ---------------------------------------------------------------------------------------
+// The school's files: a month's report over a 申告.dat of a million entries (trips of the
+// records' teachers, every tenth a cancellation of the one before it), spread over ten school
+// years or all within the days the report needs; a staff list of 30,000 names read into the
+// window's tab.
+
+constexpr long kEntriesRecords = 100000; // the records beside them: April 2016 to March 2017
+
+struct EntriesData {
+    QString ledger; // the folder of 申告.dat
+    qint64 bytes = 0;
+};
+
+const EntriesData& entriesOf(long count, bool recent) {
+    static std::map<std::pair<long, bool>, EntriesData> made;
+    auto it = made.find({count, recent});
+    if (it != made.end()) return it->second;
+    const QDate last = reportOf(kEntriesRecords).lastMonth.addMonths(1).addDays(-1);
+    const QDate first = recent ? QDate(2016, 4, 1) : last.addYears(-10);
+    const qint64 days = first.daysTo(last) + 1;
+    EntriesData data{folderFor(recent ? "entries-recent" : "entries", count)};
+    QByteArray bytes, previous;
+    bytes.reserve(qsizetype(count) * 96);
+    Lcg random{uint64_t(count)};
+    for (long i = 0; i < count; ++i) {
+        if (i % 10 == 9) {
+            bytes += previous.replace(cp932(QStringLiteral("\"出張\"")),
+                                      cp932(QStringLiteral("\"出張取消\"")));
+            continue;
+        }
+        const QDate date = first.addDays(qint64(random.next()) % days);
+        const int start = 8 * 60 + int(random.next() % 60) * 5;
+        previous =
+            *ledger::quotedCp932({QStringLiteral("2017-04-01 10:00"), QStringLiteral("教頭"),
+                                  staffName(int(random.next() % kTeachers)), ledger::dateText(date),
+                                  QStringLiteral("出張"), ledger::timeText(start),
+                                  ledger::timeText(start + 180), QStringLiteral("研修")});
+        bytes += previous;
+    }
+    data.bytes = bytes.size();
+    writeOnce(QDir(data.ledger).filePath(kEntriesFile), bytes);
+    return made.emplace(std::pair{count, recent}, data).first->second;
+}
+
+MonthReport entriesReport(long count, bool recent) {
+    ReportRequest request;
+    request.files = {reportOf(kEntriesRecords).file};
+    request.lastYear = reportOf(kEntriesRecords).lastYear;
+    request.ledgerFolder = entriesOf(count, recent).ledger;
+    return buildReport(request);
+}
+
+void entriesSpread(benchmark::State& state) {
+    for (auto _ : state) benchmark::DoNotOptimize(entriesReport(state.range(0), false));
+}
+void entriesRecent(benchmark::State& state) {
+    for (auto _ : state) benchmark::DoNotOptimize(entriesReport(state.range(0), true));
+}
+void entriesRaw(benchmark::State& state) {
+    raw(state, QDir(entriesOf(state.range(0), false).ledger).filePath(kEntriesFile), 0);
+}
+
+// The peak memory of a report over the entries, in a process of its own made before any
+// other case: megabytes.
+double entriesPeakMemory(bool recent) {
+    const pid_t child = fork();
+    if (child == 0) {
+        entriesOf(1000000, recent); // made first: its buffer is no part of the report
+        std::FILE* reset = std::fopen("/proc/self/clear_refs", "w");
+        if (reset) std::fputs("5", reset), std::fclose(reset);
+        entriesReport(1000000, recent);
+        _exit(0); // the folder is the parent's to remove
+    }
+    int status = 0;
+    rusage usage{};
+    wait4(child, &status, 0, &usage);
+    return status == 0 ? double(usage.ru_maxrss) / 1024 : -1;
+}
+
+void staffList(benchmark::State& state) {
+    const QString folder = folderFor("staff", state.range(0));
+    if (!QFile::exists(QDir(folder).filePath(kStaffFile))) {
+        QList<StaffLine> staff;
+        for (int i = 0; i < state.range(0); ++i)
+            staff.append({staffName(i), {465, 465, 465, 465, -1}, QDate(2026, 4, 1), {}});
+        writeOnce(QDir(folder).filePath(kStaffFile), *staffBytes(staff));
+    }
+    LedgerSheet sheet(LedgerSheet::Kind::Staff);
+    for (auto _ : state) sheet.load(QDir(folder));
+}
+void staffListRaw(benchmark::State& state) {
+    raw(state, QDir(folderFor("staff", state.range(0))).filePath(kStaffFile), 0);
+}
+
+// ---------------------------------------------------------------------------------------
 // One table: each case beside its raw cost.
 
 struct Case {
@@ -465,6 +564,11 @@ int main(int argc, char** argv) {
     mallopt(M_MMAP_THRESHOLD, 64 << 20);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    scratch(); // the children's files go into the parent's folder
+    for (bool recent : {false, true})
+        std::printf("report, 1M entries %s: peak memory %.0f MB (≤ 400 MB), 申告.dat %.0f MB\n",
+                    recent ? "all in its dates" : "over ten years", entriesPeakMemory(recent),
+                    double(entriesOf(1000000, recent).bytes) / 1e6);
 
     for (long n : {100L, 1000L, 10000L}) {
         Case c("registry lookup, " + std::to_string(n) + " registrations");
@@ -494,6 +598,16 @@ int main(int argc, char** argv) {
     add("report-first-year", firstYearReport, monthReportRaw, 1000000,
         Case("monthly report, 2017-03 (whole file), 1M", "≤ 2× raw",
              [](double, double ratio) { return ratio <= 2.0; }));
+
+    add("entries", entriesSpread, entriesRaw, 1000000,
+        Case("report, 1M entries over ten years", "≤ 2 s",
+             [](double seconds, double) { return seconds <= 2.0; }));
+    add("entries-recent", entriesRecent, entriesRaw, 1000000,
+        Case("report, 1M entries all in its dates", "≤ 2 s",
+             [](double seconds, double) { return seconds <= 2.0; }));
+    add("staff", staffList, staffListRaw, 30000,
+        Case("staff list, 30,000 names into the tab", "≤ 100 ms",
+             [](double seconds, double) { return seconds <= 0.1; }));
 
     TableReporter table;
     benchmark::RunSpecifiedBenchmarks(&table);

@@ -1,25 +1,20 @@
 #include "ledger/csv.h"
 
 #include "storage/cp932.h"
-#include "storage/fields.h"
 
-#include <QRegularExpression>
-#include <QStringDecoder>
+#include <QUtf8StringView>
 #include <algorithm>
 
 namespace velmora::ledger {
 
-QString decodeText(const QByteArray& bytes) {
-    const std::string_view data = withoutByteOrderMark(view(bytes));
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8.decode(QByteArrayView(data.data(), qsizetype(data.size())));
-    return utf8.hasError() ? fromCp932(data) : text;
+QString decodeLine(QByteArrayView line) {
+    const bool ascii =
+        std::all_of(line.begin(), line.end(), [](char c) { return (unsigned char)c < 0x80; });
+    if (ascii) return QString::fromLatin1(line);
+    if (QUtf8StringView(line.data(), line.size()).isValidUtf8()) return QString::fromUtf8(line);
+    return fromCp932(std::string_view(line.data(), size_t(line.size())));
 }
 
-namespace {
-
-// RFC 4180 within one line: "" inside quotes for a quote; spaces around a field dropped
-// unless quoted. nullopt when a quote is left open or text follows a closing one.
 std::optional<QStringList> splitFields(QStringView line) {
     QStringList fields;
     qsizetype p = 0;
@@ -30,27 +25,24 @@ std::optional<QStringList> splitFields(QStringView line) {
         skipSpaces();
         QString field;
         if (p < line.size() && line[p] == u'"') {
-            for (++p;; ++p) {
-                if (p == line.size()) return std::nullopt;
-                if (line[p] == u'"') {
-                    if (p + 1 < line.size() && line[p + 1] == u'"') {
-                        field += u'"';
-                        ++p;
-                    } else {
-                        ++p;
-                        break;
-                    }
-                } else {
-                    field += line[p];
-                }
+            // A run up to the next quote at a time: a doubled one is a quote, another ends it.
+            for (++p;;) {
+                const qsizetype quote = line.indexOf(u'"', p);
+                if (quote < 0) return std::nullopt;
+                field += line.sliced(p, quote - p);
+                p = quote + 1;
+                if (p == line.size() || line[p] != u'"') break;
+                field += u'"';
+                ++p;
             }
             skipSpaces();
             if (p < line.size() && line[p] != u',') return std::nullopt;
         } else {
             const qsizetype comma = line.indexOf(u',', p);
             const qsizetype end = comma < 0 ? line.size() : comma;
-            field = line.mid(p, end - p).trimmed().toString();
-            if (field.contains(u'"')) return std::nullopt;
+            const QStringView cell = line.sliced(p, end - p).trimmed();
+            if (cell.contains(u'"')) return std::nullopt;
+            field = cell.toString();
             p = end;
         }
         fields.append(field);
@@ -59,64 +51,90 @@ std::optional<QStringList> splitFields(QStringView line) {
     }
 }
 
-// Full-width digits and signs, as a Japanese input method may leave them, as ASCII.
-QString narrowed(QString text) {
-    for (QChar& c : text)
-        if (c.unicode() >= 0xFF01 && c.unicode() <= 0xFF5E) c = QChar(c.unicode() - 0xFEE0);
-    return text.trimmed();
+bool isEmptyRow(const QStringList& fields) {
+    return std::all_of(fields.begin(), fields.end(), [](const QString& f) { return f.isEmpty(); });
+}
+
+namespace {
+
+// A digit, full-width as a Japanese input method may leave it, or -1.
+int digit(QChar c) {
+    const char16_t u = c.unicode();
+    if (u >= u'0' && u <= u'9') return u - u'0';
+    if (u >= u'０' && u <= u'９') return u - u'０';
+    return -1;
+}
+
+QChar narrow(QChar c) {
+    return c.unicode() >= 0xFF01 && c.unicode() <= 0xFF5E ? QChar(c.unicode() - 0xFEE0) : c;
+}
+
+// Up to `most` digits from `p`; nullopt for none.
+std::optional<int> number(QStringView text, qsizetype& p, int most) {
+    int value = 0, count = 0;
+    for (; p < text.size() && count < most; ++p, ++count) {
+        const int d = digit(text[p]);
+        if (d < 0) break;
+        value = value * 10 + d;
+    }
+    if (count == 0) return std::nullopt;
+    return value;
+}
+
+bool separator(QStringView text, qsizetype& p, char16_t sep) {
+    if (p >= text.size() || narrow(text[p]) != QChar(sep)) return false;
+    ++p;
+    return true;
 }
 
 } // namespace
 
-QList<CsvLine> csvLines(const QString& text, const QString& header) {
-    QList<CsvLine> lines;
-    bool first = true;
-    int number = 0;
-    for (QStringView line : QStringView(text).split(u'\n')) {
-        ++number;
-        if (line.endsWith(u'\r')) line.chop(1);
-        if (line.trimmed().isEmpty()) continue;
-        auto fields = splitFields(line);
-        // Excel keeps the commas of a row that only had formatting.
-        if (fields && std::all_of(fields->begin(), fields->end(),
-                                  [](const QString& f) { return f.isEmpty(); }))
-            continue;
-        const bool isHeader = first && fields && fields->first() == header;
-        first = false;
-        if (isHeader) continue;
-        lines.append({number, fields.value_or(QStringList()), !fields});
+std::optional<int> parseTime(QStringView text) {
+    text = text.trimmed();
+    qsizetype p = 0;
+    const auto hours = number(text, p, 2);
+    if (!hours || !separator(text, p, u':')) return std::nullopt;
+    const qsizetype from = p;
+    const auto minutes = number(text, p, 2);
+    if (!minutes || p - from != 2) return std::nullopt;
+    if (p < text.size()) {
+        const qsizetype seconds = p + 1;
+        if (!separator(text, p, u':') || number(text, p, 2) != 0 || p - seconds != 2 ||
+            p < text.size())
+            return std::nullopt;
     }
-    return lines;
+    if (*minutes >= 60 || *hours * 60 + *minutes > 24 * 60) return std::nullopt;
+    return *hours * 60 + *minutes;
 }
 
-std::optional<int> parseTime(QString text) {
-    static const QRegularExpression pattern(QStringLiteral("^([0-9]{1,2}):([0-9]{2})(:00)?$"));
-    const auto match = pattern.match(narrowed(std::move(text)));
-    if (!match.hasMatch()) return std::nullopt;
-    const int hours = match.capturedView(1).toInt(), minutes = match.capturedView(2).toInt();
-    if (minutes >= 60 || hours * 60 + minutes > 24 * 60) return std::nullopt;
-    return hours * 60 + minutes;
-}
-
-std::optional<QDate> parseDate(QString text) {
-    static const QRegularExpression pattern(
-        QStringLiteral("^(20[0-9]{2})([-/])([0-9]{1,2})\\2([0-9]{1,2})$"));
-    const auto match = pattern.match(narrowed(std::move(text)));
-    if (!match.hasMatch()) return std::nullopt;
-    const QDate date(match.capturedView(1).toInt(), match.capturedView(3).toInt(),
-                     match.capturedView(4).toInt());
+std::optional<QDate> parseDate(QStringView text) {
+    text = text.trimmed();
+    qsizetype p = 0;
+    const auto year = number(text, p, 4);
+    if (!year || p != 4 || *year < 2000 || *year > 2099 || p >= text.size()) return std::nullopt;
+    const char16_t sep = narrow(text[p]).unicode();
+    if (sep != u'-' && sep != u'/') return std::nullopt;
+    ++p;
+    const auto month = number(text, p, 2);
+    if (!month || !separator(text, p, sep)) return std::nullopt;
+    const auto day = number(text, p, 2);
+    if (!day || p != text.size()) return std::nullopt;
+    const QDate date(*year, *month, *day);
     if (!date.isValid()) return std::nullopt;
     return date;
 }
 
-std::optional<QDateTime> parseWritten(const QString& text) {
-    const QString plain = narrowed(text);
-    const qsizetype space = plain.indexOf(u' ');
+std::optional<QDateTime> parseWritten(QStringView text) {
+    text = text.trimmed();
+    qsizetype space = text.indexOf(u' ');
+    if (space < 0) space = text.indexOf(u'　');
     if (space < 0) return std::nullopt;
-    const auto date = parseDate(plain.left(space));
-    const auto time = parseTime(plain.mid(space + 1));
+    const auto date = parseDate(text.first(space));
+    const auto time = parseTime(text.sliced(space + 1));
     if (!date || !time || *time >= 24 * 60) return std::nullopt;
-    return QDateTime(*date, QTime(*time / 60, *time % 60));
+    // A wall-clock time as written, of no zone: held as UTC, so that no conversion (and no
+    // look at the system's zone, per line) ever touches it.
+    return QDateTime(*date, QTime(*time / 60, *time % 60), Qt::UTC);
 }
 
 QString timeText(int minutes) {
@@ -132,15 +150,20 @@ QString writtenText(const QDateTime& written) {
     return written.toString(QStringLiteral("yyyy-MM-dd HH:mm"));
 }
 
+bool hasControl(QStringView text) {
+    return std::any_of(text.begin(), text.end(),
+                       [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; });
+}
+
 bool writable(const QString& text) {
     return !text.contains(u'"') && !text.contains(u'\r') && !text.contains(u'\n') &&
            cp932CanHold(text);
 }
 
-std::optional<QByteArray> quotedCp932(const QStringList& fields) {
+std::optional<QByteArray> quotedLine(const QStringList& fields, bool utf8) {
     QByteArray line;
     for (const QString& field : fields) {
-        const auto bytes = toCp932(field);
+        const auto bytes = utf8 ? std::optional(field.toUtf8()) : toCp932(field);
         if (!bytes) return std::nullopt;
         if (!line.isEmpty()) line += ',';
         line += '"' + *bytes + '"';

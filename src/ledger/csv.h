@@ -1,8 +1,9 @@
 #pragma once
-// The pieces the three files share: their text in either encoding, their lines as fields,
-// their dates and times, and a line as Velmora writes it.
+// The pieces the three files share: their lines in either encoding, a line's fields, their
+// dates and times, and a line as Velmora writes it.
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QDate>
 #include <QDateTime>
 #include <QList>
@@ -12,32 +13,52 @@
 
 namespace velmora::ledger {
 
-// UTF-8 when the bytes are valid UTF-8 (a byte-order mark dropped), CP932 otherwise.
-QString decodeText(const QByteArray& bytes);
+// One line on its own: UTF-8 when it is valid UTF-8, CP932 otherwise, so that a file an
+// editor saved in one and a PC appended to in the other reads whole.
+QString decodeLine(QByteArrayView line);
 
-struct CsvLine {
-    int number = 0;     // from 1
-    QStringList fields; // empty for a line whose quotes do not pair
-    bool malformed = false;
-};
-// The lines that hold anything, but for a header whose first field is `header`.
-QList<CsvLine> csvLines(const QString& text, const QString& header);
+// Each line of the bytes without its line end (LF or CR LF), a UTF-8 byte-order mark at the
+// start dropped; `each(number from 1, line)`.
+template <class Each> void eachLine(QByteArrayView bytes, Each&& each) {
+    if (bytes.startsWith("\xEF\xBB\xBF")) bytes = bytes.sliced(3);
+    int number = 0;
+    while (!bytes.isEmpty()) {
+        qsizetype end = bytes.indexOf('\n');
+        QByteArrayView line = end < 0 ? bytes : bytes.first(end);
+        bytes = end < 0 ? QByteArrayView() : bytes.sliced(end + 1);
+        if (line.endsWith('\r')) line.chop(1);
+        each(++number, line);
+    }
+}
 
-// "7:45", "07:45", "7:45:00": minutes from 0:00, 0 to 24:00; nullopt otherwise.
-std::optional<int> parseTime(QString text);
+// RFC 4180 within one line: "" inside quotes for a quote; spaces around a field dropped
+// unless quoted. nullopt when a quote is left open, text follows a closing one, or a quote
+// stands inside an unquoted field.
+std::optional<QStringList> splitFields(QStringView line);
+// A line that holds nothing: blank, or only the commas of a row Excel kept for its format.
+bool isEmptyRow(const QStringList& fields);
+
+// "7:45", "07:45", "7:45:00" (full-width digits too): minutes from 0:00, 0 to 24:00.
+std::optional<int> parseTime(QStringView text);
 // "2026-04-01" or "2026/4/1", 2000 to 2099.
-std::optional<QDate> parseDate(QString text);
+std::optional<QDate> parseDate(QStringView text);
 // "2026-07-09 10:12" or "2026/7/9 10:12".
-std::optional<QDateTime> parseWritten(const QString& text);
+std::optional<QDateTime> parseWritten(QStringView text);
 
 QString timeText(int minutes); // "7:45"; "" for -1
 QString dateText(QDate date);  // "2026-04-01"; "" for an invalid date
 QString writtenText(const QDateTime& written);
 
+// A control character (a NUL, an escape, any below a space, DEL) in a name would reach
+// the sheets and the XLSX, where it is no text.
+bool hasControl(QStringView text);
 // Whether Velmora can write the text into a quoted CP932 field and read it back the same.
 bool writable(const QString& text);
-// The fields quoted, commas between, CR LF at the end, in CP932; nullopt for a text
-// CP932 cannot hold.
-std::optional<QByteArray> quotedCp932(const QStringList& fields);
+// The fields quoted, commas between, CR LF at the end, in CP932 (UTF-8 when `utf8`);
+// nullopt for a text CP932 cannot hold.
+std::optional<QByteArray> quotedLine(const QStringList& fields, bool utf8 = false);
+inline std::optional<QByteArray> quotedCp932(const QStringList& fields) {
+    return quotedLine(fields);
+}
 
 } // namespace velmora::ledger

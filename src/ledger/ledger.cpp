@@ -4,18 +4,36 @@
 #include "storage/datafiles.h"
 #include "storage/names.h"
 #include "storage/osfile.h"
+#include "storage/outputfiles.h"
 #include "texts/texts.h"
 
+#include <QCryptographicHash>
+#include <QDateTime>
+#include <QFile>
 #include <QHash>
+#include <QRandomGenerator>
+
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 
 namespace velmora {
 
 using namespace ledger;
 
+// Reads 申告.dat a block at a time (entries.cpp).
+QList<Entry> readEntries(const QDir& folder, std::optional<DateRange> dates,
+                         QList<LedgerProblem>& problems);
+
 namespace {
 
-// The files are a few hundred lines; anything far larger is no file of ours.
+// The lists are a few hundred lines; anything far larger is no file of ours.
 constexpr qint64 kLargestFile = 16 * 1024 * 1024;
+// Another PC's save takes milliseconds; a file of an earlier save older than this was left
+// by one that was killed.
+constexpr qint64 kLeftoverSeconds = 60;
 
 const QStringList kStaffHeader = {QStringLiteral("氏名"),   QStringLiteral("月"),
                                   QStringLiteral("火"),     QStringLiteral("水"),
@@ -24,36 +42,52 @@ const QStringList kStaffHeader = {QStringLiteral("氏名"),   QStringLiteral("�
 const QStringList kCalendarHeader = {QStringLiteral("日付"), QStringLiteral("勤務時間"),
                                      QStringLiteral("名称")};
 
-std::optional<QByteArray> readWhole(const QDir& folder, const QString& name) {
-    const auto file = OsFile::open(folder.filePath(name), name, OsFile::Access::Read);
-    if (!file) return std::nullopt;
-    if (file->size() > kLargestFile)
-        throw Failure(texts::kCannotRead.arg(name, texts::kLedgerTooLarge));
-    return file->readAt(0, file->size());
+QByteArray hashOf(const QByteArray& bytes) {
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
 }
 
-// A line's fields, short ones filled with empty fields (Excel drops none, an editor may);
-// nullopt with a problem for a line that cannot be read as `count` fields.
-std::optional<QStringList> fieldsOf(const CsvLine& line, qsizetype count, const QString& file,
-                                    QList<LedgerProblem>& problems) {
-    QString fault;
-    if (line.malformed)
-        fault = texts::kLedgerBadQuotes;
-    else if (line.fields.size() > count && !line.fields.mid(count).join(QString()).isEmpty())
-        fault = texts::kLedgerTooManyFields.arg(line.fields.size());
-    if (!fault.isEmpty()) {
-        problems.append({file, line.number, fault});
-        return std::nullopt;
-    }
-    QStringList fields = line.fields.mid(0, count);
-    while (fields.size() < count) fields.append(QString());
-    return fields;
+// The file as it is now, its bytes in `bytes`; a file over the limit is read no further.
+FileVersion versionOf(const QString& path, const QString& name, QByteArray* bytes = nullptr) {
+    const auto file = OsFile::open(path, name, OsFile::Access::Read);
+    if (!file) return {};
+    FileVersion version{true, file->size(), file->modified(), {}};
+    if (version.size > kLargestFile)
+        throw Failure(texts::kCannotRead.arg(name, texts::kLedgerTooLarge));
+    const QByteArray read = file->readAt(0, version.size);
+    version.hash = hashOf(read);
+    if (bytes) *bytes = read;
+    return version;
+}
+
+// Each line holding anything, with its fields; the header skipped.
+QList<ListLine> rawLines(const QByteArray& bytes, const QString& header, qsizetype count) {
+    QList<ListLine> lines;
+    bool first = true;
+    eachLine(bytes, [&](int number, QByteArrayView raw) {
+        const QString text = decodeLine(raw);
+        if (text.trimmed().isEmpty()) return;
+        const auto fields = splitFields(text);
+        if (fields && isEmptyRow(*fields)) return;
+        const bool isHeader = first && fields && fields->first() == header;
+        first = false;
+        if (isHeader) return;
+        ListLine line{number, raw.toByteArray(), fields.value_or(QStringList{text}), {}};
+        if (!fields)
+            line.problem = texts::kLedgerBadQuotes;
+        else if (fields->size() > count && !fields->mid(count).join(QString()).isEmpty())
+            line.problem = texts::kLedgerTooManyFields.arg(fields->size());
+        // Excel drops no field, an editor may.
+        while (line.fields.size() < count) line.fields.append(QString());
+        lines.append(line);
+    });
+    return lines;
 }
 
 // Why a staff line cannot be taken, or an empty text.
 QString staffFault(const QStringList& fields, StaffLine& staff) {
     staff.name = fields[0];
     if (staff.name.isEmpty()) return texts::kLedgerNoName;
+    if (hasControl(staff.name)) return texts::kLedgerControl.arg(texts::kFieldName);
     for (int day = 0; day < 5; ++day) {
         if (fields[1 + day].isEmpty()) continue;
         const auto minutes = parseTime(fields[1 + day]);
@@ -71,9 +105,72 @@ QString staffFault(const QStringList& fields, StaffLine& staff) {
     return {};
 }
 
+QList<ListLine> readStaff(const QByteArray& bytes, QList<StaffLine>* staff) {
+    QList<ListLine> lines = rawLines(bytes, kStaffHeader[0], kStaffHeader.size());
+    for (ListLine& line : lines) {
+        if (!line.problem.isEmpty()) continue;
+        StaffLine one;
+        line.problem = staffFault(line.fields, one);
+        if (line.problem.isEmpty() && staff) staff->append(one);
+    }
+    return lines;
+}
+
+QList<ListLine> readCalendar(const QByteArray& bytes, QList<CalendarLine>* calendar) {
+    QList<ListLine> lines = rawLines(bytes, kCalendarHeader[0], kCalendarHeader.size());
+    QList<CalendarLine> taken;
+    QHash<QDate, std::pair<qsizetype, int>> seen; // a date's place in `taken`, its line
+    for (ListLine& line : lines) {
+        if (!line.problem.isEmpty()) continue;
+        const QStringList& f = line.fields;
+        const auto date = parseDate(f[0]);
+        const auto minutes = parseTime(f[1]);
+        if (!date || !minutes) {
+            line.problem =
+                !date ? texts::kLedgerBadDate.arg(f[0]) : texts::kLedgerBadTime.arg(f[1]);
+            continue;
+        }
+        const CalendarLine one{*date, *minutes, f[2]};
+        if (const auto earlier = seen.find(*date); earlier != seen.end()) {
+            line.problem = texts::kLedgerSameDate.arg(earlier->second);
+            taken[earlier->first] = one;
+            earlier->second = line.number;
+        } else {
+            seen.insert(*date, {taken.size(), line.number});
+            taken.append(one);
+        }
+    }
+    if (calendar) *calendar = taken;
+    return lines;
+}
+
+void addProblems(const QList<ListLine>& lines, const QString& file,
+                 QList<LedgerProblem>& problems) {
+    for (const ListLine& line : lines)
+        if (!line.problem.isEmpty()) problems.append({file, line.number, line.problem});
+}
+
 std::optional<QByteArray> faulty(QString* fault, const QString& message) {
     if (fault) *fault = message;
     return std::nullopt;
+}
+
+void syncAndClose(QFile& file) {
+#ifdef _WIN32
+    const bool synced = _commit(file.handle()) == 0;
+#else
+    const bool synced = ::fsync(file.handle()) == 0;
+#endif
+    file.close();
+    if (!synced || file.error() != QFileDevice::NoError)
+        throw Failure(texts::kCannotWrite.arg(file.fileName(), lastError()));
+}
+
+void removeLeftovers(const QDir& folder) {
+    const QDateTime before = QDateTime::currentDateTimeUtc().addSecs(-kLeftoverSeconds);
+    for (const QFileInfo& f :
+         folder.entryInfoList({kSavePrefix + u'*'}, QDir::Files | QDir::Hidden | QDir::System))
+        if (f.lastModified().toUTC() < before) QFile::remove(f.absoluteFilePath());
 }
 
 } // namespace
@@ -82,62 +179,53 @@ QString LedgerProblem::text() const {
     return texts::kLedgerProblem.arg(file, QString::number(line), message);
 }
 
-Ledger readLedger(const QDir& folder) {
+QList<ListLine> listLines(const QByteArray& bytes, const QString& name) {
+    return name == kCalendarFile ? readCalendar(bytes, nullptr) : readStaff(bytes, nullptr);
+}
+
+QByteArray listHeader(const QString& name) {
+    return *quotedCp932(name == kCalendarFile ? kCalendarHeader : kStaffHeader);
+}
+
+ListFile readListFile(const QDir& folder, const QString& name) {
+    ListFile list{name, {}, {}, {}};
+    try {
+        QByteArray bytes;
+        list.version = versionOf(folder.filePath(name), name, &bytes);
+        list.lines = listLines(bytes, name);
+    } catch (const Failure& failure) {
+        list.unreadable = failure.message();
+    }
+    return list;
+}
+
+Ledger readLedger(const QDir& folder, std::optional<DateRange> dates) {
     Ledger ledger{folder.path(), {}, {}, {}, {}};
-    if (const auto bytes = readWhole(folder, kStaffFile))
-        ledger.staff = parseStaff(*bytes, kStaffFile, ledger.problems);
-    if (const auto bytes = readWhole(folder, kCalendarFile))
-        ledger.calendar = parseCalendar(*bytes, kCalendarFile, ledger.problems);
-    if (const auto bytes = readWhole(folder, kEntriesFile))
-        ledger.entries = parseEntries(*bytes, kEntriesFile, ledger.problems);
+    QByteArray bytes;
+    if (versionOf(folder.filePath(kStaffFile), kStaffFile, &bytes).exists)
+        addProblems(readStaff(bytes, &ledger.staff), kStaffFile, ledger.problems);
+    if (versionOf(folder.filePath(kCalendarFile), kCalendarFile, &bytes).exists)
+        addProblems(readCalendar(bytes, &ledger.calendar), kCalendarFile, ledger.problems);
+    ledger.entries = readEntries(folder, dates, ledger.problems);
     return ledger;
 }
 
 QList<StaffLine> parseStaff(const QByteArray& bytes, const QString& file,
                             QList<LedgerProblem>& problems) {
     QList<StaffLine> staff;
-    for (const CsvLine& line : csvLines(decodeText(bytes), kStaffHeader[0])) {
-        const auto fields = fieldsOf(line, kStaffHeader.size(), file, problems);
-        if (!fields) continue;
-        StaffLine one;
-        if (const QString fault = staffFault(*fields, one); !fault.isEmpty())
-            problems.append({file, line.number, fault});
-        else
-            staff.append(one);
-    }
+    addProblems(readStaff(bytes, &staff), file, problems);
     return staff;
 }
 
 QList<CalendarLine> parseCalendar(const QByteArray& bytes, const QString& file,
                                   QList<LedgerProblem>& problems) {
     QList<CalendarLine> calendar;
-    QHash<QDate, std::pair<qsizetype, int>> seen; // a date's place in `calendar`, its line
-    for (const CsvLine& line : csvLines(decodeText(bytes), kCalendarHeader[0])) {
-        const auto fields = fieldsOf(line, kCalendarHeader.size(), file, problems);
-        if (!fields) continue;
-        const auto date = parseDate((*fields)[0]);
-        const auto minutes = parseTime((*fields)[1]);
-        if (!date || !minutes) {
-            problems.append({file, line.number,
-                             !date ? texts::kLedgerBadDate.arg((*fields)[0])
-                                   : texts::kLedgerBadTime.arg((*fields)[1])});
-            continue;
-        }
-        const CalendarLine one{*date, *minutes, (*fields)[2]};
-        if (const auto earlier = seen.find(*date); earlier != seen.end()) {
-            problems.append({file, line.number, texts::kLedgerSameDate.arg(earlier->second)});
-            calendar[earlier->first] = one;
-            earlier->second = line.number;
-        } else {
-            seen.insert(*date, {calendar.size(), line.number});
-            calendar.append(one);
-        }
-    }
+    addProblems(readCalendar(bytes, &calendar), file, problems);
     return calendar;
 }
 
 std::optional<QByteArray> staffBytes(const QList<StaffLine>& staff, QString* fault) {
-    QByteArray bytes = *quotedCp932(kStaffHeader);
+    QByteArray bytes = listHeader(kStaffFile);
     for (const StaffLine& one : staff) {
         if (one.name.isEmpty()) return faulty(fault, texts::kLedgerNoName);
         if (!isStorableName(one.name))
@@ -155,7 +243,7 @@ std::optional<QByteArray> staffBytes(const QList<StaffLine>& staff, QString* fau
 }
 
 std::optional<QByteArray> calendarBytes(const QList<CalendarLine>& calendar, QString* fault) {
-    QByteArray bytes = *quotedCp932(kCalendarHeader);
+    QByteArray bytes = listHeader(kCalendarFile);
     for (const CalendarLine& one : calendar) {
         if (!writable(one.title))
             return faulty(fault, texts::kLedgerUnwritable.arg(texts::kFieldTitle, one.title));
@@ -164,6 +252,44 @@ std::optional<QByteArray> calendarBytes(const QList<CalendarLine>& calendar, QSt
         bytes += *quotedCp932({dateText(one.date), timeText(one.minutes), one.title});
     }
     return bytes;
+}
+
+void replaceListFile(const QDir& folder, const QString& name, const QByteArray& bytes,
+                     const FileVersion& read) {
+    removeLeftovers(folder);
+    const QString path = folder.filePath(name);
+    // Held across the check and the rename: another PC saving waits, then finds the file
+    // changed. A file that was not there is not made here just to be locked.
+    std::optional<OsFile> held;
+    if (read.exists && OsFile::open(path, name, OsFile::Access::Read)) {
+        held.emplace(std::move(*OsFile::open(path, name, OsFile::Access::Append)));
+        held->lockForAppending(std::chrono::seconds(3));
+    }
+    try {
+        if (versionOf(path, name) != read) throw ChangedFile();
+    } catch (const Failure&) {
+        throw ChangedFile(); // grown past what a list may be: not what was read
+    }
+    QFile temp;
+    for (int tries = 0; !temp.isOpen(); ++tries) {
+        temp.setFileName(folder.filePath(
+            kSavePrefix + QString::number(QRandomGenerator::global()->generate64(), 36)));
+        // NewOnly: made here and now, never an existing file or a link.
+        if (!temp.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered) &&
+            tries >= 5)
+            throw Failure(texts::kCannotCreate.arg(path, temp.errorString()));
+    }
+    try {
+        if (temp.write(bytes) != bytes.size())
+            throw Failure(texts::kCannotWrite.arg(name, temp.errorString()));
+        syncAndClose(temp);
+        if (!replaceFile(temp.fileName(), path))
+            throw Failure(texts::kCannotWrite.arg(name, lastError()));
+    } catch (...) {
+        temp.close();
+        QFile::remove(temp.fileName());
+        throw;
+    }
 }
 
 void writeStaff(const QDir& folder, const QList<StaffLine>& staff) {

@@ -4,9 +4,10 @@
 // (年間予定.csv: a date's regular hours for the whole school) and the entries (申告.dat:
 // trips, telework, self-study, corrections and leave, only ever appended, a cancellation
 // being an entry of its own). Plain files, so that an office opens them in Excel and copies
-// them with the folder. Read from UTF-8 (with or without a byte-order mark) or CP932; written
-// as CP932 with CR LF and every field quoted, as the record files are. A malformed line is a
-// problem naming its file and line, and is skipped: it never stops a report.
+// them with the folder. Each line is read from UTF-8 or CP932 on its own (a file may mix
+// both); written as CP932 with CR LF and every field quoted, as the record files are (an
+// entry appended to a UTF-8 申告.dat in UTF-8). A malformed line is a problem naming its file
+// and line, and is skipped: it never stops a report, and a list saved keeps it as it was.
 
 #include <QByteArray>
 #include <QDate>
@@ -16,6 +17,7 @@
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <memory>
 #include <optional>
 
 namespace velmora {
@@ -66,7 +68,9 @@ struct Entry {
     QString name;      // 氏名
     QDate date;        // 日付
     EntryKind kind = EntryKind::Trip;
-    bool cancels = false; // "…取消": cancels the latest earlier entry of this kind, name and date
+    // "…取消": cancels the latest earlier entry not yet cancelled of this kind, name, date,
+    // 開始 and 終了; one with both times empty (older files) the latest of the kind that day.
+    bool cancels = false;
     int start = -1, end = -1; // minutes from 0:00; -1 when empty
     QString reason;           // 理由
     int line = 0;             // in its file; 0 for one not yet written
@@ -75,8 +79,8 @@ struct Entry {
 // An entry as it stands now: the cancellation that cancelled it, if one did.
 struct EntryState {
     Entry entry;
-    std::optional<Entry> cancelledBy;
-    bool cancelled() const { return cancelledBy.has_value(); }
+    std::shared_ptr<const Entry> cancelledBy;
+    bool cancelled() const { return cancelledBy != nullptr; }
 };
 
 struct Ledger {
@@ -87,9 +91,59 @@ struct Ledger {
     QList<LedgerProblem> problems;
 };
 
+// The dates a report needs: only the entries of these are kept.
+struct DateRange {
+    QDate from, to;
+    bool contains(QDate date) const { return date >= from && date <= to; }
+};
+
 // The three files of `folder`; a missing file means none of its kind. A file that is there but
-// cannot be read (no regular file, unreadable) throws Failure naming it.
-Ledger readLedger(const QDir& folder);
+// cannot be read (no regular file, unreadable, a list over 16 MiB) throws Failure naming it.
+// 申告.dat has no limit: it is read a block at a time and only the entries within `dates`
+// (all without) are kept.
+Ledger readLedger(const QDir& folder, std::optional<DateRange> dates = std::nullopt);
+
+// The staff list or the calendar line by line as the file holds it, for the window: nothing
+// of it is lost by saving, and a file changed since it was read is not replaced.
+struct ListLine {
+    int number = 0;     // from 1
+    QByteArray bytes;   // as in the file, without the line end
+    QStringList fields; // as read; the whole line as one field when its quotes do not pair
+    QString problem;    // why the reader skips it; empty for a line it takes
+};
+// What the file was when read: the window saves over that and nothing else.
+struct FileVersion {
+    bool exists = false;
+    qint64 size = 0;
+    qint64 modified = 0;
+    QByteArray hash;
+    bool operator==(const FileVersion&) const = default;
+};
+struct ListFile {
+    QString name;       // 職員.csv, 年間予定.csv
+    QString unreadable; // why the file cannot be read; empty when it was
+    FileVersion version;
+    QList<ListLine> lines; // each holding anything, but the header
+};
+ListFile readListFile(const QDir& folder, const QString& name);
+// The lines of a list's bytes, each with the reader's verdict.
+QList<ListLine> listLines(const QByteArray& bytes, const QString& name);
+// The header line of the list, as Velmora writes it.
+QByteArray listHeader(const QString& name);
+
+// Thrown when the file is no longer the one read: another PC saved it meanwhile.
+class ChangedFile : public std::runtime_error {
+public:
+    ChangedFile() : std::runtime_error("changed") {}
+};
+// Replaces the list file with `bytes`, whole, only while it is still `read` (its size, time of
+// change and content, checked under the file's lock); otherwise throws ChangedFile and writes
+// nothing. Written beside it under a name starting ".velmora-save-", renamed over it; such a
+// file an earlier save left (the program killed) is removed first. Throws Failure.
+void replaceListFile(const QDir& folder, const QString& name, const QByteArray& bytes,
+                     const FileVersion& read);
+// What names such a file.
+inline const QString kSavePrefix = QStringLiteral(".velmora-save-");
 
 // A file's lines from its bytes, in either encoding; `file` names it in the problems.
 QList<StaffLine> parseStaff(const QByteArray& bytes, const QString& file,
@@ -113,13 +167,15 @@ void writeCalendar(const QDir& folder, const QList<CalendarLine>& calendar);
 // kind needs, an empty reason, a text the format cannot hold.
 std::optional<QString> entryFault(const Entry& entry);
 // One line of 申告.dat.
-QByteArray entryLine(const Entry& entry);
+QByteArray entryLine(const Entry& entry, bool utf8 = false);
 // Appends the entry to the folder's 申告.dat, locked and on the disk as the terminals'
-// records are, whole or not at all. Throws Failure, also for an entry with a fault.
+// records are, whole or not at all, in the file's own encoding: UTF-8 when it starts with a
+// byte-order mark or its first line holding more than ASCII is UTF-8, CP932 otherwise. Throws
+// Failure, also for an entry with a fault.
 void appendEntry(const QDir& folder, const Entry& entry);
 
 // Every entry that is no cancellation, with the cancellation that cancelled it. A
-// cancellation with nothing left to cancel is a problem.
+// cancellation with nothing left to cancel is a problem. Matched through a hash of the keys.
 QList<EntryState> entryStates(const QList<Entry>& entries,
                               QList<LedgerProblem>* problems = nullptr);
 

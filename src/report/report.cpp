@@ -208,15 +208,17 @@ MonthReport buildReport(const ReportRequest& request) {
     const QDate month = request.month.value_or(monthOf(reading.newest));
     report.month = month;
 
+    const QDate yearStart = schoolYearStart(month);
+    const QDate rangeStart = rangeStartOf(month);
+    // Only the entries of the days the figures need are kept, however long 申告.dat grows.
     report.ledger = readLedger(
-        QDir(request.ledgerFolder.value_or(QFileInfo(request.files.value(0)).absolutePath())));
-    const QList<EntryState> states = entryStates(report.ledger.entries, &report.ledger.problems);
+        QDir(request.ledgerFolder.value_or(QFileInfo(request.files.value(0)).absolutePath())),
+        DateRange{rangeStart, month.addMonths(1).addDays(-1)});
+    QList<EntryState> states = entryStates(report.ledger.entries, &report.ledger.problems);
     for (const LedgerProblem& problem : report.ledger.problems) report.warnings << problem.text();
     WorkRules rules = request.rules;
     for (const CalendarLine& line : report.ledger.calendar) rules.calendar[line.date] = line;
     for (const StaffLine& line : report.ledger.staff) rules.staff[line.name] << line;
-    const QDate yearStart = schoolYearStart(month);
-    const QDate rangeStart = rangeStartOf(month);
     const int64_t from = rangeStart.toJulianDay(), monthFrom = month.toJulianDay(),
                   to = month.addMonths(1).toJulianDay() - 1;
 
@@ -284,9 +286,9 @@ MonthReport buildReport(const ReportRequest& request) {
             report.recorded << fromCp932(*names[id]);
             person(report.recorded.last()).records = runs[id];
         }
-    for (const EntryState& state : states) {
+    for (EntryState& state : states) {
         const int64_t day = state.entry.date.toJulianDay();
-        if (day >= from && day <= to) person(state.entry.name).entries[day] << state;
+        if (day >= from && day <= to) person(state.entry.name).entries[day] << std::move(state);
     }
     const QDate monthEnd = month.addMonths(1).addDays(-1);
     for (const auto& [name, lines] : rules.staff.asKeyValueRange())

@@ -1,13 +1,17 @@
 #pragma once
 // A tab of the window for one of the school's lists (the staff list, the calendar): the rows
 // to edit, a row added or removed, a CSV that Excel saved taken in, and the whole file saved
-// into the ledger folder (the folder of the first record file).
+// into the ledger folder (the folder of the first record file). The tab reads its own file:
+// a fault in another of the school's files never empties it.
 
 #include "reportwindow/ledgersheet.h"
 
+#include <QFutureWatcher>
+#include <QPointer>
 #include <QWidget>
 
 class QLabel;
+class QProgressDialog;
 class QPushButton;
 class QTableView;
 
@@ -18,27 +22,54 @@ class ListTab : public QWidget {
 public:
     // The widgets' object names start with `prefix`: "staffTable", "staffSave", ….
     ListTab(LedgerSheet::Kind kind, const QString& prefix, QWidget* parent = nullptr);
+    ~ListTab() override;
 
-    // Where the list is saved; empty: nowhere yet, and nothing can be edited.
+    // Where the list is read from and saved; empty: nowhere yet, and nothing can be edited.
+    // Another folder drops the rows of the one before (the window asks first).
     void setFolder(const QString& folder);
-    // The lines the report was computed with, unless the rows hold unsaved changes.
-    void showLines(const Ledger& ledger);
+    // The report was read again: the file too, when it changed and the rows hold no edits.
+    void showLines(const Ledger& ledger = {});
     LedgerSheet& sheet() { return sheet_; }
-    // The rows saved, or false with the reason shown in the tab.
+
+    // For the window's questions on closing, another folder or leaving the tab.
+    bool hasUnsavedEdits() const { return sheet_.modified(); }
+    // "職員", or "職員 *" with unsaved edits.
+    QString title() const;
+    // Saves the rows; false, with the reason shown in the tab, when nothing was written.
     bool save();
+    // The edits dropped: the file as it is.
+    void discard();
+    // A CSV taken in: refused at once unless a regular file within the size limit, read in
+    // the background with a progress dialog that can stop it.
+    void importPath(const QString& path);
 
 signals:
     void saved();
+    void modifiedChanged(bool modified);
+    // An import has ended (taken, refused or stopped).
+    void importDone();
 
 private:
+    struct Imported {
+        QList<ListLine> lines;
+        QString fault;
+    };
     void importFile();
+    void imported();
+    void listProblems(const QString& file, const QList<ListLine>& lines);
     void say(const QString& text, bool fault = false);
+    void enable();
 
     LedgerSheet sheet_;
     QString folder_;
     QTableView* table_;
     QLabel* message_;
+    QPushButton* reload_;
     QList<QPushButton*> buttons_;
+    QPushButton* saveButton_ = nullptr;
+    QFutureWatcher<Imported> importing_;
+    QString importName_;
+    QPointer<QProgressDialog> progress_;
 };
 
 } // namespace velmora

@@ -201,11 +201,7 @@ ReportWindow::ReportWindow(Dialogs& dialogs, QWidget* parent)
     tabs_->addTab(calendarTab_, texts::kCalendarTab + QStringLiteral("(&3)"));
     for (ListTab* tab : {staffTab_, calendarTab_}) {
         connect(tab, &ListTab::saved, this, &ReportWindow::recompute);
-        LedgerSheet* sheet = &tab->sheet();
-        connect(sheet, &LedgerSheet::dataChanged, this, &ReportWindow::markUnsaved);
-        connect(sheet, &LedgerSheet::modelReset, this, &ReportWindow::markUnsaved);
-        connect(sheet, &LedgerSheet::rowsInserted, this, &ReportWindow::markUnsaved);
-        connect(sheet, &LedgerSheet::rowsRemoved, this, &ReportWindow::markUnsaved);
+        connect(tab, &ListTab::modifiedChanged, this, &ReportWindow::markUnsaved);
     }
     connect(tabs_, &QTabWidget::currentChanged, this, &ReportWindow::tabChosen);
     // The files serve every tab: above them.
@@ -236,7 +232,7 @@ bool ReportWindow::settleEdits(const QList<ListTab*>& tabs) {
     QList<ListTab*> edited;
     QStringList titles;
     for (ListTab* tab : tabs)
-        if (tab->sheet().modified()) {
+        if (tab->hasUnsavedEdits()) {
             edited << tab;
             titles << QStringLiteral("「%1」").arg(tab->sheet().title());
         }
@@ -245,7 +241,7 @@ bool ReportWindow::settleEdits(const QList<ListTab*>& tabs) {
     case Dialogs::Unsaved::Cancel:
         return false;
     case Dialogs::Unsaved::Discard:
-        for (ListTab* tab : edited) tab->sheet().setLines(ledger_);
+        for (ListTab* tab : edited) tab->discard();
         return true;
     case Dialogs::Unsaved::Save:
         break;
@@ -275,9 +271,7 @@ void ReportWindow::tabChosen(int index) {
 void ReportWindow::markUnsaved() {
     for (ListTab* tab : {staffTab_, calendarTab_})
         tabs_->setTabText(tabs_->indexOf(tab),
-                          tab->sheet().title() +
-                              (tab->sheet().modified() ? texts::kUnsavedTabMark : QString()) +
-                              QStringLiteral("(&%1)").arg(tabs_->indexOf(tab) + 1));
+                          tab->title() + QStringLiteral("(&%1)").arg(tabs_->indexOf(tab) + 1));
 }
 
 void ReportWindow::addFiles(const QStringList& files) {

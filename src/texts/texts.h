@@ -225,18 +225,32 @@ inline const QString kImportTitle = QStringLiteral("取り込むCSV");
 inline const QString kCsvFilter = QStringLiteral("CSV (*.csv);;すべて (*)");
 inline const QString kNoLedgerFolder =
     QStringLiteral("記録ファイルを追加すると、その最初のファイルのフォルダの一覧を編集できます。");
-// %1 the list (職員, 年間予定), %2 its row from 1, %3 the column, %4 the cell.
-inline const QString kBadTimeCell =
-    QStringLiteral("%1 %2行目: %3「%4」は時刻（7:45）として読めません。保存していません。");
-inline const QString kBadDateCell =
-    QStringLiteral("%1 %2行目: %3「%4」は日付（2026-04-01）として読めません。保存していません。");
-inline const QString kEmptyCell = QStringLiteral("%1 %2行目: %3が空です。保存していません。");
-inline const QString kDatesReversed =
-    QStringLiteral("%1 %2行目: 開始日が終了日より後です。保存していません。");
 // %1 how many lines.
 inline const QString kImported =
     QStringLiteral("%1行を取り込みました。確かめて「保存」を押してください。");
 inline const QString kImportProblemsTitle = QStringLiteral("取り込めなかった行");
+// %1 the list, %2 its row from 1, %3 why the reader would refuse it.
+inline const QString kRowRefused = QStringLiteral("%1 %2行目: %3。保存していません。");
+inline const QString kProblemColumn = QStringLiteral("読めない理由");
+// %1 why: a line the reader cannot use, shown and kept.
+inline const QString kRowKept =
+    QStringLiteral("読めない行です（%1）。削除しない限り、このまま保存されます。");
+// %1 the fault.
+inline const QString kListUnreadable = QStringLiteral("%1 読めるようになるまで保存できません。");
+// %1 the file.
+inline const QString kListChanged = QStringLiteral(
+    "「%1」は読み込んだ後にほかの端末で変更されました。保存していません。"
+    "「読み直す」で今のファイルを読み、ここで追加・変更した行をその後ろに付け直します。");
+inline const QString kReloadButton = QStringLiteral("読み直す(&L)");
+inline const QString kReloadedWithEdits =
+    QStringLiteral("今のファイルを読み、ここで追加・変更した%"
+                   "1行を後ろに付けました。確かめて「保存」を押してください。");
+inline const QString kUnsavedMark = QStringLiteral(" *");
+inline const QString kImportReading = QStringLiteral("CSVを読んでいます…");
+inline const QString kImportStopped = QStringLiteral("取り込みを中止しました。");
+inline const QString kNoSuchFile = QStringLiteral("ファイルがありません");
+// %1 the file, %2 its size limit.
+inline const QString kImportTooLarge = QStringLiteral("「%1」は%2を超えています。取り込みません。");
 inline const QString kUnreadableFile = QStringLiteral("「%1」を読めません: %2");
 inline const QString kEntryButton = QStringLiteral("記入(&E)…");
 inline const QString kEntryTitle = QStringLiteral("申告の記入");
@@ -274,7 +288,6 @@ inline const QString kSaveAnswer = QStringLiteral("保存");
 inline const QString kDiscardAnswer = QStringLiteral("破棄");
 inline const QString kCancelAnswer = QStringLiteral("キャンセル");
 inline const QString kUnsavedEdits = QStringLiteral("変更を保存していません。");
-inline const QString kUnsavedTabMark = QStringLiteral(" *");
 // A record file left out of the report: %1 why (naming it); how many were.
 inline const QString kFileLeftOut = QStringLiteral("除きました: %1");
 inline const QString kFilesLeftOut = QStringLiteral("集計から除いたファイルが %1 件あります");
@@ -309,6 +322,11 @@ inline const QString kLedgerSameDate =
     QStringLiteral("同じ日付が%1行目にもあります（この行を使います）");
 inline const QString kLedgerNothingToCancel = QStringLiteral("取り消す記入がありません");
 inline const QString kLedgerTooLarge = QStringLiteral("16MiB を超えています");
+// %1 the field (氏名, 記入者).
+inline const QString kLedgerControl = QStringLiteral("%1に制御文字（NUL など）があります");
+inline const QString kLedgerLineTooLong = QStringLiteral("1MiB を超える行です");
+// %1 how many more lines.
+inline const QString kLedgerMoreProblems = QStringLiteral("ほかに%1行を読めませんでした");
 inline const QString kEntryBadDate = QStringLiteral("日付は2000年から2099年までです");
 inline const QString kEntryBadWritten = QStringLiteral("記入日時がありません");
 inline const QString kEntryBadTime = QStringLiteral("時刻は0:00から24:00までです");

@@ -2,6 +2,7 @@
 // malformed line is a problem on its own line.
 
 #include "ledger/ledger.h"
+#include "report/month.h"
 #include "storage/cp932.h"
 #include "storage/datafiles.h"
 #include "texts/texts.h"
@@ -10,6 +11,7 @@
 #include <QTemporaryDir>
 #include <functional>
 #include <gtest/gtest.h>
+#include <thread>
 
 using namespace velmora;
 
@@ -143,6 +145,15 @@ TEST(Ledger, EachMalformedLineIsAProblemOnItsLine) {
          "申告.dat 3行目: 終了が開始より後になっていません"},
         {"written", entries, "2026-07-09,教頭,職員A,2026-07-08,出張,8:30,17:00,理由",
          "申告.dat 3行目: 記入日時が読めません「2026-07-09」"},
+        {"stray quote", staff, "職員\"A,7:45,,,,,,",
+         "職員.csv 3行目: 引用符 \" の対応が取れていません"},
+        {"tab in a name", staff, "\"職員\tA\",7:45,,,,,,",
+         "職員.csv 3行目: 氏名に制御文字（NUL など）があります"},
+        {"NUL in a name", entries,
+         entry.arg("出張,8:30,17:00").replace("職員A", QStringLiteral("職員\u0000A")),
+         "申告.dat 3行目: 氏名に制御文字（NUL など）があります"},
+        {"escape in a writer", entries, entry.arg("出張,8:30,17:00").replace("教頭", "教\x1B頭"),
+         "申告.dat 3行目: 記入者に制御文字（NUL など）があります"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -211,24 +222,165 @@ TEST(Ledger, EntryFaults) {
     }
 }
 
-TEST(Ledger, ACancellationCancelsTheLatestEarlierEntryOfItsKind) {
+// Each row: the day's entries ("name day kind start end"), then which of the entries (not
+// the cancellations) stand cancelled, and how many cancellations found nothing to cancel.
+TEST(Ledger, ACancellationCancelsExactlyTheEntryChosen) {
+    const struct {
+        const char* name;
+        QStringList entries;
+        const char* cancelled;
+        qsizetype unmatched;
+    } rows[] = {
+        // clang-format off
+        {"another PC's between", {"A 08 出張 8:30 12:00", "A 08 出張 13:00 17:00", "A 08 出張取消 8:30 12:00"}, "x.", 0},
+        {"another name's", {"A 08 出張 8:30 12:00", "B 08 出張 8:30 12:00", "A 08 出張取消 8:30 12:00"}, "x.", 0},
+        {"another date's", {"A 08 出張 8:30 12:00", "A 09 出張 8:30 12:00", "A 08 出張取消 8:30 12:00"}, "x.", 0},
+        {"cancelled already", {"A 08 出張 8:30 12:00", "A 08 出張取消 8:30 12:00", "A 08 出張取消 8:30 12:00"}, "x", 1},
+        {"no times: the latest", {"A 08 出張 8:30 12:00", "A 08 出張 13:00 17:00", "A 08 出張取消"}, ".x", 0},
+        {"other times", {"A 08 出張 8:30 12:00", "A 08 出張取消 9:00 12:00"}, ".", 1},
+        {"before its entry", {"A 08 出張取消 8:30 12:00", "A 08 出張 8:30 12:00"}, ".", 1},
+        // clang-format on
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        QString text;
+        for (const QString& e : row.entries) {
+            const QStringList f = e.split(u' ');
+            text += QStringLiteral("2026-07-09 10:00,教頭,%1,2026-07-%2,%3,%4,%5,理由\n")
+                        .arg(f[0], f[1], f[2], f.value(3), f.value(4));
+        }
+        QList<LedgerProblem> problems;
+        const auto states =
+            entryStates(parseEntries(sjis(text), kEntriesFile, problems), &problems);
+        QString cancelled;
+        for (const EntryState& s : states) cancelled += s.cancelled() ? u'x' : u'.';
+        EXPECT_EQ(cancelled, row.cancelled);
+        EXPECT_EQ(problems.size(), row.unmatched);
+    }
+}
+
+// Excel saves UTF-8 and the window appended CP932, or the other way round: each line reads.
+TEST(Ledger, EachLineIsReadInItsOwnEncoding) {
+    const QString entry =
+        QStringLiteral("2026-07-09 10:12,教頭,%1,2026-07-08,出張,8:30,17:00,研修\r\n");
     QList<LedgerProblem> problems;
-    const auto entries = parseEntries(
-        sjis(QStringLiteral("2026-07-09 10:00,教頭,職員A,2026-07-08,出張取消,,,誤り\n"
-                            "2026-07-09 10:01,教頭,職員A,2026-07-08,出張,8:30,9:00,一\n"
-                            "2026-07-09 10:02,教頭,職員A,2026-07-08,出張,9:30,10:00,二\n"
-                            "2026-07-09 10:03,教頭,職員A,2026-07-08,在宅,8:30,9:00,三\n"
-                            "2026-07-09 10:04,教頭,職員A,2026-07-08,出張取消,,,誤り\n")),
-        kEntriesFile, problems);
-    ASSERT_TRUE(problems.isEmpty());
-    const auto states = entryStates(entries, &problems);
-    ASSERT_EQ(states.size(), 3);
-    EXPECT_FALSE(states[0].cancelled());
-    ASSERT_TRUE(states[1].cancelled());
-    EXPECT_EQ(states[1].cancelledBy->line, 5);
-    EXPECT_FALSE(states[2].cancelled());
-    ASSERT_EQ(problems.size(), 1);
-    EXPECT_EQ(problems[0].text(), "申告.dat 1行目: 取り消す記入がありません");
+    const auto staff =
+        parseStaff("\xEF\xBB\xBF" + QStringLiteral("氏名,月\r\n職員A,7:45\r\n").toUtf8() +
+                       sjis("職員B,8:00\r\n"),
+                   kStaffFile, problems);
+    const auto bare = parseStaff(QStringLiteral("職員C,7:45\r\n").toUtf8(), kStaffFile, problems);
+    const auto entries =
+        parseEntries("\xEF\xBB\xBF" + entry.arg("職員A").toUtf8() + sjis(entry.arg("職員B")),
+                     kEntriesFile, problems);
+    EXPECT_TRUE(problems.isEmpty());
+    ASSERT_EQ(staff.size(), 2);
+    EXPECT_EQ(staff[0].name + staff[1].name, "職員A職員B");
+    ASSERT_EQ(bare.size(), 1);
+    EXPECT_EQ(bare[0].name, "職員C");
+    ASSERT_EQ(entries.size(), 2);
+    EXPECT_EQ(entries[0].name + entries[1].name, "職員A職員B");
+}
+
+TEST(Ledger, AnEntryIsAppendedInTheFilesOwnEncoding) {
+    const QByteArray utf8 = entryLine(trip(), true), cp932 = entryLine(trip());
+    const struct {
+        const char* name;
+        QByteArray before;
+        bool utf8;
+    } rows[] = {
+        {"UTF-8 with a mark", QByteArray("\xEF\xBB\xBF") + utf8, true},
+        {"UTF-8 without", QByteArray("\"a\"\r\n") + utf8, true},
+        {"CP932", cp932, false},
+        {"no file", {}, false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        QTemporaryDir dir;
+        if (!row.before.isNull()) {
+            QFile file(dir.filePath(kEntriesFile));
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(row.before));
+        }
+        appendEntry(QDir(dir.path()), trip());
+        EXPECT_EQ(fileBytes(dir.filePath(kEntriesFile)), row.before + entryLine(trip(), row.utf8));
+    }
+}
+
+// Four PCs (here threads) appending at once lose nothing.
+TEST(Ledger, WritersAppendingTogetherKeepEveryEntry) {
+    QTemporaryDir dir;
+    const QDir folder(dir.path());
+    std::vector<std::thread> writers(4);
+    for (std::thread& w : writers)
+        w = std::thread([&folder] {
+            for (int i = 0; i < 100; ++i) appendEntry(folder, trip());
+        });
+    for (std::thread& w : writers) w.join();
+    EXPECT_EQ(readLedger(folder).entries.size(), 400);
+}
+
+// A later line is a later contract, whole: an empty cell is the school's hours, not the
+// earlier line's.
+TEST(Ledger, TheLaterStaffLineHoldsWhole) {
+    QList<LedgerProblem> problems;
+    WorkRules rules;
+    for (const StaffLine& line :
+         parseStaff("P,7:00,7:00\r\nP,8:00,,,,,2026-04-01\r\n", kStaffFile, problems))
+        rules.staff[line.name] << line;
+    const auto minutes = [&](QDate date) {
+        return regularMinutes("P", calendarDay(date, rules), rules);
+    };
+    EXPECT_EQ(minutes(QDate(2026, 4, 6)), 480);
+    EXPECT_EQ(minutes(QDate(2026, 4, 7)), rules.regularMinutes);
+    EXPECT_EQ(minutes(QDate(2026, 3, 31)), 420);
+}
+
+// Another PC's save between the reading and the saving is never overwritten; what a killed
+// save left is removed by the next, another's save in flight is not.
+TEST(Ledger, AListIsReplacedOnlyWhileItIsTheFileRead) {
+    const struct {
+        const char* name;
+        const char* read;    // null: no file
+        const char* changed; // null: removed
+        bool saved;
+    } rows[] = {
+        {"unchanged", "a\r\n", "a\r\n", true},
+        {"appended", "a\r\n", "a\r\nb\r\n", false},
+        {"same size, time put back", "a\r\n", "b\r\n", false},
+        {"made meanwhile", nullptr, "b\r\n", false},
+        {"removed meanwhile", "a\r\n", nullptr, false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        QTemporaryDir dir;
+        const QDir folder(dir.path());
+        QFile file(dir.filePath(kStaffFile));
+        const auto write = [&](const char* bytes) {
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) >= 0 && file.flush());
+            file.setFileTime(QDateTime(QDate(2026, 1, 1), QTime(9, 0)),
+                             QFileDevice::FileModificationTime);
+            file.close();
+        };
+        if (row.read) write(row.read);
+        const ListFile read = readListFile(folder, kStaffFile);
+        if (row.changed && (!row.read || qstrcmp(row.read, row.changed) != 0)) write(row.changed);
+        if (!row.changed) file.remove();
+        QFile old(dir.filePath(kSavePrefix + "old")), recent(dir.filePath(kSavePrefix + "recent"));
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly) && recent.open(QIODevice::WriteOnly));
+        old.setFileTime(QDateTime::currentDateTime().addSecs(-120),
+                        QFileDevice::FileModificationTime);
+        bool saved = true;
+        try {
+            replaceListFile(folder, kStaffFile, "new", read.version);
+        } catch (const ChangedFile&) {
+            saved = false;
+        }
+        EXPECT_EQ(saved, row.saved);
+        EXPECT_EQ(fileBytes(file.fileName()), saved         ? "new"
+                                              : row.changed ? row.changed
+                                                            : "(missing)");
+        EXPECT_FALSE(QFile::exists(old.fileName()));
+        EXPECT_TRUE(QFile::exists(recent.fileName()));
+    }
 }
 
 TEST(Ledger, NoFileIsReadOrWrittenThroughALink) {

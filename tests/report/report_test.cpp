@@ -216,7 +216,7 @@ Day figures(const char* name, const char* date, const char* records, const char*
     QList<EntryState> states;
     for (QString e : QString::fromUtf8(entries).split(u' ', Qt::SkipEmptyParts)) {
         EntryState state;
-        if (e.startsWith(u'x')) state.cancelledBy = Entry{}, e.remove(0, 1);
+        if (e.startsWith(u'x')) state.cancelledBy = std::make_shared<const Entry>(), e.remove(0, 1);
         const qsizetype kind = e.indexOf(QRegularExpression(u"[-0-9]|$"_qs));
         state.entry.kind = EntryKind(kinds.indexOf(e.left(kind)));
         state.entry.date = calendar.date;

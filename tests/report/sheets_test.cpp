@@ -5,8 +5,10 @@
 #include "programs/velmora-report/commandline.h"
 #include "report/month.h"
 #include "reportwindow/entrydialog.h"
+#include "reportwindow/listtab.h"
 #include "reportwindow/reportmodel.h"
 #include "reportwindow/reportwindow.h"
+#include "storage/cp932.h"
 #include "storage/datafiles.h"
 #include "storage/filecalls.h"
 #include "support/print.h"
@@ -33,6 +35,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace velmora;
 using namespace velmora::test;
@@ -377,9 +380,9 @@ TEST(Workbench, SavesTheStaffListOrNamesTheBadCell) {
     // clang-format off
     const struct { const char* name; QStringList cells; const char* fault; } cases[] = {
         {"saved", {"職員A", "6:00", "", "", "", "0:00:00", "2026/4/1", ""}, ""},
-        {"no time", {"職員A", "7:4x", "", "", "", "", "", ""}, "職員 1行目: 月「7:4x」"},
-        {"no date", {"職員A", "", "", "", "", "", "", "2026-13-01"}, "職員 1行目: 終了日「2026-13-01」"},
-        {"no name", {"", "6:00", "", "", "", "", "", ""}, "職員 1行目: 氏名が空"}};
+        {"no time", {"職員A", "7:4x", "", "", "", "", "", ""}, "職員 1行目: 時刻が読めません「7:4x」"},
+        {"no date", {"職員A", "", "", "", "", "", "", "2026-13-01"}, "職員 1行目: 日付が読めません「2026-13-01」"},
+        {"no name", {"", "6:00", "", "", "", "", "", ""}, "職員 1行目: 氏名がありません"}};
     // clang-format on
     bench.find<QPushButton>("staffAdd")->click();
     for (const auto& c : cases) {
@@ -557,6 +560,117 @@ TEST(Workbench, EntryNameWithoutRecordsNamesTheNearest) {
     EXPECT_EQ(entriesIn(dir.path()).size(), 1);
     EXPECT_EQ(answers.asked.value(0), "「佐藤健」には今年度の記録がありません。近い氏名の記録: "
                                       "「佐藤　健」。このまま記入しますか？");
+}
+
+// Every line of the file is a row; those the reader cannot use are marked, written back byte
+// for byte, and gone only when deleted.
+TEST(Lists, KeepEveryLineTheReaderCannotUse) {
+    QTemporaryDir dir;
+    const QByteArray bad = *toCp932("職員B,7時,,,,,,"), open = QString("\"職員C,8:00").toUtf8();
+    write(dir.filePath(kStaffFile),
+          "\xEF\xBB\xBF" + QString("氏名\r\n職員A,7:45\r\n").toUtf8() + bad + "\r\n" + open + "\n");
+    LedgerSheet sheet(LedgerSheet::Kind::Staff);
+    sheet.load(QDir(dir.path()));
+    ASSERT_EQ(sheet.rowCount(), 3);
+    EXPECT_EQ(sheet.problemAt(0), "");
+    EXPECT_EQ(sheet.problemAt(1), "時刻が読めません「7時」");
+    EXPECT_EQ(sheet.index(2, 0).data().toString(), "\"職員C,8:00");
+    sheet.appendRow();
+    sheet.setData(sheet.index(3, 0), "職員D");
+    ASSERT_EQ(sheet.save(QDir(dir.path())).status, LedgerSheet::Saving::Saved);
+    EXPECT_TRUE(contents(dir.filePath(kStaffFile)).contains("\r\n" + bad + "\r\n" + open + "\r\n"));
+    EXPECT_EQ(sheet.rowCount(), 4);
+    sheet.removeRowAt(1);
+    ASSERT_EQ(sheet.save(QDir(dir.path())).status, LedgerSheet::Saving::Saved);
+    EXPECT_FALSE(contents(dir.filePath(kStaffFile)).contains(bad));
+    EXPECT_TRUE(contents(dir.filePath(kStaffFile)).contains(open));
+}
+
+// A file that cannot be read is said so and never saved over; rows the reader would refuse
+// are never written; another of the school's files failing leaves the list alone.
+TEST(Lists, SaveNothingTheReaderCouldNotReadBack) {
+    using Kind = LedgerSheet::Kind;
+    enum Put { Nothing, Folder, Link, Bytes };
+    // clang-format off
+    const struct { const char* name; Kind kind; QString place; Put put; QByteArray bytes; QStringList row; const char* said; } rows[] = {
+        {"a folder in its place", Kind::Staff, kStaffFile, Folder, {}, {"職員A"}, "通常のファイルではありません"},
+        {"a link", Kind::Staff, kStaffFile, Link, {}, {"職員A"}, "通常のファイルではありません"},
+        {"too large", Kind::Staff, kStaffFile, Bytes, QByteArray(17 << 20, 'a'), {"職員A"}, "16MiB"},
+        {"申告.dat a folder", Kind::Staff, kEntriesFile, Folder, {}, {"職員A"}, ""},
+        {"a date twice", Kind::Calendar, kCalendarFile, Bytes, "2026-04-11,7:45,a\r\n", {"2026/4/11", "0:00"}, "年間予定 2行目: 同じ日付が2行目にも"},
+        {"a tab in a name", Kind::Staff, kStaffFile, Nothing, {}, {"職員\tA"}, "氏名に記録できない"},
+    };
+    // clang-format on
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        QTemporaryDir dir;
+        const QDir folder(dir.path());
+        if (row.put == Folder) folder.mkdir(row.place);
+        if (row.put == Link) QFile::link(folder.filePath("x"), folder.filePath(row.place));
+        if (row.put == Bytes) write(folder.filePath(row.place), row.bytes);
+        const QString file = folder.filePath(row.kind == Kind::Staff ? kStaffFile : kCalendarFile);
+        const QByteArray before = contents(file);
+        LedgerSheet sheet(row.kind);
+        sheet.load(folder);
+        const int rows = sheet.rowCount();
+        sheet.appendRow();
+        for (int c = 0; c < row.row.size(); ++c) sheet.setData(sheet.index(rows, c), row.row[c]);
+        const LedgerSheet::Saving saving = sheet.save(folder);
+        EXPECT_TRUE(saving.message.contains(row.said)) << saving.message.toStdString();
+        EXPECT_EQ(saving.status == LedgerSheet::Saving::Saved, !*row.said);
+        if (*row.said)
+            EXPECT_EQ(contents(file), before);
+        else
+            EXPECT_EQ(sheet.rowCount(), rows + 1);
+    }
+}
+
+// Two office PCs: the second save finds the file changed, writes nothing, and after reading
+// the file again saves its own row after the other's.
+TEST(Lists, ASaveNeverOverwritesAnotherPCs) {
+    QTemporaryDir dir;
+    const QDir folder(dir.path());
+    write(folder.filePath(kStaffFile), "職員A\r\n");
+    LedgerSheet a(LedgerSheet::Kind::Staff), b(LedgerSheet::Kind::Staff);
+    a.load(folder);
+    b.load(folder);
+    for (auto [sheet, name] : {std::pair{&a, "田中"}, std::pair{&b, "山田"}}) {
+        sheet->appendRow();
+        sheet->setData(sheet->index(1, 0), name);
+    }
+    ASSERT_EQ(a.save(folder).status, LedgerSheet::Saving::Saved);
+    const QByteArray saved = contents(folder.filePath(kStaffFile));
+    EXPECT_EQ(b.save(folder).status, LedgerSheet::Saving::Changed);
+    EXPECT_EQ(contents(folder.filePath(kStaffFile)), saved);
+    b.reloadKeepingEdits(folder);
+    EXPECT_TRUE(b.modified());
+    ASSERT_EQ(b.save(folder).status, LedgerSheet::Saving::Saved);
+    QList<LedgerProblem> problems;
+    QStringList names;
+    for (const StaffLine& s :
+         parseStaff(contents(folder.filePath(kStaffFile)), kStaffFile, problems))
+        names << s.name;
+    EXPECT_EQ(names, QStringList({"職員A", "田中", "山田"}));
+}
+
+// A FIFO is refused at once, twice over (once it blocked the window for good); the title
+// shows unsaved edits.
+TEST(Lists, AnImportRefusesAFifoAtOnce) {
+    QTemporaryDir dir;
+    ListTab tab(LedgerSheet::Kind::Staff, "staff");
+    tab.setFolder(dir.path());
+    const QString fifo = dir.filePath("fifo.csv");
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    for (int i = 0; i < 2; ++i) {
+        tab.importPath(fifo);
+        EXPECT_TRUE(tab.findChild<QLabel*>("staffMessage")
+                        ->text()
+                        .contains("通常のファイルではありません"));
+    }
+    EXPECT_EQ(tab.title(), "職員");
+    tab.sheet().appendRow();
+    EXPECT_EQ(tab.title(), "職員 *");
+    EXPECT_TRUE(tab.hasUnsavedEdits());
 }
 
 } // namespace
