@@ -51,11 +51,12 @@ int parseClock(std::string_view t) {
 
 namespace {
 
-bool leapYear(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+constexpr bool leapYear(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
 
-bool validDay(int year, int month, int day) {
-    static const int lengths[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (month < 1 || month > 12 || day < 1 || day > lengths[month - 1]) return false;
+constexpr int kLengths[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+
+constexpr bool validDay(int year, int month, int day) {
+    if (month < 1 || month > 12 || day < 1 || day > kLengths[month - 1]) return false;
     return month != 2 || day != 29 || leapYear(year);
 }
 
@@ -213,6 +214,14 @@ bool readWrittenRecord(std::string_view line, RecordFields& r) {
 
 namespace {
 
+// Whether month * 100 + day is a day of some year.
+constexpr auto kMonthDays = [] {
+    std::array<bool, 1232> valid{};
+    for (int m = 1; m <= 12; ++m)
+        for (int d = 1; d <= 31; ++d) valid[size_t(m * 100 + d)] = validDay(2000, m, d);
+    return valid;
+}();
+
 // Half a year: the dates jump forward by more than this, walking back, only at New Year.
 constexpr int64_t kHalfYear = 183;
 // How far ahead of the records before it the file's last record may lie and still give the
@@ -229,11 +238,18 @@ int monthDayOf(int64_t day) {
 
 RecordDater::RecordDater(int64_t bound, bool lastYear) : bound_(bound), lastYear_(lastYear) {}
 
+// The year and the month and day of `level`, kept: most records are dated by one level.
+void RecordDater::split(int64_t level) const {
+    if (level == split_.day) return;
+    const QDate date = QDate::fromJulianDay(level);
+    split_ = {level, date.year(), date.month() * 100 + date.day()};
+}
+
 // The latest day with the month and day not after `level`, within the year before it; -1 when
 // there is none (02/29 of a year that has none).
 int64_t RecordDater::dayBefore(int monthDay, int64_t level) const {
-    const QDate at = QDate::fromJulianDay(level);
-    const int year = monthDay <= at.month() * 100 + at.day() ? at.year() : at.year() - 1;
+    split(level);
+    const int year = monthDay <= split_.monthDay ? split_.year : split_.year - 1;
     return validDay(year, monthDay / 100, monthDay % 100)
                ? julianDay(year, monthDay / 100, monthDay % 100)
                : -1;
@@ -242,9 +258,15 @@ int64_t RecordDater::dayBefore(int monthDay, int64_t level) const {
 // The day with the month and day nearest to `level`, not after the bound; a day ahead only
 // within half a year.
 int64_t RecordDater::nearest(int monthDay, int64_t level) const {
+    // A record out of place holds a run of others in the slow lane: their day once.
+    if (monthDay == nearest_.monthDay && level == nearest_.level) return nearest_.day;
+    nearest_ = {monthDay, level, nearestDay(monthDay, level)};
+    return nearest_.day;
+}
+
+int64_t RecordDater::nearestDay(int monthDay, int64_t level) const {
     const int64_t before = dayBefore(monthDay, level);
-    const QDate at = QDate::fromJulianDay(level);
-    const int year = monthDay > at.month() * 100 + at.day() ? at.year() : at.year() + 1;
+    const int year = monthDay > split_.monthDay ? split_.year : split_.year + 1;
     if (validDay(year, monthDay / 100, monthDay % 100)) {
         const int64_t after = julianDay(year, monthDay / 100, monthDay % 100);
         if (after <= bound_ && after - level <= kHalfYear &&
@@ -261,8 +283,12 @@ int64_t RecordDater::placeOfOthers(int64_t level) const {
     std::array<int64_t, kAround> days{};
     size_t n = 0;
     int64_t latest = -1;
+    int monthDay = -1;
+    int64_t day = -1;
     for (size_t i = 1; i < held_ && n < kAround; ++i) {
-        const int64_t day = nearest(ring_[(first_ + i) % ring_.size()].monthDay, level);
+        // Mostly one day's records: its day once.
+        const int next = ring_[(first_ + i) % ring_.size()].monthDay;
+        if (next != monthDay) day = nearest(monthDay = next, level);
         if (day < 0) continue;
         days[n++] = day;
         if (day <= level + 1) latest = std::max(latest, day);
@@ -272,19 +298,31 @@ int64_t RecordDater::placeOfOthers(int64_t level) const {
     return days[n / 2];
 }
 
-void RecordDater::take(std::string_view line) {
+inline void RecordDater::take(std::string_view line, int64_t from, int64_t to,
+                              std::vector<DatedRecord>& records) {
     RecordFields r;
     // Kept out of memory: a field stored and read back whole costs a stall on every line.
     if (!readWrittenRecord(line, r)) {
         r = readOtherRecord(line);
         if (!isShowableName(r.name)) r.monthDay = -1;
     }
-    if (r.monthDay < 0 || !validDay(2000, r.monthDay / 100, r.monthDay % 100)) {
+    if (r.monthDay < 0 || r.monthDay >= int(kMonthDays.size()) || !kMonthDays[size_t(r.monthDay)]) {
         if (!line.empty()) ++skipped_;
         return;
     }
     const size_t last = (first_ + held_ - 1) % ring_.size();
-    sameRun_ = held_ > 0 && ring_[last].monthDay == r.monthDay ? sameRun_ + 1 : 1;
+    const bool run = held_ > 0 && ring_[last].monthDay == r.monthDay;
+    if (started_ && r.monthDay == levelMonthDay_ && (held_ == 0 || (run && sameRun_ >= held_))) {
+        // A record of the level's day, with only such records held: whatever comes before
+        // them, each takes that day and is in place. Decided at once.
+        while (held_ > 0) decide(from, to, records);
+        if (level_ >= from && level_ <= to) records.push_back({r.name, r.time, level_, r.arrival});
+        afterArrival_ = r.arrival;
+        afterName_ = r.name;
+        afterDay_ = level_;
+        return;
+    }
+    sameRun_ = run ? sameRun_ + 1 : 1;
     Pending& p = ring_[(first_ + held_) % ring_.size()];
     p.name = r.name;
     p.time = r.time;
@@ -292,6 +330,7 @@ void RecordDater::take(std::string_view line) {
     p.monthDay = r.monthDay;
     p.arrival = r.arrival;
     ++held_;
+    if (held_ > kAround) decide(from, to, records);
 }
 
 // The level from the last records: the latest of the last one and those before it, but for
@@ -358,10 +397,8 @@ void RecordDater::decide(int64_t from, int64_t to, std::vector<DatedRecord>& rec
 void RecordDater::dateLines(const std::vector<std::string_view>& lines, int64_t lowestBound,
                             int64_t from, int64_t to, std::vector<DatedRecord>& records) {
     records.clear();
-    for (auto line = lines.begin(); line != lines.end() && bound() >= lowestBound; ++line) {
-        take(*line);
-        if (held_ > kAround) decide(from, to, records);
-    }
+    for (auto line = lines.begin(); line != lines.end() && bound() >= lowestBound; ++line)
+        take(*line, from, to, records);
     keepLines();
 }
 

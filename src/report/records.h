@@ -76,16 +76,26 @@ private:
         bool arrival = false;
         std::string owned[2]; // the line once its block is gone, in turns
     };
-    void take(std::string_view line);
+    void take(std::string_view line, int64_t from, int64_t to, std::vector<DatedRecord>& records);
     void decide(int64_t from, int64_t to, std::vector<DatedRecord>& records);
     void start();
     int64_t placeOfOthers(int64_t level) const;
     int64_t nearest(int monthDay, int64_t level) const;
+    int64_t nearestDay(int monthDay, int64_t level) const;
     int64_t dayBefore(int monthDay, int64_t level) const;
+    void split(int64_t level) const;
     void keepLines();
 
     int64_t bound_;
     bool lastYear_;
+    mutable struct {
+        int64_t day = -1;
+        int year = 0, monthDay = 0;
+    } split_;
+    mutable struct {
+        int monthDay = -1;
+        int64_t level = -1, day = -1;
+    } nearest_;
     bool started_ = false;
     int64_t level_ = 0; // the day of the last record in place
     int levelMonthDay_ = -1;
