@@ -4,6 +4,8 @@
 #include "storage/fields.h"
 
 #include <QDate>
+#include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstring>
 #include <string_view>
@@ -49,11 +51,12 @@ int parseClock(std::string_view t) {
 
 namespace {
 
-bool leapYear(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+constexpr bool leapYear(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
 
-bool validDay(int year, int month, int day) {
-    static const int lengths[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (month < 1 || month > 12 || day < 1 || day > lengths[month - 1]) return false;
+constexpr int kLengths[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+
+constexpr bool validDay(int year, int month, int day) {
+    if (month < 1 || month > 12 || day < 1 || day > kLengths[month - 1]) return false;
     return month != 2 || day != 29 || leapYear(year);
 }
 
@@ -137,16 +140,25 @@ bool hasShape(const char* q, const TailShape& shape) {
 #endif
 }
 
-// Whether the `n` bytes at `p` hold a double quote; 16 bytes from `p` must be readable.
-bool holdsQuote(const char* p, size_t n) {
+// Whether the `n` bytes at `p` hold a double quote or a control character; 16 bytes from
+// each byte must be readable.
+bool holdsQuoteOrControl(const char* p, size_t n) {
 #ifdef __SSE2__
-    if (n < 16) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        const unsigned quotes = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8('"'))));
-        return (quotes & ((1u << n) - 1)) != 0;
+    for (size_t at = 0; at < n; at += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at));
+        const __m128i quoteOrDel = _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('"')),
+                                                _mm_cmpeq_epi8(v, _mm_set1_epi8(0x7f)));
+        const __m128i control = _mm_cmpeq_epi8(_mm_min_epu8(v, _mm_set1_epi8(0x1f)), v);
+        unsigned bits = unsigned(_mm_movemask_epi8(_mm_or_si128(quoteOrDel, control)));
+        if (n - at < 16) bits &= (1u << (n - at)) - 1;
+        if (bits) return true;
     }
+    return false;
+#else
+    for (size_t i = 0; i < n; ++i)
+        if (p[i] == '"' || static_cast<unsigned char>(p[i]) < 0x20 || p[i] == 0x7f) return true;
+    return false;
 #endif
-    return std::memchr(p, '"', n) != nullptr;
 }
 
 // What the report takes from a record line; no month and day (-1) for a line that is none.
@@ -156,8 +168,8 @@ struct RecordFields {
     bool arrival = false;
 };
 
-// A record line as the terminal writes it, read at the places its fields have from the end:
-// the fields readFields() would give. False for any other line.
+// A record line as the terminal writes it, with a name that can be shown, read at the places
+// its fields have from the end: the fields readFields() would give. False for any other line.
 bool readWrittenRecord(std::string_view line, RecordFields& r) {
     const size_t n = line.size();
     const char* const p = line.data();
@@ -175,8 +187,9 @@ bool readWrittenRecord(std::string_view line, RecordFields& r) {
     }
     const TailShape& shape = tail[13] == '"' ? kShortTime : kLongTime;
     const size_t name = n - shape.date - 4;
-    // The name runs to the first quote: none may lie in it. The line is over 16 bytes long.
-    if (!hasShape(tail, shape) || holdsQuote(p + 1, name)) return false;
+    // The name runs to the first quote: none may lie in it, nor a control character, which
+    // makes it no teacher's. More than 16 bytes follow it.
+    if (name == 0 || !hasShape(tail, shape) || holdsQuoteOrControl(p + 1, name)) return false;
     const char* d = p + n - shape.date;
     r.name = {p + 1, name};
     r.time = {d + 8, shape.date - 14};
@@ -199,111 +212,222 @@ bool readWrittenRecord(std::string_view line, RecordFields& r) {
 
 } // namespace
 
-RecordDater::RecordDater(int64_t bound) : bound_(bound) { setLimit(limit_, bound); }
+namespace {
 
-void RecordDater::setLimit(Limit& limit, int64_t day) {
+// Whether month * 100 + day is a day of some year.
+constexpr auto kMonthDays = [] {
+    std::array<bool, 1232> valid{};
+    for (int m = 1; m <= 12; ++m)
+        for (int d = 1; d <= 31; ++d) valid[size_t(m * 100 + d)] = validDay(2000, m, d);
+    return valid;
+}();
+
+// Half a year: the dates jump forward by more than this, walking back, only at New Year.
+constexpr int64_t kHalfYear = 183;
+// How far ahead of the records before it the file's last record may lie and still give the
+// year (a New Year's holiday); further, when it lies past the bound only in their year, it is a
+// clock set ahead.
+constexpr int64_t kLastAhead = 14;
+
+int monthDayOf(int64_t day) {
     const QDate date = QDate::fromJulianDay(day);
-    limit = {day, date.year(), date.month() * 100 + date.day()};
+    return date.month() * 100 + date.day();
 }
 
-// The latest day with the month and day that is not after the limit; -1 when there is none
-// within the year before it (02/29 of a year that has none).
-int64_t RecordDater::dayBefore(int monthDay, const Limit& limit) {
-    const int year = monthDay <= limit.monthDay ? limit.year : limit.year - 1;
-    if (monthDay == lastMonthDay_ && year == lastYear_) return lastDay_;
-    if (!validDay(year, monthDay / 100, monthDay % 100)) return -1;
-    lastMonthDay_ = monthDay;
-    lastYear_ = year;
-    lastDay_ = julianDay(year, monthDay / 100, monthDay % 100);
-    return lastDay_;
+} // namespace
+
+RecordDater::RecordDater(int64_t bound, bool lastYear) : bound_(bound), lastYear_(lastYear) {}
+
+// The year and the month and day of `level`, kept: most records are dated by one level.
+void RecordDater::split(int64_t level) const {
+    if (level == split_.day) return;
+    const QDate date = QDate::fromJulianDay(level);
+    split_ = {level, date.year(), date.month() * 100 + date.day()};
 }
 
-void RecordDater::resolvePending(int64_t day) {
-    pending_ = false;
-    if (day > pendingLine_.day) {
-        doubtful_.push_back(std::move(pendingLine_));
-    } else {
-        bound_ = pendingLine_.day + kLateWindow;
-        setLimit(limit_, bound_);
+// The latest day with the month and day not after `level`, within the year before it; -1 when
+// there is none (02/29 of a year that has none).
+int64_t RecordDater::dayBefore(int monthDay, int64_t level) const {
+    split(level);
+    const int year = monthDay <= split_.monthDay ? split_.year : split_.year - 1;
+    return validDay(year, monthDay / 100, monthDay % 100)
+               ? julianDay(year, monthDay / 100, monthDay % 100)
+               : -1;
+}
+
+// The day with the month and day nearest to `level`, not after the bound; a day ahead only
+// within half a year.
+int64_t RecordDater::nearest(int monthDay, int64_t level) const {
+    // A record out of place holds a run of others in the slow lane: their day once.
+    if (monthDay == nearest_.monthDay && level == nearest_.level) return nearest_.day;
+    nearest_ = {monthDay, level, nearestDay(monthDay, level)};
+    return nearest_.day;
+}
+
+int64_t RecordDater::nearestDay(int monthDay, int64_t level) const {
+    const int64_t before = dayBefore(monthDay, level);
+    const int year = monthDay > split_.monthDay ? split_.year : split_.year + 1;
+    if (validDay(year, monthDay / 100, monthDay % 100)) {
+        const int64_t after = julianDay(year, monthDay / 100, monthDay % 100);
+        if (after <= bound_ && after - level <= kHalfYear &&
+            (before < 0 || after - level < level - before))
+            return after;
     }
+    return before;
 }
 
-bool RecordDater::date(std::string_view line, DatedRecord& record) {
-    const bool dated = dateLine(line, record);
-    keepAfterName();
-    return dated;
+// Where the records held after the one at hand lie, by `level`: the latest of them not ahead
+// of it, since any may have been written late; when all are ahead (a gap, or a clock set ahead
+// for a while), the upper middle of their days, if they are enough to tell. Else -1.
+int64_t RecordDater::placeOfOthers(int64_t level) const {
+    std::array<int64_t, kAround> days{};
+    size_t n = 0;
+    int64_t latest = -1;
+    int monthDay = -1;
+    int64_t day = -1;
+    for (size_t i = 1; i < held_ && n < kAround; ++i) {
+        // Mostly one day's records: its day once.
+        const int next = ring_[(first_ + i) % ring_.size()].monthDay;
+        if (next != monthDay) day = nearest(monthDay = next, level);
+        if (day < 0) continue;
+        days[n++] = day;
+        if (day <= level + 1) latest = std::max(latest, day);
+    }
+    if (latest >= 0 || n <= kAround / 2) return latest;
+    std::sort(days.begin(), days.begin() + ptrdiff_t(n));
+    return days[n / 2];
+}
+
+inline void RecordDater::take(std::string_view line, int64_t from, int64_t to,
+                              std::vector<DatedRecord>& records) {
+    RecordFields r;
+    // Kept out of memory: a field stored and read back whole costs a stall on every line.
+    if (!readWrittenRecord(line, r)) {
+        r = readOtherRecord(line);
+        if (!isShowableName(r.name)) r.monthDay = -1;
+    }
+    if (r.monthDay < 0 || r.monthDay >= int(kMonthDays.size()) || !kMonthDays[size_t(r.monthDay)]) {
+        if (!line.empty()) ++skipped_;
+        return;
+    }
+    const size_t last = (first_ + held_ - 1) % ring_.size();
+    const bool run = held_ > 0 && ring_[last].monthDay == r.monthDay;
+    if (started_ && r.monthDay == levelMonthDay_ && (held_ == 0 || (run && sameRun_ >= held_))) {
+        // A record of the level's day, with only such records held: whatever comes before
+        // them, each takes that day and is in place. Decided at once.
+        while (held_ > 0) decide(from, to, records);
+        if (level_ >= from && level_ <= to) records.push_back({r.name, r.time, level_, r.arrival});
+        afterArrival_ = r.arrival;
+        afterName_ = r.name;
+        afterDay_ = level_;
+        return;
+    }
+    sameRun_ = run ? sameRun_ + 1 : 1;
+    Pending& p = ring_[(first_ + held_) % ring_.size()];
+    p.name = r.name;
+    p.time = r.time;
+    p.line = line;
+    p.monthDay = r.monthDay;
+    p.arrival = r.arrival;
+    ++held_;
+    if (held_ > kAround) decide(from, to, records);
+}
+
+// The level from the last records: the latest of the last one and those before it, but for
+// a last one written late, or set ahead past the bound while the others could lie a year later.
+void RecordDater::start() {
+    const int monthDay = ring_[first_].monthDay;
+    int64_t last = dayBefore(monthDay, bound_);
+    if (last < 0) last = dayBefore(monthDay - 1, bound_) + 1; // 02/29
+    const int64_t others = placeOfOthers(last);
+    int64_t latest = std::max(last, others);
+    if (others >= 0 && (last < others - 1 || (!lastYear_ && last > others + kLastAhead &&
+                                              dayBefore(monthDayOf(others), bound_) > others)))
+        latest = others;
+    int64_t level = dayBefore(monthDayOf(latest), bound_);
+    if (level < 0) level = dayBefore(monthDayOf(latest) - 1, bound_);
+    started_ = true;
+    level_ = newest_ = level;
+    levelMonthDay_ = monthDayOf(level);
+}
+
+void RecordDater::decide(int64_t from, int64_t to, std::vector<DatedRecord>& records) {
+    if (!started_) start();
+    const Pending& x = ring_[first_];
+    int64_t day = -1;
+    bool inPlace = true;
+    if (sameRun_ >= held_) {
+        // A run of one day with its neighbours: in place.
+        day = x.monthDay == levelMonthDay_ ? level_ : nearest(x.monthDay, level_);
+    } else {
+        day = nearest(x.monthDay, level_);
+        const int64_t place = placeOfOthers(level_);
+        const int64_t others = place < 0 ? day : place;
+        if (day >= 0 && !x.arrival && day > level_ + 1 && day > others + 1)
+            day = dayBefore(x.monthDay, level_);
+        if (day >= 0) {
+            // Out of the span of its neighbours on both sides, which may jump forward
+            // between them (a clock set ahead, a gap).
+            const int64_t off =
+                std::max(std::min(level_, others) - day, day - std::max(level_, others));
+            inPlace = off <= 1;
+            const bool pair = !x.arrival && afterArrival_ && afterName_ == x.name;
+            if (!inPlace && !(pair && day <= afterDay_))
+                doubtful_.push_back(
+                    {QByteArray(x.line.data(), qsizetype(x.line.size())), day, !x.arrival});
+        }
+    }
+    if (day < 0) {
+        ++skipped_;
+    } else {
+        if (inPlace && day != level_) {
+            level_ = day;
+            levelMonthDay_ = x.monthDay;
+        }
+        if (day >= from && day <= to) records.push_back({x.name, x.time, day, x.arrival});
+        afterArrival_ = x.arrival;
+        afterName_ = x.name;
+        afterDay_ = day;
+    }
+    first_ = (first_ + 1) % ring_.size();
+    --held_;
+    sameRun_ = std::min(sameRun_, held_);
 }
 
 void RecordDater::dateLines(const std::vector<std::string_view>& lines, int64_t lowestBound,
                             int64_t from, int64_t to, std::vector<DatedRecord>& records) {
     records.clear();
-    DatedRecord r;
-    for (auto line = lines.begin(); line != lines.end() && bound_ >= lowestBound; ++line)
-        if (dateLine(*line, r) && r.day >= from && r.day <= to) records.push_back(r);
-    keepAfterName();
+    for (auto line = lines.begin(); line != lines.end() && bound() >= lowestBound; ++line)
+        take(*line, from, to, records);
+    keepLines();
 }
 
-void RecordDater::keepAfterName() {
-    if (!afterArrival_ || afterName_.data() == afterNameCopy_.data()) return;
-    afterNameCopy_.assign(afterName_);
-    afterName_ = afterNameCopy_;
+void RecordDater::finish(int64_t from, int64_t to, std::vector<DatedRecord>& records) {
+    records.clear();
+    while (held_ > 0) decide(from, to, records);
 }
 
-inline bool RecordDater::dateLine(std::string_view line, DatedRecord& record) {
-    const bool afterArrival = std::exchange(afterArrival_, false);
-    RecordFields r;
-    // Kept out of memory: a field stored and read back whole costs a stall on every line.
-    if (!readWrittenRecord(line, r)) r = readOtherRecord(line);
-    int64_t day = -1;
-    if (r.monthDay >= 0 && r.monthDay == runMonthDay_) {
-        // Within the late window of the run's day, with no leaving waiting to be judged: the
-        // record takes the run's day, paired or not, and moves nothing.
-        day = runDay_;
-    } else {
-        day = dateAfresh(r.name, r.monthDay, r.arrival, afterArrival, line);
-        if (day < 0) {
-            runMonthDay_ = -1;
-            if (!line.empty()) ++skipped_;
-            return false;
-        }
+// The lines held and the name after them copied, before the caller's lines go. Into the
+// copies' other half: the records handed on from the last copies stay valid until the next
+// call.
+void RecordDater::keepLines() {
+    generation_ ^= 1;
+    for (size_t i = 0; i < held_; ++i) {
+        Pending& p = ring_[(first_ + i) % ring_.size()];
+        std::string& copy = p.owned[generation_];
+        const auto offset = [&](std::string_view part) {
+            return size_t(part.data() - p.line.data());
+        };
+        const size_t name = offset(p.name), time = offset(p.time);
+        copy.assign(p.line);
+        p.line = copy;
+        p.name = p.line.substr(name, p.name.size());
+        p.time = p.line.substr(time, p.time.size());
     }
-    if (r.arrival) {
-        afterArrival_ = true;
-        afterName_ = r.name;
-        afterDay_ = {day, lastYear_, r.monthDay};
+    if (afterName_.data() != afterNameCopy_.data()) {
+        afterNameCopy_.assign(afterName_);
+        afterName_ = afterNameCopy_;
     }
-    record.name = r.name;
-    record.time = r.time;
-    record.day = day;
-    record.arrival = r.arrival;
-    return true;
-}
-
-int64_t RecordDater::dateAfresh(std::string_view name, int monthDay, bool arrival,
-                                bool afterArrival, std::string_view line) {
-    const bool paired = monthDay >= 0 && !arrival && afterArrival && name == afterName_;
-    const int64_t day = monthDay < 0 ? -1 : dayBefore(monthDay, paired ? afterDay_ : limit_);
-    if (day < 0) return -1;
-    if (!started_) {
-        // The last record was written last: nothing before it lies after its day.
-        started_ = true;
-        bound_ = day;
-        limit_ = {day, lastYear_, monthDay};
-    } else if (!paired) {
-        if (pending_) resolvePending(day);
-        if (bound_ - day > kLateWindow) {
-            if (arrival) {
-                bound_ = day + kLateWindow;
-                setLimit(limit_, bound_);
-            } else {
-                pending_ = true;
-                pendingLine_ = {QByteArray(line.data(), qsizetype(line.size())), day};
-            }
-        }
-    }
-    runMonthDay_ = paired || pending_ ? -1 : monthDay;
-    runDay_ = day;
-    return day;
 }
 
 } // namespace velmora

@@ -1,27 +1,23 @@
 #pragma once
 // The records of a file with their years, which the file does not hold.
 //
-// A file is appended to in the order the records were written, and a record is written on
-// its day, so walking back from the last line the dates only go back, wrapping at New Year.
-// Each record takes the latest day with its month and day that is not after a bound, a day
-// no record before it can lie after; the last record's bound is the file's modification day
-// (or the last day of the year given).
+// A file is appended to in the order the records were written, so walking back from its last
+// line the dates go back, wrapping at New Year. Not always: a forgotten leaving is written
+// late, a terminal's clock is set back or ahead, two PCs append to one shared file. So a
+// record takes the day with its month and day that lies nearest to the level of the records
+// after it (the year changes where the dates jump forward by more than half a year), and
+// whether it moves that level is decided by the records on both its sides: one that lies more
+// than a day outside the run of its neighbours is out of place, counts on its own day and
+// moves nothing; one that the records before it agree with is in place, also after a gap or a
+// stretch of a clock set ahead. A leaving out of place ahead of its neighbours was written
+// late (the terminal writes a forgotten one just before the same person's next arrival): it
+// takes the latest day before them, within a year. Lines that are no teacher's take no part.
 //
-// One record is written late: a forgotten leaving, which the terminal writes just before
-// the same person's next arrival, however many days later. A leaving directly followed by
-// an arrival of the same name is that pair: it takes the latest day not after the arrival,
-// and the bound is left as it is.
-//
-// A leaving may also be late without that shape (another PC's line came between the two
-// appends of the pair, on a shared file), and a terminal's clock may be a little off. So the
-// bound, once the last record has set it to its day, stays where it is for a record up to
-// kLateWindow days behind it, and an arrival further behind moves it to its date plus
-// kLateWindow. A leaving further behind is either such a lone late leaving or one followed by
-// a long gap, which the record before it tells: when that one lies after the leaving, the
-// leaving was late, the bound stays and the line is kept as doubtful, to be named in a
-// warning; otherwise the bound moves as for an arrival. No other record moves for it.
+// The level starts from the latest of the last records in place, within the bound: the file's
+// modification day, or the last day of the year given for the last record.
 
 #include <QByteArray>
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -29,81 +25,97 @@
 
 namespace velmora {
 
+// How far ahead of the records around it a record is still looked for: the reading stops once
+// the level lies further before the first day wanted.
 inline constexpr int kLateWindow = 62;
 
 struct DatedRecord {
-    std::string_view name; // CP932, into the line
+    std::string_view name; // CP932, valid until the dater's next call
     std::string_view time; // as written
     int64_t day;           // Julian day
     bool arrival;
 };
 
-// A leaving whose day rests on an assumption: that it was written late.
+// A record more than a day out of its place, named for the office to check.
 struct DoubtfulLine {
     QByteArray line; // CP932
     int64_t day;
+    bool leaving; // a leaving taken as written late
 };
 
-// Dates the records of one file, given its lines from the last to the first.
+// Dates the records of one file, given its lines from the last to the first. A record is
+// decided once the few lines before it are seen.
 class RecordDater {
 public:
-    // `bound`: the latest day the file's last record can have.
-    explicit RecordDater(int64_t bound);
-    // The line's record with its day (its texts point into the line); false for a line the
-    // report skips: a blank one, or one with fewer than 4 fields, no such date, an unknown
-    // kind. All but blank ones are counted.
-    bool date(std::string_view line, DatedRecord& record);
-    // date() for each of `lines` in turn, while bound() is not below `lowestBound`; the
-    // records dated from `from` to `to` replace those in `records`. A block's lines in one
-    // call: most lie outside a month's days and cost no more than their dating.
+    // `bound`: the latest day the file's records can have; `lastYear`: it ends the year of the
+    // last record, which cannot be a clock set ahead past it.
+    explicit RecordDater(int64_t bound, bool lastYear = false);
+    // Takes each of `lines` in turn while bound() is not below `lowestBound`; the records
+    // decided meanwhile that lie from `from` to `to` replace those in `records`. A block's
+    // lines in one call: most lie outside a month's days and cost no more than their dating.
     void dateLines(const std::vector<std::string_view>& lines, int64_t lowestBound, int64_t from,
                    int64_t to, std::vector<DatedRecord>& records);
-    // No record of the lines before those given lies after this day.
-    int64_t bound() const { return bound_; }
+    // At the start of the file, or where the reading stops: decides the records still held.
+    void finish(int64_t from, int64_t to, std::vector<DatedRecord>& records);
+    // The latest day a record of the lines not given yet can take, but for one more than
+    // kLateWindow days ahead of its neighbours.
+    int64_t bound() const { return started_ ? level_ + kLateWindow : bound_; }
+    // The day the file's last records lie on; -1 before it is known.
+    int64_t newest() const { return newest_; }
+    // Lines skipped: not blank, yet no teacher's record.
     int skipped() const { return skipped_; }
-    // Lines dated as lone late leavings, in the order met.
+    // Records more than a day out of their place, in the order met.
     const std::vector<DoubtfulLine>& doubtful() const { return doubtful_; }
 
 private:
-    struct Limit {
-        int64_t day = -1;
-        int year = 0, monthDay = 0;
+    // The records after the one decided: the neighbours on its earlier side.
+    static constexpr size_t kAround = 5;
+    struct Pending {
+        std::string_view name, time, line;
+        int monthDay = 0;
+        bool arrival = false;
+        std::string owned[2]; // the line once its block is gone, in turns
     };
-    static void setLimit(Limit& limit, int64_t day);
-    int64_t dayBefore(int monthDay, const Limit& limit);
-    void resolvePending(int64_t day);
-    bool dateLine(std::string_view line, DatedRecord& record);
-    void keepAfterName();
-    int64_t dateAfresh(std::string_view name, int monthDay, bool arrival, bool afterArrival,
-                       std::string_view line);
+    void take(std::string_view line, int64_t from, int64_t to, std::vector<DatedRecord>& records);
+    void decide(int64_t from, int64_t to, std::vector<DatedRecord>& records);
+    void start();
+    int64_t placeOfOthers(int64_t level) const;
+    int64_t nearest(int monthDay, int64_t level) const;
+    int64_t nearestDay(int monthDay, int64_t level) const;
+    int64_t dayBefore(int monthDay, int64_t level) const;
+    void split(int64_t level) const;
+    void keepLines();
 
     int64_t bound_;
-    Limit limit_; // bound_ with its year and month * 100 + day
+    bool lastYear_;
+    mutable struct {
+        int64_t day = -1;
+        int year = 0, monthDay = 0;
+    } split_;
+    mutable struct {
+        int monthDay = -1;
+        int64_t level = -1, day = -1;
+    } nearest_;
     bool started_ = false;
+    int64_t level_ = 0; // the day of the last record in place
+    int levelMonthDay_ = -1;
+    int64_t newest_ = -1;
     int skipped_ = 0;
-    // The record after the line at hand, when it is an arrival: a leaving may pair with it.
+    std::array<Pending, 8> ring_; // records read, not yet decided; a power of two
+    size_t first_ = 0, held_ = 0;
+    int generation_ = 0; // the half of the copies made last
+    size_t sameRun_ = 0; // of the last records held, how many share the last one's month and day
+    // The record decided last, for the pair of a forgotten leaving and its arrival.
     bool afterArrival_ = false;
-    // Its name, in its line while the lines given are at hand, and copied before they go:
-    // the reader keeps no line once it moves on.
+    int64_t afterDay_ = 0;
     std::string_view afterName_;
     std::string afterNameCopy_;
-    Limit afterDay_;
-    // A leaving far behind the bound, until the record before it tells whether it was late.
-    bool pending_ = false;
-    DoubtfulLine pendingLine_;
     std::vector<DoubtfulLine> doubtful_;
-    // The last day computed: records come in runs of one day.
-    int lastMonthDay_ = -1, lastYear_ = 0;
-    int64_t lastDay_ = 0;
-    // The run of one day the last record began or went on, while nothing is in doubt: a
-    // record of its month and day after it takes its day and moves no bound.
-    int runMonthDay_ = -1;
-    int64_t runDay_ = 0;
 };
 
 // Whether a record's name can be shown: not empty, and without a control character, which no
 // cell or sheet could hold (CP932's trail bytes are never one). A record of another name is
-// skipped where it would be counted; it still dates the records before it.
+// skipped, and takes no part in the dating of the others.
 bool isShowableName(std::string_view name);
 
 // "H:MM" or "HH:MM" (up to 24:00) in minutes; -1 for anything else.

@@ -108,14 +108,15 @@ int64_t lastBound(const QString& path, std::optional<int> lastYear, QDate today)
 }
 
 // Reads a file from its end and keeps the records of the days that the month needs (without
-// a month, the month of the file's last record, which is its newest). Stops where the
+// a month, the month of the file's newest records). Stops where the
 // records before can only lie earlier: a report reads the last year or so.
 void readFile(const QString& path, const ReportRequest& request, Reading& out) {
     auto opened = OsFile::open(path, path, OsFile::Access::Read);
     if (!opened) throw Failure(texts::kMissingFile.arg(path));
     const auto file = std::make_shared<const OsFile>(std::move(*opened));
     const qint64 size = file->size();
-    RecordDater dater(lastBound(path, request.lastYear, request.today));
+    RecordDater dater(lastBound(path, request.lastYear, request.today),
+                      request.lastYear.has_value());
     const std::optional<QDate> month = request.month;
     int64_t keepFrom = month ? rangeStartOf(*month).toJulianDay() : INT64_MIN;
     const int64_t keepTo = month ? month->addMonths(1).toJulianDay() - 1 : INT64_MAX;
@@ -125,33 +126,35 @@ void readFile(const QString& path, const ReportRequest& request, Reading& out) {
     // A block's lines at a time: the whole file is read for a month of its first years.
     std::vector<std::string_view> block;
     std::vector<DatedRecord> dated;
-    auto keep = [&](const DatedRecord& r) {
-        const int teacher = out.teachers.of(r.name);
-        if (teacher < 0)
-            ++out.skipped;
-        else
-            out.kept.push_back({teacher, {int32_t(r.day), {r.arrival, parseClock(r.time)}}});
-    };
-    bool anyDated = false;
-    while (dater.bound() >= keepFrom && lines.previousLines(block)) {
-        auto line = block.begin();
-        // The file's newest record comes first: without a month asked for, it names the days
-        // to keep.
-        for (DatedRecord r; !anyDated && line != block.end(); ++line) {
-            if (!dater.date(*line, r)) continue;
-            anyDated = true;
-            out.newest = std::max(out.newest, r.day);
-            if (!month) keepFrom = rangeStartOf(monthOf(r.day)).toJulianDay();
-            if (r.day >= keepFrom && r.day <= keepTo) keep(r);
+    bool newestKnown = false;
+    auto keep = [&]() {
+        // The file's newest day comes with its first records: without a month asked for, it
+        // names the days to keep.
+        if (!newestKnown && dater.newest() >= 0) {
+            newestKnown = true;
+            out.newest = std::max(out.newest, dater.newest());
+            if (!month) keepFrom = rangeStartOf(monthOf(dater.newest())).toJulianDay();
         }
-        block.erase(block.begin(), line);
-        dater.dateLines(block, keepFrom, keepFrom, keepTo, dated);
-        for (const DatedRecord& r : dated) keep(r);
+        for (const DatedRecord& r : dated) {
+            if (r.day < keepFrom || r.day > keepTo) continue;
+            const int teacher = out.teachers.of(r.name);
+            if (teacher < 0)
+                ++out.skipped;
+            else
+                out.kept.push_back({teacher, {int32_t(r.day), {r.arrival, parseClock(r.time)}}});
+        }
+    };
+    while (dater.bound() >= keepFrom && lines.previousLines(block)) {
+        dater.dateLines(block, keepFrom, newestKnown ? keepFrom : INT64_MIN, keepTo, dated);
+        keep();
     }
+    dater.finish(keepFrom, keepTo, dated);
+    keep();
     out.skipped += dater.skipped();
     for (const DoubtfulLine& d : dater.doubtful())
-        out.warnings << texts::kLateLeaving.arg(path, fromCp932(view(d.line)),
-                                                QDate::fromJulianDay(d.day).toString(Qt::ISODate));
+        out.warnings << (d.leaving ? texts::kLateLeaving : texts::kOutOfPlace)
+                            .arg(path, fromCp932(view(d.line)),
+                                 QDate::fromJulianDay(d.day).toString(Qt::ISODate));
     // What was not read is passed too: a report reads the last year or so of each file.
     out.passed += size;
     if (out.progress) out.progress->advance(out.passed);

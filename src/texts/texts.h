@@ -73,6 +73,9 @@ inline const QString kModifiedYear =
 inline const QString kLateLeaving =
     QStringLiteral("\"%1\" の行 %2 は、同じ人の出の直前にない遅れた退として %3 "
                    "に数えました（ほかの記録の年は変えていません）");
+inline const QString kOutOfPlace =
+    QStringLiteral("\"%1\" の行 %2 は、前後の記録から離れた日付として %3 "
+                   "に数えました（ほかの記録の年は変えていません）");
 inline const QString kReportStopped = QStringLiteral("読み込みを中止しました。");
 inline const QString kReadingFiles = QStringLiteral("記録ファイルを読んでいます…");
 // The command line (%1 its arguments) and the menu start's folder (%1).
