@@ -22,6 +22,7 @@ public:
     explicit LedgerSheet(Kind kind, QObject* parent = nullptr);
 
     QString title() const; // 職員, 年間予定
+    Kind kind() const { return kind_; }
     QString fileName() const;
     // The folder's file afresh, every line a row; the rows no longer modified. A file that
     // cannot be read leaves no rows, and unreadable() says why.

@@ -1,20 +1,25 @@
 #include "reportwindow/listtab.h"
 
+#include "report/nearestname.h"
+
 #include "storage/datafiles.h"
 #include "storage/osfile.h"
 #include "texts/texts.h"
 
+#include <QCompleter>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListView>
 #include <QProgressDialog>
 #include <QPromise>
 #include <QPushButton>
 #include <QStringListModel>
+#include <QStyledItemDelegate>
 #include <QTableView>
 #include <QVBoxLayout>
 #include <QtConcurrent>
@@ -27,11 +32,32 @@ namespace {
 constexpr qint64 kLargestImport = 16 * 1024 * 1024;
 constexpr qint64 kImportBlock = 256 * 1024;
 
+// A name cell's editor completes from the record names.
+class NameDelegate : public QStyledItemDelegate {
+public:
+    NameDelegate(QStringListModel* names, QObject* parent)
+        : QStyledItemDelegate(parent), names_(names) {}
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&,
+                          const QModelIndex&) const override {
+        auto* editor = new QLineEdit(parent);
+        auto* completer = new QCompleter(names_, editor);
+        completer->setCaseSensitivity(Qt::CaseInsensitive);
+        completer->setFilterMode(Qt::MatchContains);
+        editor->setCompleter(completer);
+        return editor;
+    }
+
+private:
+    QStringListModel* names_;
+};
+
 } // namespace
 
 ListTab::ListTab(LedgerSheet::Kind kind, const QString& prefix, QWidget* parent)
     : QWidget(parent), sheet_(kind), table_(new QTableView), message_(new QLabel),
-      reload_(new QPushButton(texts::kReloadButton)) {
+      reload_(new QPushButton(texts::kReloadButton)), recordedModel_(new QStringListModel(this)) {
+    if (kind == LedgerSheet::Kind::Staff)
+        table_->setItemDelegateForColumn(0, new NameDelegate(recordedModel_, this));
     table_->setObjectName(prefix + QStringLiteral("Table"));
     table_->setModel(&sheet_);
     table_->horizontalHeader()->setStretchLastSection(true);
@@ -242,6 +268,13 @@ void ListTab::listProblems(const QString& file, const QList<ListLine>& lines) {
     dialog->open();
 }
 
+void ListTab::setRecordedNames(const QStringList& names) {
+    recorded_ = names;
+    QStringList sorted = names;
+    sorted.sort();
+    recordedModel_->setStringList(sorted);
+}
+
 bool ListTab::save() {
     if (folder_.isEmpty()) return false;
     table_->setFocus(); // a cell being edited is committed as its editor loses the focus
@@ -253,7 +286,23 @@ bool ListTab::save() {
     }
     reload_->hide();
     table_->resizeColumnsToContents();
-    say(texts::kSaved.arg(QDir::toNativeSeparators(QDir(folder_).filePath(sheet_.fileName()))));
+    QString said =
+        texts::kSaved.arg(QDir::toNativeSeparators(QDir(folder_).filePath(sheet_.fileName())));
+    if (!recorded_.isEmpty() && sheet_.kind() == LedgerSheet::Kind::Staff) {
+        const QSet<QString> known(recorded_.begin(), recorded_.end());
+        QStringList unknown;
+        for (int row = 0; row < sheet_.rowCount(); ++row) {
+            const QString name = sheet_.index(row, 0).data().toString();
+            if (!sheet_.problemAt(row).isEmpty() || name.isEmpty() || known.contains(name) ||
+                unknown.contains(u'「' + name + u'」', Qt::CaseSensitive))
+                continue;
+            const std::optional<QString> near = nearestName(name, recorded_);
+            unknown << (near ? texts::kStaffNameNear.arg(name, *near) : u'「' + name + u'」');
+        }
+        if (!unknown.isEmpty())
+            said += u'\n' + texts::kStaffNamesUnrecorded.arg(unknown.join(u'、'));
+    }
+    say(said);
     emit saved();
     return true;
 }

@@ -11,6 +11,7 @@
 #include <QWidget>
 
 class QLabel;
+class QStringListModel;
 class QProgressDialog;
 class QPushButton;
 class QTableView;
@@ -42,6 +43,10 @@ public:
     // A CSV taken in: refused at once unless a regular file within the size limit, read in
     // the background with a progress dialog that can stop it.
     void importPath(const QString& path);
+    // The names the terminals wrote this school year: offered as a staff name is typed, and
+    // a saved name with none of them named with the nearest, so that no teacher of no records
+    // is made by a space or a width.
+    void setRecordedNames(const QStringList& names);
 
 signals:
     void saved();
@@ -67,6 +72,8 @@ private:
     QPushButton* reload_;
     QList<QPushButton*> buttons_;
     QPushButton* saveButton_ = nullptr;
+    QStringList recorded_;
+    QStringListModel* recordedModel_;
     QFutureWatcher<Imported> importing_;
     QString importName_;
     QPointer<QProgressDialog> progress_;

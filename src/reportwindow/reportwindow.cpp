@@ -482,6 +482,7 @@ void ReportWindow::present(const Built& result) {
     ledger_ = ledger;
     staffTab_->showLines(ledger);
     calendarTab_->showLines(ledger);
+    staffTab_->setRecordedNames(result.report.recorded);
 }
 
 // `day` a row of the teacher's days shown, or -1: the first of the month.

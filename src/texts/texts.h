@@ -278,6 +278,11 @@ inline const QString kCancelTitle = QStringLiteral("記入の取消");
 inline const QString kCancelPrompt = QStringLiteral("取り消す理由:");
 inline const QString kCancelLatestFirst =
     QStringLiteral("取消は同じ種別の最も新しい記入に効きます。そちらを先に取り消してください。");
+// Saved staff names the terminals never wrote this school year: %1 the names, each 「…」 or
+// with its nearest record name.
+inline const QString kStaffNamesUnrecorded =
+    QStringLiteral("今年度の記録がない氏名: %1（カードの氏名と同じか確かめてください）");
+inline const QString kStaffNameNear = QStringLiteral("「%1」（近い記録: 「%2」）");
 inline const QString kUnknownNameTitle = QStringLiteral("記録のない氏名");
 // %1 the name typed; %2 the nearest name with records.
 inline const QString kUnknownName =

@@ -653,6 +653,24 @@ TEST(Lists, ASaveNeverOverwritesAnotherPCs) {
     EXPECT_EQ(names, QStringList({"職員A", "田中", "山田"}));
 }
 
+// A staff name the terminals never wrote is named on saving with the nearest record name; one
+// they wrote is not.
+TEST(Lists, ASavedNameWithoutRecordsNamesTheNearest) {
+    QTemporaryDir dir;
+    ListTab tab(LedgerSheet::Kind::Staff, "staff");
+    tab.setFolder(dir.path());
+    tab.setRecordedNames({"佐藤　健", "鈴木"});
+    for (const char* name : {"佐藤健", "鈴木"}) {
+        tab.sheet().appendRow();
+        tab.sheet().setData(tab.sheet().index(tab.sheet().rowCount() - 1, 0), name);
+    }
+    ASSERT_TRUE(tab.save());
+    const QString said = tab.findChild<QLabel*>("staffMessage")->text();
+    EXPECT_TRUE(said.endsWith("今年度の記録がない氏名: 「佐藤健」（近い記録: "
+                              "「佐藤　健」）（カードの氏名と同じか確かめてください）"))
+        << said.toStdString();
+}
+
 // A FIFO is refused at once, twice over (once it blocked the window for good); the title
 // shows unsaved edits.
 TEST(Lists, AnImportRefusesAFifoAtOnce) {
