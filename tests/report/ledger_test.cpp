@@ -24,18 +24,9 @@ QByteArray fileBytes(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
 }
 
-Entry trip() {
-    return {QDateTime(QDate(2026, 7, 9), QTime(10, 12)),
-            QStringLiteral("教頭"),
-            QStringLiteral("職員A"),
-            QDate(2026, 7, 8),
-            EntryKind::Trip,
-            false,
-            8 * 60 + 30,
-            17 * 60,
-            QStringLiteral("県教育センター研修"),
-            0};
-}
+// clang-format off
+Entry trip() { return {QDateTime(QDate(2026, 7, 9), QTime(10, 12)), "教頭", "職員A", QDate(2026, 7, 8), EntryKind::Trip, false, 8 * 60 + 30, 17 * 60, "県教育センター研修", 0}; }
+// clang-format on
 
 TEST(Ledger, WritesEachFileAndReadsItBack) {
     QTemporaryDir dir;
@@ -85,15 +76,27 @@ TEST(Ledger, ReadsWhatExcelSavesInEitherEncoding) {
         QStringLiteral("氏名,月,火,水,木,金,開始日,終了日\r\n\r\n"
                        "\"山田, \"\"花子\"\"\",7:45:00,, 0:00 ,８：３０,,2026/4/1,\r\n,,,,,,,\r\n");
     const QString calendar = QStringLiteral("日付,勤務時間,名称\n2026/4/11,7:45:00,土曜授業\n");
-    for (const auto& [name, encode] :
-         std::initializer_list<std::pair<const char*, std::function<QByteArray(QString)>>>{
-             {"UTF-8 with a mark", [](QString t) { return "\xEF\xBB\xBF" + t.toUtf8(); }},
-             {"CP932", [](QString t) { return sjis(t); }}}) {
-        SCOPED_TRACE(name);
+    const QString entry =
+        QStringLiteral("2026-07-09 10:12,教頭,%1,2026-07-08,出張,8:30,17:00,研修\r\n");
+    // Excel saved UTF-8 and the window appended CP932 ("both": the first line UTF-8 with a
+    // mark, the rest CP932): each line reads in its own.
+    for (const QString encoding : {"UTF-8 with a mark", "UTF-8", "CP932", "both"}) {
+        SCOPED_TRACE(encoding.toStdString());
+        const auto encode = [&](const QString& t) {
+            const qsizetype first = t.indexOf(u'\n') + 1;
+            if (encoding == "both")
+                return "\xEF\xBB\xBF" + t.left(first).toUtf8() + sjis(t.mid(first));
+            return encoding == "CP932" ? sjis(t)
+                                       : (encoding == "UTF-8" ? "" : "\xEF\xBB\xBF") + t.toUtf8();
+        };
         QList<LedgerProblem> problems;
         const auto lines = parseStaff(encode(staff), kStaffFile, problems);
         const auto days = parseCalendar(encode(calendar), kCalendarFile, problems);
+        const auto entries =
+            parseEntries(encode(entry.arg("職員A") + entry.arg("職員B")), kEntriesFile, problems);
         EXPECT_TRUE(problems.isEmpty());
+        ASSERT_EQ(entries.size(), 2);
+        EXPECT_EQ(entries[0].name + entries[1].name, "職員A職員B");
         ASSERT_EQ(lines.size(), 1);
         EXPECT_EQ(lines[0].name, QStringLiteral("山田, \"花子\""));
         EXPECT_EQ(lines[0].weekday, (std::array<int, 5>{465, -1, 0, 510, -1}));
@@ -108,54 +111,33 @@ TEST(Ledger, ReadsWhatExcelSavesInEitherEncoding) {
 TEST(Ledger, EachMalformedLineIsAProblemOnItsLine) {
     // Each file's parser behind its header, which a line of its own precedes.
     using Parse = std::function<qsizetype(const QString&, QList<LedgerProblem>&)>;
-    const Parse staff = [](auto& t, auto& p) {
-        return parseStaff(sjis("氏名\r\n" + t), kStaffFile, p).size();
-    };
-    const Parse days = [](auto& t, auto& p) {
-        return parseCalendar(sjis("日付\r\n" + t), kCalendarFile, p).size();
-    };
-    const Parse entries = [](auto& t, auto& p) {
-        return parseEntries(sjis("記入日時\r\n" + t), kEntriesFile, p).size();
-    };
+    // clang-format off
+    const Parse staff = [](auto& t, auto& p) { return parseStaff(sjis("氏名\r\n" + t), kStaffFile, p).size(); };
+    const Parse days = [](auto& t, auto& p) { return parseCalendar(sjis("日付\r\n" + t), kCalendarFile, p).size(); };
+    const Parse entries = [](auto& t, auto& p) { return parseEntries(sjis("記入日時\r\n" + t), kEntriesFile, p).size(); };
     const QString entry = QStringLiteral("2026-07-09 10:12,教頭,職員A,2026-07-08,%1,理由");
-    struct Row {
-        const char* name;
-        Parse parse;
-        QString line;
-        QString message;
-    };
-    const Row rows[] = {
+    const struct { const char* name; Parse parse; QString line; QString message; } rows[] = {
         {"weekday no time", staff, "職員A,7時,,,,,,", "職員.csv 3行目: 時刻が読めません「7時」"},
         {"seconds", staff, "職員A,7:45:30,,,,,,", "職員.csv 3行目: 時刻が読めません「7:45:30」"},
         {"past 24:00", staff, "職員A,24:01,,,,,,", "職員.csv 3行目: 時刻が読めません「24:01」"},
-        {"no date", staff, "職員A,,,,,,2026-02-30,",
-         "職員.csv 3行目: 日付が読めません「2026-02-30」"},
-        {"ends first", staff, "職員A,,,,,,2026/4/1,2026/3/31",
-         "職員.csv 3行目: 終了日が開始日より前です"},
+        {"no date", staff, "職員A,,,,,,2026-02-30,", "職員.csv 3行目: 日付が読めません「2026-02-30」"},
+        {"ends first", staff, "職員A,,,,,,2026/4/1,2026/3/31", "職員.csv 3行目: 終了日が開始日より前です"},
         {"no name", staff, ",7:45,,,,,,", "職員.csv 3行目: 氏名がありません"},
         {"too many", staff, "職員A,,,,,,,,x", "職員.csv 3行目: 項目が多すぎます（9）"},
-        {"open quote", staff, "\"職員A,7:45,,,,,,",
-         "職員.csv 3行目: 引用符 \" の対応が取れていません"},
+        {"open quote", staff, "\"職員A,7:45,,,,,,", "職員.csv 3行目: 引用符 \" の対応が取れていません"},
         {"1999", days, "1999-04-01,7:45,", "年間予定.csv 3行目: 日付が読めません「1999-04-01」"},
         {"no hours", days, "2026-04-11,,土曜授業", "年間予定.csv 3行目: 時刻が読めません「」"},
-        {"7 fields", entries, "2026-07-09 10:12,教頭,職員A,2026-07-08,出張,8:30,17:00",
-         "申告.dat 3行目: 項目が8つではありません（7）"},
+        {"7 fields", entries, "2026-07-09 10:12,教頭,職員A,2026-07-08,出張,8:30,17:00", "申告.dat 3行目: 項目が8つではありません（7）"},
         {"kind", entries, entry.arg("外出,8:30,17:00"), "申告.dat 3行目: 種別が読めません「外出」"},
-        {"end first", entries, entry.arg("出張,17:00,8:30"),
-         "申告.dat 3行目: 終了が開始より後になっていません"},
-        {"written", entries, "2026-07-09,教頭,職員A,2026-07-08,出張,8:30,17:00,理由",
-         "申告.dat 3行目: 記入日時が読めません「2026-07-09」"},
-        {"stray quote", staff, "職員\"A,7:45,,,,,,",
-         "職員.csv 3行目: 引用符 \" の対応が取れていません"},
-        {"tab in a name", staff, "\"職員\tA\",7:45,,,,,,",
-         "職員.csv 3行目: 氏名に制御文字（NUL など）があります"},
-        {"NUL in a name", entries,
-         entry.arg("出張,8:30,17:00").replace("職員A", QStringLiteral("職員\u0000A")),
-         "申告.dat 3行目: 氏名に制御文字（NUL など）があります"},
-        {"escape in a writer", entries, entry.arg("出張,8:30,17:00").replace("教頭", "教\x1B頭"),
-         "申告.dat 3行目: 記入者に制御文字（NUL など）があります"},
+        {"end first", entries, entry.arg("出張,17:00,8:30"), "申告.dat 3行目: 終了が開始より後になっていません"},
+        {"written", entries, "2026-07-09,教頭,職員A,2026-07-08,出張,8:30,17:00,理由", "申告.dat 3行目: 記入日時が読めません「2026-07-09」"},
+        {"stray quote", staff, "職員\"A,7:45,,,,,,", "職員.csv 3行目: 引用符 \" の対応が取れていません"},
+        {"tab in a name", staff, "\"職員\tA\",7:45,,,,,,", "職員.csv 3行目: 氏名に制御文字（NUL など）があります"},
+        {"NUL in a name", entries, entry.arg("出張,8:30,17:00").replace("職員A", QStringLiteral("職員\u0000A")), "申告.dat 3行目: 氏名に制御文字（NUL など）があります"},
+        {"escape in a writer", entries, entry.arg("出張,8:30,17:00").replace("教頭", "教\x1B頭"), "申告.dat 3行目: 記入者に制御文字（NUL など）があります"},
     };
-    for (const Row& row : rows) {
+    // clang-format on
+    for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         QList<LedgerProblem> problems;
         EXPECT_EQ(row.parse(" \r\n" + row.line, problems), 0);
@@ -176,30 +158,17 @@ TEST(Ledger, TheLaterOfTwoLinesOfADateHolds) {
 }
 
 TEST(Ledger, EntryFaults) {
-    const auto kinded = [](EntryKind kind, int start, int end, bool cancels = false) {
-        Entry e = trip();
-        e.kind = kind;
-        e.start = start;
-        e.end = end;
-        e.cancels = cancels;
-        return e;
+    // clang-format off
+    const auto with = [](std::function<void(Entry&)> change) { Entry e = trip(); return change(e), e; };
+    const auto kinded = [&](EntryKind kind, int start, int end, bool cancels = false) {
+        return with([&](Entry& e) { e.kind = kind, e.start = start, e.end = end, e.cancels = cancels; });
     };
-    const auto with = [](std::function<void(Entry&)> change) {
-        Entry e = trip();
-        change(e);
-        return e;
-    };
-    const struct {
-        const char* name;
-        Entry entry;
-        std::optional<QString> fault;
-    } rows[] = {
+    const struct { const char* name; Entry entry; std::optional<QString> fault; } rows[] = {
         {"trip", trip(), std::nullopt},
         {"1999", with([](Entry& e) { e.date = QDate(1999, 12, 31); }), texts::kEntryBadDate},
         {"no written", with([](Entry& e) { e.written = {}; }), texts::kEntryBadWritten},
         {"trip without end", kinded(EntryKind::Trip, 510, -1), texts::kEntryNeedsSpan.arg("出張")},
-        {"study ends at start", kinded(EntryKind::SelfStudy, 510, 510),
-         texts::kEntryEndNotAfterStart},
+        {"study ends at start", kinded(EntryKind::SelfStudy, 510, 510), texts::kEntryEndNotAfterStart},
         {"past 24:00", kinded(EntryKind::Telework, 510, 1441), texts::kEntryBadTime},
         {"arrival", kinded(EntryKind::ArrivalFix, 0, -1), std::nullopt},
         {"arrival at 24:00", kinded(EntryKind::ArrivalFix, 1440, -1), texts::kEntryArrivalOnly},
@@ -211,11 +180,10 @@ TEST(Ledger, EntryFaults) {
         {"cancellation", kinded(EntryKind::Trip, -1, 5000, true), std::nullopt},
         {"no reason", with([](Entry& e) { e.reason.clear(); }), texts::kEntryNoReason},
         {"no writer", with([](Entry& e) { e.writer.clear(); }), texts::kEntryNoWriter},
-        {"line break", with([](Entry& e) { e.reason = "a\nb"; }),
-         texts::kLedgerUnwritable.arg("理由", "a\nb")},
-        {"no CP932", with([](Entry& e) { e.name = "職員😀"; }),
-         texts::kLedgerUnwritable.arg("氏名", "職員😀")},
+        {"line break", with([](Entry& e) { e.reason = "a\nb"; }), texts::kLedgerUnwritable.arg("理由", "a\nb")},
+        {"no CP932", with([](Entry& e) { e.name = "職員😀"; }), texts::kLedgerUnwritable.arg("氏名", "職員😀")},
     };
+    // clang-format on
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         EXPECT_EQ(entryFault(row.entry), row.fault);
@@ -225,13 +193,8 @@ TEST(Ledger, EntryFaults) {
 // Each row: the day's entries ("name day kind start end"), then which of the entries (not
 // the cancellations) stand cancelled, and how many cancellations found nothing to cancel.
 TEST(Ledger, ACancellationCancelsExactlyTheEntryChosen) {
-    const struct {
-        const char* name;
-        QStringList entries;
-        const char* cancelled;
-        qsizetype unmatched;
-    } rows[] = {
-        // clang-format off
+    // clang-format off
+    const struct { const char* name; QStringList entries; const char* cancelled; qsizetype unmatched; } rows[] = {
         {"another PC's between", {"A 08 出張 8:30 12:00", "A 08 出張 13:00 17:00", "A 08 出張取消 8:30 12:00"}, "x.", 0},
         {"another name's", {"A 08 出張 8:30 12:00", "B 08 出張 8:30 12:00", "A 08 出張取消 8:30 12:00"}, "x.", 0},
         {"another date's", {"A 08 出張 8:30 12:00", "A 09 出張 8:30 12:00", "A 08 出張取消 8:30 12:00"}, "x.", 0},
@@ -239,8 +202,8 @@ TEST(Ledger, ACancellationCancelsExactlyTheEntryChosen) {
         {"no times: the latest", {"A 08 出張 8:30 12:00", "A 08 出張 13:00 17:00", "A 08 出張取消"}, ".x", 0},
         {"other times", {"A 08 出張 8:30 12:00", "A 08 出張取消 9:00 12:00"}, ".", 1},
         {"before its entry", {"A 08 出張取消 8:30 12:00", "A 08 出張 8:30 12:00"}, ".", 1},
-        // clang-format on
     };
+    // clang-format on
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         QString text;
@@ -259,40 +222,13 @@ TEST(Ledger, ACancellationCancelsExactlyTheEntryChosen) {
     }
 }
 
-// Excel saves UTF-8 and the window appended CP932, or the other way round: each line reads.
-TEST(Ledger, EachLineIsReadInItsOwnEncoding) {
-    const QString entry =
-        QStringLiteral("2026-07-09 10:12,教頭,%1,2026-07-08,出張,8:30,17:00,研修\r\n");
-    QList<LedgerProblem> problems;
-    const auto staff =
-        parseStaff("\xEF\xBB\xBF" + QStringLiteral("氏名,月\r\n職員A,7:45\r\n").toUtf8() +
-                       sjis("職員B,8:00\r\n"),
-                   kStaffFile, problems);
-    const auto bare = parseStaff(QStringLiteral("職員C,7:45\r\n").toUtf8(), kStaffFile, problems);
-    const auto entries =
-        parseEntries("\xEF\xBB\xBF" + entry.arg("職員A").toUtf8() + sjis(entry.arg("職員B")),
-                     kEntriesFile, problems);
-    EXPECT_TRUE(problems.isEmpty());
-    ASSERT_EQ(staff.size(), 2);
-    EXPECT_EQ(staff[0].name + staff[1].name, "職員A職員B");
-    ASSERT_EQ(bare.size(), 1);
-    EXPECT_EQ(bare[0].name, "職員C");
-    ASSERT_EQ(entries.size(), 2);
-    EXPECT_EQ(entries[0].name + entries[1].name, "職員A職員B");
-}
-
 TEST(Ledger, AnEntryIsAppendedInTheFilesOwnEncoding) {
     const QByteArray utf8 = entryLine(trip(), true), cp932 = entryLine(trip());
-    const struct {
-        const char* name;
-        QByteArray before;
-        bool utf8;
-    } rows[] = {
-        {"UTF-8 with a mark", QByteArray("\xEF\xBB\xBF") + utf8, true},
-        {"UTF-8 without", QByteArray("\"a\"\r\n") + utf8, true},
-        {"CP932", cp932, false},
-        {"no file", {}, false},
-    };
+    // clang-format off
+    const struct { const char* name; QByteArray before; bool utf8; } rows[] = {
+        {"UTF-8 with a mark", QByteArray("\xEF\xBB\xBF") + utf8, true}, {"UTF-8 without", QByteArray("\"a\"\r\n") + utf8, true},
+        {"CP932", cp932, false}, {"no file", {}, false}};
+    // clang-format on
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         QTemporaryDir dir;
@@ -337,18 +273,13 @@ TEST(Ledger, TheLaterStaffLineHoldsWhole) {
 // Another PC's save between the reading and the saving is never overwritten; what a killed
 // save left is removed by the next, another's save in flight is not.
 TEST(Ledger, AListIsReplacedOnlyWhileItIsTheFileRead) {
-    const struct {
-        const char* name;
-        const char* read;    // null: no file
-        const char* changed; // null: removed
-        bool saved;
-    } rows[] = {
-        {"unchanged", "a\r\n", "a\r\n", true},
-        {"appended", "a\r\n", "a\r\nb\r\n", false},
-        {"same size, time put back", "a\r\n", "b\r\n", false},
-        {"made meanwhile", nullptr, "b\r\n", false},
-        {"removed meanwhile", "a\r\n", nullptr, false},
-    };
+    // The file read (null: none), then as changed (null: removed).
+    // clang-format off
+    const struct { const char* name; const char* read; const char* changed; bool saved; } rows[] = {
+        {"unchanged", "a\r\n", "a\r\n", true}, {"appended", "a\r\n", "a\r\nb\r\n", false},
+        {"same size, time put back", "a\r\n", "b\r\n", false}, {"made meanwhile", nullptr, "b\r\n", false},
+        {"removed meanwhile", "a\r\n", nullptr, false}};
+    // clang-format on
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         QTemporaryDir dir;

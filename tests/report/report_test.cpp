@@ -56,13 +56,9 @@ TEST(Holidays, MatchThePublishedLists) {
     }
 }
 
-struct DayCase {
-    const char* date;
-    const char* records;  // 出 or 退 and a time; "?" unreadable
-    const char* expected; // arrival leaving in-school beyond | notes
-};
-
+// Records 出 or 退 and a time ("?" unreadable); arrival leaving in-school beyond | notes.
 // clang-format off
+struct DayCase { const char* date; const char* records; const char* expected; };
 const DayCase kDays[] = {
     {"2026-07-01", "出8:00 退17:00",          "8:00 17:00 8:15 0:30 |"},
     {"2026-07-01", "退17:00 出8:00",          "8:00 17:00 8:15 0:30 |"},
@@ -130,17 +126,11 @@ TEST(Days, CountOnlyWhatTheRecordsShow) {
     }
 }
 
-struct FigureCase {
-    const char* what;
-    const char* name; // P: a part-timer, 月火水木金 4:00 4:00 0:00 (school's) 4:00 until 7/15
-    const char* date;
-    const char* records;
-    const char* entries;
-    const char* expected; // 出 退 在校等時間 時間外 所定 校外 控除 | 備考
-};
-
-// July 2026: the 6th a Monday, the 11th a Saturday, the 24th the school closed.
+// The name P a part-timer, 月火水木金 4:00 4:00 0:00 (school's) 4:00 until 7/15; expected
+// 出 退 在校等時間 時間外 所定 校外 控除 | 備考. July 2026: the 6th a Monday, the 11th a
+// Saturday, the 24th the school closed.
 // clang-format off
+struct FigureCase { const char* what; const char* name; const char* date; const char* records; const char* entries; const char* expected; };
 const FigureCase kFigures[] = {
     {"part-timer's hours",      "P", "2026-07-06", "出8:00 退13:00", "",  "8:00 13:00 5:00 1:00 4:00 0:00 0:00 |"},
     {"part-timer's 0:00",       "P", "2026-07-08", "出8:00 退12:00", "",  "8:00 12:00 4:00 4:00 0:00 0:00 0:00 |"},
@@ -194,13 +184,9 @@ TEST(Days, CountTheSchoolsFactsAndEntries) {
     }
 }
 
-struct FlagCase {
-    const char* months; // H:MM beyond regular hours, oldest first
-    int inSchoolYear;
-    const char* expected;
-};
-
+// The hours (H:MM) beyond regular ones, oldest month first.
 // clang-format off
+struct FlagCase { const char* months; int inSchoolYear; const char* expected; };
 const FlagCase kFlags[] = {
     {"0:00 0:00 0:00 0:00 0:00 45:00", 1, ""},
     {"0:00 0:00 0:00 0:00 0:00 45:05", 1, "月45時間超"},
@@ -213,12 +199,9 @@ const FlagCase kFlags[] = {
     {"45:05 45:05 45:05 45:05 45:05 45:05 45:05", 7, "月45時間超 45時間超が年7か月以上"},
     {"45:05 45:05 45:05 45:05 45:05 45:05 45:05", 6, "月45時間超"},
     {"0:00 0:00 0:00 0:00 0:00 40:00 40:00 40:00 40:00 40:00 40:00 40:00 40:00 40:00", 9, ""},
-    {"0:00 0:00 0:00 0:00 0:00 40:00 40:00 40:00 40:00 40:00 40:00 40:00 40:00 40:05", 9,
-     "年360時間超"},
-    {"60:00 60:00 60:00 60:00 60:00 60:00 60:00 60:00 60:00 60:00 60:00 60:00", 12,
-     "月45時間超 45時間超が年7か月以上 年360時間超"},
-    {"60:00 60:00 60:00 60:00 60:00 60:00 60:00 60:00 60:00 60:00 60:00 60:05", 12,
-     "月45時間超 45時間超が年7か月以上 年360時間超 年720時間超"},
+    {"0:00 0:00 0:00 0:00 0:00 40:00 40:00 40:00 40:00 40:00 40:00 40:00 40:00 40:05", 9, "年360時間超"},
+    {"60:00 60:00 60:00 60:00 60:00 60:00 60:00 60:00 60:00 60:00 60:00 60:00", 12, "月45時間超 45時間超が年7か月以上 年360時間超"},
+    {"60:00 60:00 60:00 60:00 60:00 60:00 60:00 60:00 60:00 60:00 60:00 60:05", 12, "月45時間超 45時間超が年7か月以上 年360時間超 年720時間超"},
 };
 // clang-format on
 
@@ -270,10 +253,8 @@ TEST(Report, ReadsAFileOfManyBlocks) {
 // clang-format off
 const char* const kShapes[][2] = {
     {"\xEF\xBB\xBF" "A8 A17",                     "A 1 | 0"},
-    {"A8 \"B\",\"07/01\",\"8:00\",\"\x8f\x6f\"LONG A17 \"C\",\"07/01\",\"8:00\",\"\x91\xde\"LONG",
-     "A 1 | 0"},
-    {"A8 \"\",\"07/01\",\"8:00\",\"\x8f\x6f\" \"B\x01\",\"07/01\",\"8:00\",\"\x8f\x6f\" A17",
-     "A 1 | 2"},
+    {"A8 \"B\",\"07/01\",\"8:00\",\"\x8f\x6f\"LONG A17 \"C\",\"07/01\",\"8:00\",\"\x91\xde\"LONG", "A 1 | 0"},
+    {"A8 \"\",\"07/01\",\"8:00\",\"\x8f\x6f\" \"B\x01\",\"07/01\",\"8:00\",\"\x8f\x6f\" A17", "A 1 | 2"},
 };
 // clang-format on
 
@@ -444,8 +425,7 @@ const char* const kCommands[][3] = {
     {"missing.dat",                              "2", "ファイルが見つかりません \"missing.dat\""},
     {"--month 2026-13 DATA/terminal1.dat",       "2", "--month 2026-13: 年月 (YYYY-MM) ではありません"},
     {"--month 2025-08 DATA/terminal1.dat",       "2", "2025年8月の記録がありません"},
-    {"--days-off DATA/daysoff.txt DATA/terminal1.dat", "2",
-     "\"DATA/daysoff.txt\" 3行目: 日付 (YYYY-MM-DD) ではありません"},
+    {"--days-off DATA/daysoff.txt DATA/terminal1.dat", "2", "\"DATA/daysoff.txt\" 3行目: 日付 (YYYY-MM-DD) ではありません"},
     {"--format ods DATA/terminal1.dat",          "2", "--format ods: csv、xlsx、pdf のどれか"},
     {"--hours 7 DATA/terminal1.dat",             "2", "--hours 7: 時間 (H:MM)"},
     {"--hours 24:01 DATA/terminal1.dat",         "2", "--hours 24:01: 0:00〜24:00"},
@@ -476,10 +456,8 @@ TEST(CommandLine, AnswersEachInputWithItsStatusAndMessage) {
                 tooLong.write("2026-08-13\n" + QByteArray(kLongestLine + 1, '2') + "\nx\n") > 0);
     tooLong.close();
     const auto data = [&](const char* t) {
-        return QString(t)
-            .replace("DATA", DATA)
-            .replace(u"FIFO"_qs, fifo)
-            .replace(u"LONG"_qs, tooLong.fileName());
+        const QString files = QString(t).replace("DATA", DATA).replace(u"FIFO"_qs, fifo);
+        return QString(files).replace(u"LONG"_qs, tooLong.fileName());
     };
     for (const auto& [args, status, message] : kCommands) {
         QTemporaryDir out;

@@ -49,9 +49,12 @@ QByteArray contents(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-void write(const QString& path, const QByteArray& bytes) {
+// Modified early on that day when one is given.
+void write(const QString& path, const QByteArray& bytes, QDate modified = {}) {
     QFile file(path);
-    (void)(file.open(QIODevice::WriteOnly) && file.write(bytes));
+    (void)(file.open(QIODevice::WriteOnly) && file.write(bytes) >= 0 && file.flush() &&
+           (!modified.isValid() ||
+            file.setFileTime(modified.startOfDay(), QFileDevice::FileModificationTime)));
 }
 
 // The golden summary's rows: the name, then its figures up to the flags.
@@ -132,10 +135,6 @@ TEST(Sheets, ListTheEntriesAfterTheirTeachersPage) {
 // under Xvfb (tests/e2e/report_window.sh).
 TEST(Window, ShowsTheLibrarysFiguresWithTheMarksInRed) {
     ReportModel model;
-    model.setReport(buildReport(january()));
-    ASSERT_EQ(model.rowCount(), 2);
-    for (int column = 0; column < 7; ++column)
-        EXPECT_EQ(model.index(1, column).data().toString(), goldenSummary()[1][column]);
     // The hours once over 45:00 red; 要確認 above 0 red, its row tinted.
     for (const auto& [minutes, toCorrect] : {std::pair{45 * 60, 0}, std::pair{45 * 60 + 1, 2}}) {
         MonthReport report;
@@ -150,6 +149,9 @@ TEST(Window, ShowsTheLibrarysFiguresWithTheMarksInRed) {
         EXPECT_EQ(model.index(0, 0).data(Qt::BackgroundRole).isValid(), toCorrect > 0);
     }
     model.setReport(buildReport(january()));
+    ASSERT_EQ(model.rowCount(), 2);
+    for (int column = 0; column < 7; ++column)
+        EXPECT_EQ(model.index(1, column).data().toString(), goldenSummary()[1][column]);
     model.showTeacher(0);
     ASSERT_EQ(model.rowCount(), 31);
     EXPECT_EQ(model.index(5, 6).data().toString(), "出が2回");
@@ -209,22 +211,16 @@ struct Answers : Dialogs {
         EXPECT_FALSE(next.isEmpty()) << question.toStdString();
         return next.isEmpty() ? QVariant() : next.takeFirst();
     }
-    Unsaved unsaved(QWidget*, const QString& text) override {
-        return Unsaved(take(text).value<int>());
-    }
-    bool confirm(QWidget*, const QString&, const QString&, const QString& text) override {
-        return take(text).toBool();
-    }
-    QStringList openFiles(QWidget*, const QString& title, const QString&) override {
-        return take(title).toStringList();
-    }
-    QString folder(QWidget*, const QString& title, const QString&) override {
-        return take(title).toString();
-    }
+    // clang-format off
+    Unsaved unsaved(QWidget*, const QString& text) override { return Unsaved(take(text).value<int>()); }
+    bool confirm(QWidget*, const QString&, const QString&, const QString& text) override { return take(text).toBool(); }
+    QStringList openFiles(QWidget*, const QString& title, const QString&) override { return take(title).toStringList(); }
+    QString folder(QWidget*, const QString& title, const QString&) override { return take(title).toString(); }
     std::optional<int> year(QWidget*, const QString&, const QString& text, int) override {
         const QVariant y = take(text);
         return y.isValid() ? std::optional(y.toInt()) : std::nullopt;
     }
+    // clang-format on
 };
 
 // The calls of a save with one failing (EIO): the nth rename (the old files aside, then the
@@ -257,9 +253,8 @@ TEST(Saving, PutsTheOldSetBackWhateverStepFails) {
         const bool folder = c.rename == 0 && c.fsync == 0;
         if (folder) QFile::remove(old[3]), QDir().mkdir(old[3]);
         QString err;
-        const QStringList args = {"velmora-report", "--last-year", "2026", "-o",
-                                  dir.path(),       "-f",          "csv",  "-f",
-                                  "xlsx",           "-f",          "pdf"};
+        const QStringList args = QStringList{"velmora-report", "--last-year", "2026", "-o"} +
+                                 QStringList{dir.path(), "-f", "csv", "-f", "xlsx", "-f", "pdf"};
         EXPECT_EQ(runReport(args + kTerminals,
                             {[](const QString&) {}, [&](const QString& t) { err += t; }},
                             failing(c.rename, c.fsync)),
@@ -290,11 +285,7 @@ struct Bench {
         QStringList paths;
         for (const QByteArray& bytes : files) {
             paths << dir.filePath(QString("t%1.dat").arg(paths.size()));
-            write(paths.last(), bytes);
-            QFile file(paths.last());
-            (void)(file.open(QIODevice::ReadWrite) &&
-                   file.setFileTime(QDateTime(QDate(2026, 2, 1), QTime(8, 0)),
-                                    QFileDevice::FileModificationTime));
+            write(paths.last(), bytes, QDate(2026, 2, 1));
         }
         window.addFiles(paths);
         shown();
@@ -312,8 +303,7 @@ struct Bench {
         return w;
     }
     QString cell(int row, int column) {
-        QTableView* table = find<QTableView>("reportTable");
-        return table->model()->index(row, column).data().toString();
+        return find<QTableView>("reportTable")->model()->index(row, column).data().toString();
     }
 };
 
@@ -340,12 +330,9 @@ QList<Entry> entriesIn(const QString& folder) {
 TEST(Workbench, OpensOnTheNewestCompleteMonth) {
     // clang-format off
     const struct { const char* name; QList<QByteArray> files; QDate month; const char* status; } cases[] = {
-        {"December before January", {contents(kTerminals[0]), contents(kTerminals[1])},
-         QDate(2025, 12, 1), "教職員 2名"},
-        {"January alone", {"\"A\",\"01/06\",\"8:00\",\"\x8f\x6f\"\r\n"
-                           "\"A\",\"01/06\",\"17:00\",\"\x91\xde\"\r\n"
-                           "\"B\",\"01/06\",\"8:00\",\"\x8f\x6f\"\r\n"}, QDate(2026, 1, 1),
-         "教職員 2名　要確認の日がある教職員 1名"}};
+        {"December before January", {contents(kTerminals[0]), contents(kTerminals[1])}, QDate(2025, 12, 1), "教職員 2名"},
+        {"January alone", {"\"A\",\"01/06\",\"8:00\",\"\x8f\x6f\"\r\n\"A\",\"01/06\",\"17:00\",\"\x91\xde\"\r\n"
+                           "\"B\",\"01/06\",\"8:00\",\"\x8f\x6f\"\r\n"}, QDate(2026, 1, 1), "教職員 2名　要確認の日がある教職員 1名"}};
     // clang-format on
     for (const auto& c : cases) {
         Bench bench(c.files);
@@ -366,8 +353,7 @@ TEST(Workbench, MonthArrowsStepMonthsNotYears) {
     };
     press(Qt::Key_Up);
     EXPECT_EQ(month.date(), QDate(2026, 2, 1));
-    press(Qt::Key_Down);
-    press(Qt::Key_Down);
+    press(Qt::Key_Down), press(Qt::Key_Down);
     EXPECT_EQ(month.date(), QDate(2025, 12, 1));
 }
 
@@ -400,10 +386,8 @@ TEST(Workbench, SavesTheStaffListOrNamesTheBadCell) {
         QList<LedgerProblem> problems;
         const QList<StaffLine> staff = parseStaff(contents(file), kStaffFile, problems);
         ASSERT_EQ(staff.size(), 1) << said.toStdString();
-        EXPECT_EQ(staff[0].name, "職員A");
-        EXPECT_EQ(staff[0].weekday, (std::array<int, 5>{360, -1, -1, -1, 0}));
-        EXPECT_EQ(staff[0].from, QDate(2026, 4, 1));
-        EXPECT_FALSE(staff[0].to.isValid());
+        EXPECT_EQ(staffBytes(staff),
+                  staffBytes({{"職員A", {360, -1, -1, -1, 0}, {2026, 4, 1}, {}}}));
     }
 }
 
@@ -434,11 +418,9 @@ TEST(Workbench, WritesAndCancelsADaysEntry) {
     bench.shown();
     QList<Entry> entries = entriesIn(bench.dir.path());
     ASSERT_EQ(entries.size(), 1);
-    EXPECT_EQ(entries[0].writer, "教頭");
-    EXPECT_EQ(entries[0].name, "佐藤　花子");
-    EXPECT_EQ(entries[0].date, QDate(2025, 12, 1));
-    EXPECT_EQ(entries[0].kind, EntryKind::Trip);
-    EXPECT_EQ(std::pair(entries[0].start, entries[0].end), std::pair(8 * 60 + 30, 17 * 60));
+    EXPECT_TRUE(entryLine(entries[0])
+                    .contains(*toCp932("\"教頭\",\"佐藤　花子\",\"2025-12-01\",\"出張\",\"8:30\","
+                                       "\"17:00\",\"県教育センター研修\"")));
     EXPECT_EQ(bench.cell(0, 4), "7:45"); // 8:30 less the break
 
     whenShown("entryDialog", [](QDialog* d) {
@@ -497,9 +479,7 @@ TEST(Workbench, UnsavedEditsAskFirst) {
         EXPECT_EQ(done, !c.kept) << c.name;
         EXPECT_EQ(rows->rowCount() == 1, c.kept || c.saved) << c.name;
         EXPECT_EQ(QFile::exists(bench.dir.filePath(kStaffFile)), c.saved) << c.name;
-        if (c.kept) {
-            EXPECT_EQ(tabs->currentIndex(), 1) << c.name;
-        }
+        EXPECT_TRUE(!c.kept || tabs->currentIndex() == 1) << c.name;
         if (!c.saved) continue;
         bench.shown();
         rows->setData(rows->index(0, 1), "6:30");
@@ -517,18 +497,11 @@ TEST(Workbench, OneBadFileIsOneFile) {
     } cases[] = {{"no year", QVariant(), 2}, {"2025", 2025, 3}};
     for (const auto& c : cases) {
         Bench bench(QList<QByteArray>{});
-        const QString good = bench.dir.filePath("t.dat"), far = bench.dir.filePath("far.dat");
-        write(good, contents(kTerminals[0]));
-        write(
-            far,
-            "\"C\",\"12/01\",\"8:00\",\"\x8f\x6f\"\r\n\"C\",\"12/01\",\"17:00\",\"\x91\xde\"\r\n");
+        write(bench.dir.filePath("t.dat"), contents(kTerminals[0]), QDate(2026, 2, 1));
+        write(bench.dir.filePath("far.dat"),
+              "\"C\",\"12/01\",\"8:00\",\"\x8f\x6f\"\r\n\"C\",\"12/01\",\"17:00\",\"\x91\xde\"\r\n",
+              QDate(2031, 2, 1));
         ASSERT_TRUE(QFile::link(kTerminals[1], bench.dir.filePath("x.dat")));
-        for (const auto& [path, year] : {std::pair(good, 2026), std::pair(far, 2031)}) {
-            QFile file(path);
-            ASSERT_TRUE(file.open(QIODevice::ReadWrite) &&
-                        file.setFileTime(QDateTime(QDate(year, 2, 1), QTime(8, 0)),
-                                         QFileDevice::FileModificationTime));
-        }
         bench.answers.next = {bench.dir.path(), c.year};
         bench.find<QPushButton>("addFolder")->click();
         bench.shown();
@@ -679,11 +652,10 @@ TEST(Lists, AnImportRefusesAFifoAtOnce) {
     tab.setFolder(dir.path());
     const QString fifo = dir.filePath("fifo.csv");
     ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QLabel* said = tab.findChild<QLabel*>("staffMessage");
     for (int i = 0; i < 2; ++i) {
         tab.importPath(fifo);
-        EXPECT_TRUE(tab.findChild<QLabel*>("staffMessage")
-                        ->text()
-                        .contains("通常のファイルではありません"));
+        EXPECT_TRUE(said->text().contains("通常のファイルではありません"));
     }
     EXPECT_EQ(tab.title(), "職員");
     tab.sheet().appendRow();

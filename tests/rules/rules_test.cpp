@@ -27,12 +27,8 @@ TEST(Rules, RegistryLookupTakesTheLastWholeRegistration) {
     const QByteArray a = "\"0123456789ABCDEF\",\"" + sjis("職員A") + "\"\r\n",
                      b = "\"0123456789ABCDEF\",\"B\"\r\n";
     const QString idm = "0123456789ABCDEF";
-    struct Case {
-        const char* name;
-        QByteArray file;
-        QString idm, registered;
-    } cases[] = {
-        // clang-format off
+    // clang-format off
+    struct Case { const char* name; QByteArray file; QString idm, registered; } cases[] = {
         {"an empty registry", "", idm, ""},
         {"a registered card", a, idm, "職員A"},
         {"another card", a, "FEDCBA9876543210", ""},
@@ -51,8 +47,8 @@ TEST(Rules, RegistryLookupTakesTheLastWholeRegistration) {
         {"an IDm that is no CP932", b, "😀", ""},
         {"an IDm with a line end", b, idm + "\r\n\"0", ""},
         {"control characters in the name", b + "\"0123456789ABCDEF\",\"\x1b[2J\x7f\"", idm, ""},
-        // clang-format on
     };
+    // clang-format on
     for (const auto& c : cases)
         EXPECT_EQ(registeredName(view(c.file), c.idm), c.registered) << c.name;
 }
@@ -79,12 +75,9 @@ TEST(Rules, RegistryAnswerIsKeptWhileTheRegistrysSizeAndTimeStay) {
 
 TEST(Rules, LastRecordLookupSkipsIncompleteRecords) {
     const QByteArray a = "\"A\",\"06/30\",\"8:00\",\"出\"", a2 = "\"A\",\"07/01\",\"17:10\",\"退\"";
-    struct Case {
-        const char* name;
-        QByteArray file;
-        QString date; // of A's last record; none: no record
-    } cases[] = {
-        // clang-format off
+    // date: of A's last record; none: no record.
+    // clang-format off
+    struct Case { const char* name; QByteArray file; QString date; } cases[] = {
         {"no record", "", ""},
         {"the last line", a + "\r\n" + a2 + "\r\n", "07/01"},
         {"three fields", a + "\r\n\"A\",\"07/01\",\"9:00\"\r\n", "06/30"},
@@ -93,21 +86,18 @@ TEST(Rules, LastRecordLookupSkipsIncompleteRecords) {
         {"a longer name", a2 + "\r\n\"AB\",\"07/02\",\"1:00\",\"出\"", "07/01"},
         {"lower case", a + "\r\n\"a\",\"07/02\",\"1:00\",\"出\"\r\n", "06/30"},
         {"unquoted with spaces", "  A , 07/03 ,9:00,出", "07/03"},
-        // clang-format on
     };
+    // clang-format on
     for (const auto& c : cases) EXPECT_EQ(lastRecordIn(view(c.file), "A").date, c.date) << c.name;
 }
 
 TEST(Rules, CardReadsGiveTheBufferAndItsFirstSixteenCharacters) {
     const QString idm = "0123456789ABCDEF", nuls(1024, QChar(0));
-    struct Case {
-        QByteArray written;
-        QString idm;
-    } cases[] = {{idm.toLatin1(), idm},
-                 {"", ""},
-                 {(idm + "-x").toLatin1(), idm},
-                 {"01234", "01234" + nuls.left(11)},
-                 {sjis("職員"), "職員" + nuls.left(14)}};
+    // clang-format off
+    struct Case { QByteArray written; QString idm; } cases[] = {
+        {idm.toLatin1(), idm}, {"", ""}, {(idm + "-x").toLatin1(), idm},
+        {"01234", "01234" + nuls.left(11)}, {sjis("職員"), "職員" + nuls.left(14)}};
+    // clang-format on
     for (const auto& c : cases) {
         World w;
         w.card = c.written;

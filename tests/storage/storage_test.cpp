@@ -32,18 +32,16 @@ V fieldsOf(std::string_view line) {
 } // namespace
 
 TEST(Cp932, ByteForByteAndRefusals) {
-    struct Case {
-        QString text;
-        std::optional<QByteArray> cp932; // none: refused
-    } cases[] = {
-        // clang-format off
+    // Each text and its bytes; none: refused.
+    // clang-format off
+    struct Case { QString text; std::optional<QByteArray> cp932; } cases[] = {
         {"職員A", "\x90\x45\x88\xF5" "A"}, {"出退", "\x8F\x6F\x91\xDE"}, {"･", "\xA5"},
         {"a,b", "a,b"}, {"", ""}, {QString(3, QChar(0)), QByteArray(3, '\0')},
         {"😀", {}}, {"职员", {}}, {"한", {}},
         // Look-alikes only: stored, they would read back as other characters.
         {"¥", {}}, {"〜", {}}, {"−", {}}, {"¢", {}}, {"—", {}}, {"\u0080", {}}, {"\uF8F0", {}},
-        // clang-format on
     };
+    // clang-format on
     for (const auto& c : cases) {
         EXPECT_EQ(toCp932(c.text), c.cp932) << c.text.toStdString();
         EXPECT_EQ(fromCp932(view(c.cp932.value_or(""))), c.cp932 ? c.text : "");
@@ -56,24 +54,19 @@ TEST(Cp932, ByteForByteAndRefusals) {
     // character: each becomes U+FFFD.
     EXPECT_EQ(fromCp932("A\x90"), QStringLiteral("A\uFFFD"));
     EXPECT_EQ(fromCp932("\x81 \x80\xA0\xFD"), QStringLiteral("\uFFFD \uFFFD\uFFFD\uFFFD"));
-    EXPECT_EQ(fromCp932("\xFF"
-                        "A"),
-              QStringLiteral("\uFFFDA"));
+    EXPECT_EQ(fromCp932("\xFF\x41"), QStringLiteral("\uFFFDA")); // \x41: A
 }
 
 TEST(Fields, ReadByTheFilesRules) {
-    struct Case {
-        std::string line;
-        V fields;
-    } cases[] = {
-        // clang-format off
+    // clang-format off
+    struct Case { std::string line; V fields; } cases[] = {
         {R"("a","07/01","8:05","出")", {"a", "07/01", "8:05", "出"}},
         {R"("山田, 太郎","x")", {"山田, 太郎", "x"}}, {R"(   "a"  ,  b  )", {"a", "b"}},
         {R"(a b , c)", {"a b", "c"}}, {R"("a"junk,"b")", {"a", "b"}}, {R"(,x)", {"", "x"}},
         {R"("a",)", {"a", ""}}, {R"("abc)", {"abc"}}, {R"(a"b",c)", {"a\"b\"", "c"}},
         {"", {}}, {"   ", {""}}, {std::string("\"a\0b\",c", 7), {std::string("a\0b", 3), "c"}},
-        // clang-format on
     };
+    // clang-format on
     for (const auto& c : cases) {
         EXPECT_EQ(fieldsOf(c.line), c.fields) << c.line;
         for (const char* key : {"a", "", "山田, 太郎", "ab"})

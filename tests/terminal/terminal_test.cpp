@@ -44,17 +44,13 @@ TEST(Terminal, ArrivalAndLeavingRoads) {
     const QByteArray today = rec("07/01", "7:00", "出"), old = rec("06/30", "8:00", "出");
     const QByteArray sato = rec("07/01", "7:55", "出", "Sato");
     enum Via { ByClock, Arrive, InSatosFollowUp, AfterSettings }; // how the operation starts
-    struct Road {
-        const char* clock; // before noon an arrival, after it a leaving
-        QByteArray before;
-        QString keyed;      // typed before pressing the button; none: a card instead
-        QByteArray missing; // the record the panel asked for
-        const char* time;   // of the operation's record; none: refused
-        // Arrive: 出勤 at any hour. InSatosFollowUp: 出勤 while Sato's card's result shows.
-        // AfterSettings: keyed chosen on the panel, 設定 opened and closed, then the card.
-        Via via = ByClock;
-    } roads[] = {
-        // clang-format off
+    // The clock (before noon an arrival, after it a leaving), the file before, what is typed
+    // before pressing the button (none: a card instead), the record the panel asked for, the
+    // time of the operation's record (none: refused). Arrive: 出勤 at any hour. InSatosFollowUp:
+    // 出勤 while Sato's card's result shows. AfterSettings: keyed chosen on the panel, 設定
+    // opened and closed, then the card.
+    // clang-format off
+    struct Road { const char* clock; QByteArray before; QString keyed; QByteArray missing; const char* time; Via via = ByClock; } roads[] = {
         {"8:07:59", "", "", "", "8:05"},
         {"8:07:59", sato + rec("06/30", "9:10", "退"), "", "", "8:05"},
         {"8:07:59", today + rec("07/01", "7:30", "退"), "", "", "8:05"},
@@ -76,8 +72,8 @@ TEST(Terminal, ArrivalAndLeavingRoads) {
         {"8:07:59", "", "7:07", "", "8:05", AfterSettings},
         {"23:59:50", "", "", rec("07/01", "8:00", "出"), "24:00"}, // answered after midnight
         {"23:59:45", old, "", rec("06/30", "18:05", "退"), "23:55", Arrive},
-        // clang-format on
     };
+    // clang-format on
     for (const Road& c : roads) {
         SCOPED_TRACE(c.before.toStdString() + c.clock + c.keyed.toStdString());
         Fixture f(c.before);
@@ -109,21 +105,16 @@ TEST(Terminal, ArrivalAndLeavingRoads) {
 }
 
 TEST(Terminal, NamePromptTakesACardOrATypedNameAndGivesUpAfterThreeCardReads) {
-    struct Case {
-        const char* name;
-        std::deque<QString> answers;
-        int cardAtWait; // the wait after which the card is held; 0: never
-        QString user;   // who is recorded; none: nobody
-        int prompts;
-    } cases[] = {
-        // clang-format off
+    // The wait after which the card is held (0: never), who is recorded (none: nobody).
+    // clang-format off
+    struct Case { const char* name; std::deque<QString> answers; int cardAtWait; QString user; int prompts; } cases[] = {
         {"a typed name", {"Tanaka, Ichiro"}, 0, "Tanaka, Ichiro", 1},
         {"a card after no answer", {""}, 2, kUser, 1},
         {"a name CP932 lacks, then another", {"職員😀", "Sato"}, 0, "Sato", 2},
         {"three card reads and no answer", {}, 0, "", 2},
         {"control characters, then a name", {"Sato\x1b[2J", "Sato"}, 0, "Sato", 2},
-        // clang-format on
     };
+    // clang-format on
     for (auto& c : cases) {
         SCOPED_TRACE(c.name);
         Fixture f(rec("07/01", "8:00", "出", c.user));
@@ -239,9 +230,8 @@ TEST(Terminal, ARestingCardIsLiftedOnlyByTwoNoCardAnswersInARow) {
     // One tick ten minutes after another: A or B a card, - no card, = no card again in the same
     // second (the fast tick), x an error answer, l a late one, n no reader. Then whose leaving
     // each tick records.
-    const struct {
-        const char *name, *reads, *records;
-    } rows[] = {
+    // clang-format off
+    const struct { const char *name, *reads, *records; } rows[] = {
         {"left lying, it records once", "AAAA", "A..."},
         {"one no-card answer keeps it", "A-A-A", "A...."},
         {"two in a row lift it", "A--A", "A..A"},
@@ -251,6 +241,7 @@ TEST(Terminal, ARestingCardIsLiftedOnlyByTwoNoCardAnswersInARow) {
         {"lifted between failures", "Ax--xA", "A....A"},
         {"another card records at once, and so does the first again", "ABA", "ABA"},
     };
+    // clang-format on
     const QString b = QStringLiteral("職員B");
     const QByteArray cardB(16, 'B');
     for (const auto& row : rows) {
