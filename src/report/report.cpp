@@ -103,7 +103,7 @@ int64_t lastBound(const QString& path, std::optional<int> lastYear, QDate today)
     if (lastYear) return julianDay(*lastYear, 12, 31);
     const QDate modified = QFileInfo(path).lastModified().date();
     if (modified.year() < 2000 || modified.year() > today.year())
-        throw Undated(texts::kModifiedYear.arg(path).arg(modified.year()));
+        throw Undated(texts::kModifiedYear.arg(path, QString::number(modified.year())));
     return modified.toJulianDay();
 }
 

@@ -295,7 +295,8 @@ TEST(Report, TakesTheNewestMonthOfAllItsFiles) {
 // The year of the last record from the file's modification day, which must be a possible one.
 TEST(Report, DatesTheLastRecordByTheFilesModificationDay) {
     QTemporaryDir dir;
-    QFile file(dir.filePath(u"Velmora.dat"_qs));
+    // A name arg() would substitute into.
+    QFile file(dir.filePath(u"Velmora%2.dat"_qs));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly) &&
                 file.write("\"A\",\"12/25\",\"8:00\",\"\x8f\x6f\"\r\n") && file.flush());
     const std::pair<QDate, const char*> cases[] = {
@@ -309,7 +310,8 @@ TEST(Report, DatesTheLastRecordByTheFilesModificationDay) {
             EXPECT_EQ(buildReport(request).month.toString(Qt::ISODate), QString(expected));
         } catch (const Failure& failure) {
             EXPECT_TRUE(failure.message().contains(expected) &&
-                        failure.message().contains(u"--last-year"_qs));
+                        failure.message().contains(u"--last-year"_qs) &&
+                        failure.message().contains(file.fileName()));
         }
     }
 }
