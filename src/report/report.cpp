@@ -110,13 +110,14 @@ int64_t lastBound(const QString& path, std::optional<int> lastYear, QDate today)
 // Reads a file from its end and keeps the records of the days that the month needs (without
 // a month, the month of the file's newest records). Stops where the
 // records before can only lie earlier: a report reads the last year or so.
-void readFile(const QString& path, const ReportRequest& request, Reading& out) {
+// `lastYear`: the year of its last record, when given.
+void readFile(const QString& path, const ReportRequest& request, std::optional<int> lastYear,
+              Reading& out) {
     auto opened = OsFile::open(path, path, OsFile::Access::Read);
     if (!opened) throw Failure(texts::kMissingFile.arg(path));
     const auto file = std::make_shared<const OsFile>(std::move(*opened));
     const qint64 size = file->size();
-    RecordDater dater(lastBound(path, request.lastYear, request.today),
-                      request.lastYear.has_value());
+    RecordDater dater(lastBound(path, lastYear, request.today), lastYear.has_value());
     const std::optional<QDate> month = request.month;
     int64_t keepFrom = month ? rangeStartOf(*month).toJulianDay() : INT64_MIN;
     const int64_t keepTo = month ? month->addMonths(1).toJulianDay() - 1 : INT64_MAX;
@@ -163,21 +164,17 @@ void readFile(const QString& path, const ReportRequest& request, Reading& out) {
 // readFile, or when the caller takes faults file by file, the file listed and left out with
 // whatever of it was read. A stop is never a file's fault.
 void readOrLeaveOut(const QString& path, const ReportRequest& request, Reading& out) {
-    const auto year = request.lastYears.constFind(path);
-    ReportRequest own;
-    if (year != request.lastYears.cend()) {
-        own = request;
-        own.lastYear = *year;
-    }
-    const ReportRequest& asked = year != request.lastYears.cend() ? own : request;
-    if (!request.fileFaults) return readFile(path, asked, out);
+    const auto given = request.lastYears.constFind(path);
+    const std::optional<int> lastYear =
+        given != request.lastYears.cend() ? std::optional(*given) : request.lastYear;
+    if (!request.fileFaults) return readFile(path, request, lastYear, out);
     const size_t kept = out.kept.size();
     const int64_t newest = out.newest;
     const int skipped = out.skipped;
     const qsizetype warnings = out.warnings.size();
     const qint64 passed = out.passed;
     try {
-        readFile(path, asked, out);
+        readFile(path, request, lastYear, out);
     } catch (const Stopped&) {
         throw;
     } catch (const Failure& failure) {
