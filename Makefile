@@ -1,14 +1,22 @@
 # Velmora: `make` builds the programs, `make run` starts the time clock, `make demo` tries it
 # with example cards, `make test` runs every test.
 
-# One build tree: the programs alone for make, run, demo and package; the tests too once
-# make test asks for them.
+# Two build trees, so that alternating make and make test rebuilds nothing: the programs alone
+# for make, run, demo and package; the programs and the tests for make test.
 BUILD ?= build
+TEST_BUILD ?= build-test
 DATA ?= data
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 # CI builds with warnings as errors.
 WERROR := $(if $(CI),ON,OFF)
+# Through ccache where setup has installed it (the test packages): the quick start's test builds
+# the programs again in a copy of the checkout, which then finds them in the cache. Paths below
+# the checkout are hashed relative to it, so that the copy's build matches this one's.
+CCACHE := $(shell command -v ccache)
+LAUNCHER := $(if $(CCACHE),-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+export CCACHE_BASEDIR := $(CURDIR)
+export CCACHE_NOHASHDIR := 1
 
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS := fields cp932 records registry dates daysoff
@@ -22,7 +30,7 @@ all: app
 app:
 	bash scripts/setup.sh run build
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DVELMORA_TESTS=OFF \
-	  -DVELMORA_WERROR=$(WERROR)
+	  -DVELMORA_WERROR=$(WERROR) $(LAUNCHER)
 	cmake --build $(BUILD) -j$(JOBS)
 
 run: app
@@ -41,18 +49,19 @@ setup:
 	bash scripts/setup.sh run build test
 
 configure: setup
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DVELMORA_TESTS=ON \
-	  -DVELMORA_WERROR=$(WERROR)
+	cmake -S . -B $(TEST_BUILD) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DVELMORA_TESTS=ON \
+	  -DVELMORA_WERROR=$(WERROR) $(LAUNCHER)
 
 build: configure
-	cmake --build $(BUILD) -j$(JOBS)
+	cmake --build $(TEST_BUILD) -j$(JOBS)
 
 test: build
-	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS)
+	cd $(TEST_BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS)
 
 # The whole suite again with AddressSanitizer and UndefinedBehaviorSanitizer.
 test-asan: setup
-	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DVELMORA_SANITIZE=ON -DVELMORA_WERROR=$(WERROR)
+	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DVELMORA_SANITIZE=ON -DVELMORA_WERROR=$(WERROR) \
+	  $(LAUNCHER)
 	cmake --build build-asan -j$(JOBS)
 	cd build-asan && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS)
 
@@ -75,7 +84,7 @@ fuzz:
 	  build-fuzz/fuzz/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -timeout=10 \
 	  -artifact_prefix=$$work/ $$work/$$t fuzz/corpus/$$t || exit 1; done; rm -rf $$work
 
-screenshots: build
+screenshots: setup app
 	bash scripts/screenshots.sh $(BUILD)/bin/velmora docs
 
 # Windows, cross-built with MinGW and the static Qt of ../shared/toolchains (setup.sh windows):
@@ -100,7 +109,7 @@ windows-test: windows-package
 	WINEPREFIX=$(CURDIR)/$(WINDOWS_BUILD)/wine wineserver -w
 	VELMORA=$(CURDIR)/$(WINDOWS_BUILD)/velmora.exe WINEPREFIX=$(CURDIR)/$(WINDOWS_BUILD)/wine \
 	  bash tests/wine/first_start.sh
-	WINEPREFIX=$(CURDIR)/$(WINDOWS_BUILD)/wine LINUX_REPORT=$(CURDIR)/$(BUILD)/bin/velmora-report \
+	WINEPREFIX=$(CURDIR)/$(WINDOWS_BUILD)/wine LINUX_REPORT=$(CURDIR)/$(TEST_BUILD)/bin/velmora-report \
 	  bash tests/wine/installer.sh \
 	  $(WINDOWS_BUILD)/velmora-$$(sed -n 's/^VELMORA_VERSION:INTERNAL=//p' $(WINDOWS_BUILD)/CMakeCache.txt)-setup.exe
 
@@ -124,4 +133,4 @@ format-check:
 	clang-format --dry-run -Werror $(SOURCES)
 
 clean:
-	rm -rf $(BUILD) build-asan build-release build-fuzz $(WINDOWS_BUILD)
+	rm -rf $(BUILD) $(TEST_BUILD) build-asan build-release build-fuzz $(WINDOWS_BUILD)

@@ -17,7 +17,7 @@ for purpose; do
   run) packages+=(qt6-qpa-plugins qt6-translations-l10n fonts-ipafont-gothic pcscd libccid) ;;
   build) packages+=(build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev
     libpcsclite-dev libxlsxwriter-dev dpkg-dev file) ;;
-  test) packages+=(clang-format libgtest-dev libgmock-dev vsmartcard-vpcd
+  test) packages+=(ccache clang-format libgtest-dev libgmock-dev vsmartcard-vpcd
     xvfb xdotool x11-utils faketime imagemagick librsvg2-bin dbus python3-dbusmock
     unzip poppler-utils inotify-tools strace lintian desktop-file-utils appstream) ;;
   bench) packages+=(libbenchmark-dev xvfb xdotool faketime) ;;

@@ -9,6 +9,9 @@ git -C "$root" ls-files -z | tar -C "$root" --null -T - -cf - | tar -xf - -C "$W
 awk -v to="$T/block" '/^## /{on = $0 == "## Quick start"} on && /^```/{k += !b; b = !b; next}
   on && b {print > (to k)}' "$WORK/README.md"
 [ -s "$T/block1" ] && [ -s "$T/block2" ] || fail "README.md has no quick start of two blocks"
+# The compiler cache of the build that runs this, though HOME moves: the copy's build finds there
+# what this one compiled.
+command -v ccache >/dev/null && export CCACHE_DIR=${CCACHE_DIR:-$(ccache -k cache_dir)}
 export TZ=VEL$((12 - (9 - $(date -u +%-H) + 36) % 24)) HOME=$T XDG_RUNTIME_DIR=$T/run
 export DBUS_SESSION_BUS_ADDRESS=unix:path=$T/no-bus DBUS_SYSTEM_BUS_ADDRESS=unix:path=$T/no-bus
 unset MAKEFLAGS MAKELEVEL MFLAGS QT_QPA_PLATFORM
