@@ -169,6 +169,18 @@ TEST(Saving, PutsTheOldSetBackWhateverStepFails) {
     }
 }
 
+// The PDF's GUI application is decided by the formats as parsed, not by how a word ends.
+TEST(CommandLine, NeedsAGuiOnlyForThePdf) {
+    const struct {
+        QStringList args;
+        bool pdf;
+    } cases[] = {{{"-f", "pdf"}, true},  {{"-fpdf"}, true},  {{"-f", "csv", "--format=pdf"}, true},
+                 {{"-o", "pdf"}, false}, {{"a.pdf"}, false}, {{"-f", "xlsx"}, false}};
+    for (const auto& c : cases)
+        EXPECT_EQ(needsPdf(QStringList{"velmora-report"} + c.args), c.pdf)
+            << c.args.join(' ').toStdString();
+}
+
 } // namespace
 
 // The PDF is painted in the test's own process too: a QGuiApplication on no screen.

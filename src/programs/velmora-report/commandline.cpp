@@ -54,6 +54,13 @@ void addOptions(QCommandLineParser& parser) {
 
 } // namespace
 
+bool needsPdf(const QStringList& arguments) {
+    QCommandLineParser parser;
+    addOptions(parser);
+    (void)parser.parse(arguments); // its faults are runReport's to tell
+    return parser.values(QStringLiteral("format")).contains(QStringLiteral("pdf"));
+}
+
 int runReport(const QStringList& arguments, const Console& console,
               std::shared_ptr<const FileCalls> calls) {
     // The reading's progress on one line of a terminal, redrawn in place; a line left
