@@ -1,6 +1,6 @@
 #include "reportwindow/reportmodel.h"
 
-#include "report/output.h"
+#include "saving/output.h"
 #include "texts/texts.h"
 
 #include <QBrush>

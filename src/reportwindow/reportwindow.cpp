@@ -1,7 +1,7 @@
 #include "reportwindow/reportwindow.h"
 
 #include "assets/assets.h"
-#include "report/output.h"
+#include "printing/sheets.h"
 #include "reportwindow/entrydialog.h"
 #include "reportwindow/listtab.h"
 #include "storage/datafiles.h"
@@ -20,8 +20,6 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
-#include <QPageLayout>
-#include <QPageSize>
 #include <QPlainTextEdit>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
@@ -590,20 +588,15 @@ void ReportWindow::askSave(Formats formats) {
     if (folder.isEmpty()) return;
     settings().setValue(kSaveFolderKey, folder);
     const QDir dir(folder);
-    const QString base = reportBaseName(model_.report().month);
-    QStringList names;
-    if (formats.csv) names << base + QStringLiteral(".csv") << base + QStringLiteral("_集計.csv");
-    if (formats.xlsx) names << base + QStringLiteral(".xlsx");
-    if (formats.pdf) names << base + QStringLiteral(".pdf");
     QStringList old;
-    for (const QString& n : names)
+    for (const QString& n : outputNames(model_.report().month, formats))
         if (QFileInfo::exists(dir.filePath(n))) old << QDir::toNativeSeparators(dir.filePath(n));
     if (!old.isEmpty() && !dialogs_.confirm(this, QStringLiteral("saveOver"), texts::kSaveOverTitle,
                                             texts::kSaveOver.arg(old.join(u'\n'))))
         return;
     try {
         QStringList paths;
-        for (const QString& w : saveReport(model_.report(), dir, formats))
+        for (const QString& w : saveReport(model_.report(), dir, formats, pdfBytes))
             paths << QDir::toNativeSeparators(QFileInfo(w).absoluteFilePath());
         message_->setText(texts::kSaved.arg(paths.join(QStringLiteral("、"))));
         message_->setToolTip(paths.join(u'\n'));
@@ -616,8 +609,7 @@ void ReportWindow::askSave(Formats formats) {
 void ReportWindow::preview() {
     if (model_.report().teachers.isEmpty() || reading_) return;
     QPrinter printer(QPrinter::HighResolution);
-    printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
-                                      QMarginsF(12, 12, 12, 12), QPageLayout::Millimeter));
+    printer.setPageLayout(sheetLayout());
     QPrintPreviewDialog dialog(&printer, this);
     dialog.setWindowTitle(texts::kPreviewTitle);
     connect(&dialog, &QPrintPreviewDialog::paintRequested, this,

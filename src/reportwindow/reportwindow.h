@@ -7,9 +7,9 @@
 // library's progress in a dialog.
 
 #include "report/report.h"
-#include "report/sheets.h"
 #include "reportwindow/dialogs.h"
 #include "reportwindow/reportmodel.h"
+#include "saving/saving.h"
 
 #include <QDateEdit>
 #include <QFutureWatcher>

@@ -1,8 +1,7 @@
-// The printed sheets through the real program and poppler, and the window's table model, on
-// the hand-made files of two terminals.
+// The window's table model and the workbench offscreen, on the hand-made files of two
+// terminals.
 
 #include "ledger/ledger.h"
-#include "programs/velmora-report/commandline.h"
 #include "report/month.h"
 #include "reportwindow/entrydialog.h"
 #include "reportwindow/listtab.h"
@@ -10,9 +9,8 @@
 #include "reportwindow/reportwindow.h"
 #include "storage/cp932.h"
 #include "storage/datafiles.h"
-#include "storage/filecalls.h"
 #include "support/print.h"
-#include "support/tmpfs.h"
+#include "support/reportfiles.h"
 
 #include <QApplication>
 #include <QBrush>
@@ -27,10 +25,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QProcess>
 #include <QPushButton>
-#include <QRegularExpression>
-#include <QStorageInfo>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -42,92 +37,12 @@ using namespace velmora::test;
 
 namespace {
 
-const QStringList kTerminals = {DATA "/terminal1.dat", DATA "/terminal2.dat"};
-
-QByteArray contents(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// Modified early on that day when one is given.
-void write(const QString& path, const QByteArray& bytes, QDate modified = {}) {
-    QFile file(path);
-    (void)(file.open(QIODevice::WriteOnly) && file.write(bytes) >= 0 && file.flush() &&
-           (!modified.isValid() ||
-            file.setFileTime(modified.startOfDay(), QFileDevice::FileModificationTime)));
-}
-
-// The golden summary's rows: the name, then its figures up to the flags.
-QList<QStringList> goldenSummary() {
-    QList<QStringList> rows;
-    for (const QByteArray& line : contents(DATA "/expected_集計.csv").split('\n').mid(1, 2)) {
-        const QStringList cells = QString::fromUtf8(line).remove(u'"').trimmed().split(u',');
-        rows << QStringList{cells.mid(0, cells.size() - 7).join(u',')} +
-                    cells.mid(cells.size() - 7, 6); // not 所定, last
-    }
-    return rows;
-}
-
 ReportRequest january() {
     ReportRequest request;
     request.files = kTerminals;
     request.lastYear = 2026;
     request.month = QDate(2026, 1, 1);
     return request;
-}
-
-QString run(const QString& program, const QStringList& args, const QString& folder = {}) {
-    QProcess p;
-    p.setWorkingDirectory(folder);
-    p.start(program, args);
-    p.waitForFinished(60000);
-    EXPECT_EQ(p.exitCode(), 0) << program.toStdString() << p.readAllStandardError().constData();
-    return QString::fromUtf8(p.readAllStandardOutput()).simplified();
-}
-
-// Page 1 the summary, then each teacher's page with their own totals and flags.
-TEST(Sheets, PutEachTeacherOnTheirOwnPage) {
-    QTemporaryDir dir;
-    run(VELMORA_REPORT, kTerminals + QStringList{"--last-year", "2026", "-f", "pdf"}, dir.path());
-    const QString pdf = dir.filePath("在校等時間_2026-01.pdf");
-    run("pdftoppm", {"-r", "50", "-png", pdf, dir.filePath("page")});
-    EXPECT_EQ(QDir(dir.path()).entryList({"page-*.png"}).size(), 3);
-    const QString fonts = run("pdffonts", {pdf});
-    EXPECT_TRUE(fonts.contains("IPAGothic CID TrueType Identity-H yes") &&
-                fonts.count("TrueType") == 1)
-        << fonts.toStdString();
-    // The golden summary's names and hours on page 1, and each on their own page.
-    const QList<QStringList> golden = goldenSummary();
-    for (int page = 1; page <= 3; ++page) {
-        const QString n = QString::number(page);
-        const QString text = run("pdftotext", {"-layout", "-f", n, "-l", n, pdf, "-"});
-        for (const QStringList& t : page == 1 ? golden : golden.mid(page - 2, 1))
-            EXPECT_TRUE(text.contains(t[0].simplified()) &&
-                        text.contains(QStringList(t.mid(3, 3)).join(u' ')))
-                << page << text.toStdString();
-        EXPECT_EQ(text.contains("確認印"), page > 1) << page;
-    }
-}
-
-// A teacher with entries in the month gets a page of them after their own, a cancelled one
-// with its cancellation; one without gets none.
-TEST(Sheets, ListTheEntriesAfterTheirTeachersPage) {
-    QTemporaryDir dir;
-    run(VELMORA_REPORT, {"--last-year", "2026", "-f", "pdf", DATA "/ledger/Velmora.dat"},
-        dir.path());
-    const QString pdf = dir.filePath("在校等時間_2026-07.pdf");
-    QStringList pages; // each page's first word and teacher
-    for (int page = 2; page <= 7; ++page) {
-        const QString n = QString::number(page),
-                      text = run("pdftotext", {"-f", n, "-l", n, pdf, "-"});
-        pages << text.section(u' ', 0, 0) + QRegularExpression("職員.").match(text).captured();
-    }
-    EXPECT_EQ(pages.join(u' '), "在校等時間職員A 変更の記録職員A 在校等時間職員B 在校等時間職員C "
-                                "在校等時間職員D 変更の記録職員D");
-    const QString entries = run("pdftotext", {"-f", "3", "-l", "3", "-layout", pdf, "-"});
-    EXPECT_TRUE(entries.contains("2026-07-06 出張 9:00–16:00 市教委会議 教頭 2026-07-01 12:00") &&
-                entries.contains("出張取消（教頭 2026-07-05 09:00） 会議延期"))
-        << entries.toStdString();
 }
 
 // The window's table shows the library's figures and marks a flagged day in red, not a
@@ -159,49 +74,6 @@ TEST(Window, ShowsTheLibrarysFiguresWithTheMarksInRed) {
     EXPECT_FALSE(model.index(0, 6).data(Qt::ForegroundRole).isValid()); // 祝日 is no mark
 }
 
-// Old files, and a full disk during each format: the old files stay and nothing is left
-// beside them; the message names the file and the full disk; exit status 2. A link at a
-// final name is replaced, not written through.
-TEST(Saving, ReplacesAllFilesOrNone) {
-    // The formats, the bytes left free (-1: a link at the day CSV's name instead), the file that
-    // does not fit.
-    // clang-format off
-    const struct { const char* formats; qint64 room; const char* failing; } cases[] = {
-        {"csv", -1, ""}, {"csv", 0, ".csv"}, {"xlsx", 0, ".xlsx"}, {"pdf", 0, ".pdf"},
-        {"csv -f xlsx -f pdf", 28 * 1024, ".pdf"}};
-    // clang-format on
-    for (const auto& c : cases) {
-        QTemporaryDir dir;
-        const Tmpfs fs(dir.path(), "size=1m");
-        if (fs.dir.isEmpty() && c.room >= 0)
-            GTEST_SKIP() << "no tmpfs of the test's own (needs root)";
-        const QString base = dir.filePath("在校等時間_2026-01");
-        const QStringList old = {base + ".csv", base + "_集計.csv", base + ".xlsx", base + ".pdf"};
-        for (const QString& name : old) write(name, "old");
-        if (c.room < 0) QFile::remove(old[0]), QFile::link(old[2], old[0]);
-        const qint64 room = QStorageInfo(dir.path()).bytesAvailable() - c.room;
-        if (c.room >= 0) write(dir.filePath("filler"), QByteArray(room, '.'));
-        QString err;
-        const QStringList args =
-            QStringList{"velmora-report", "--last-year", "2026", "-o", dir.path(), "-f"} +
-            QString(c.formats).split(u' ') + kTerminals;
-        EXPECT_EQ(runReport(args, {[](const QString&) {}, [&](const QString& t) { err += t; }}),
-                  c.room < 0 ? 0 : 2);
-        EXPECT_TRUE(
-            err.contains(c.failing + (c.room < 0 ? QString() : "\": " + qt_error_string(ENOSPC))))
-            << err.toStdString();
-        // The old files, and the filler: . and .. too.
-        EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden).size(),
-                  7); // the filler, or the lock file of the commit
-        for (const QString& name : old) {
-            const bool csv = c.room < 0 && name.endsWith(".csv");
-            EXPECT_EQ(contents(name),
-                      csv ? contents(QString(name).replace(base, DATA "/expected")) : "old")
-                << c.formats << name.toStdString();
-        }
-    }
-}
-
 // The window's questions answered in order, each one's text kept; none left is a test failure.
 struct Answers : Dialogs {
     QVariantList next;
@@ -222,57 +94,6 @@ struct Answers : Dialogs {
     }
     // clang-format on
 };
-
-// The calls of a save with one failing (EIO): the nth rename (the old files aside, then the
-// new ones in) or fsync (each file, then the folder).
-int renames = 0, fsyncs = 0, failingRename = 0, failingFsync = 0;
-std::shared_ptr<const FileCalls> failing(int rename, int fsync) {
-    renames = fsyncs = 0, failingRename = rename, failingFsync = fsync;
-    FileCalls calls;
-    calls.rename = [](const char* from, const char* to) {
-        return ++renames == failingRename ? (errno = EIO, -1) : ::rename(from, to);
-    };
-    calls.fsync = [](int fd) { return ++fsyncs == failingFsync ? (errno = EIO, -1) : ::fsync(fd); };
-    return std::make_shared<const FileCalls>(calls);
-}
-
-// A fault at any step of a save of all four files, or a folder at the PDF's name: exit status
-// 2, the old set back byte for byte, nothing new beside it.
-TEST(Saving, PutsTheOldSetBackWhateverStepFails) {
-    // clang-format off
-    const struct { int rename, fsync; const char* names; } cases[] = {
-        {1, 0, ".csv"}, {2, 0, "_集計.csv"}, {3, 0, ".xlsx"}, {4, 0, ".pdf"},
-        {5, 0, ".csv"}, {6, 0, "_集計.csv"}, {7, 0, ".xlsx"}, {8, 0, ".pdf"},
-        {0, 1, ".csv"}, {0, 3, ".xlsx"}, {0, 4, ".pdf"}, {0, 5, ""}, {0, 0, ".pdf"}};
-    // clang-format on
-    for (const auto& c : cases) {
-        QTemporaryDir dir;
-        const QString base = dir.filePath("在校等時間_2026-01");
-        const QStringList old = {base + ".csv", base + "_集計.csv", base + ".xlsx", base + ".pdf"};
-        for (const QString& name : old) write(name, name.toUtf8());
-        const bool folder = c.rename == 0 && c.fsync == 0;
-        if (folder) QFile::remove(old[3]), QDir().mkdir(old[3]);
-        QString err;
-        const QStringList args = QStringList{"velmora-report", "--last-year", "2026", "-o"} +
-                                 QStringList{dir.path(), "-f", "csv", "-f", "xlsx", "-f", "pdf"};
-        EXPECT_EQ(runReport(args + kTerminals,
-                            {[](const QString&) {}, [&](const QString& t) { err += t; }},
-                            failing(c.rename, c.fsync)),
-                  2);
-        EXPECT_TRUE(
-            err.contains(c.names + QString("\": ") +
-                         (folder ? u"同じ名前のフォルダがあります"_qs : qt_error_string(EIO))))
-            << err.toStdString();
-        // The old files, . and .., the lock of the commit if it was reached, and nothing else.
-        const QStringList left = QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden);
-        EXPECT_EQ(left.size() - left.count(".velmora-report.lock"), 6)
-            << left.join(' ').toStdString();
-        for (const QString& name : old)
-            EXPECT_EQ(contents(name), folder && name == old[3] ? "" : name.toUtf8())
-                << c.rename << c.fsync << name.toStdString();
-        EXPECT_EQ(QFileInfo(old[3]).isDir(), folder);
-    }
-}
 
 // The window on copies of the files in a folder of its own (the ledger folder), their records of
 // 2026 (from the files' time), once its first report is shown.

@@ -1,8 +1,9 @@
 #include "programs/velmora-report/commandline.h"
 
+#include "printing/sheets.h"
 #include "report/daysoff.h"
 #include "report/report.h"
-#include "report/sheets.h"
+#include "saving/saving.h"
 #include "storage/datafiles.h"
 #include "texts/texts.h"
 
@@ -22,21 +23,9 @@ int parseHours(const QString& text) {
     return match.hasMatch() ? match.captured(1).toInt() * 60 + match.captured(2).toInt() : -1;
 }
 
-} // namespace
-
-int runReport(const QStringList& arguments, const Console& console,
-              std::shared_ptr<const FileCalls> calls) {
-    // The reading's progress on one line of a terminal, redrawn in place; a line left
-    // unfinished by a fault is ended before its message.
-    bool lineOpen = false;
-    const auto fail = [&](const QString& message) {
-        console.err((lineOpen ? QStringLiteral("\n") : QString()) +
-                    QStringLiteral("velmora-report: %1\n").arg(message));
-        return 2;
-    };
-    // Value names stay ASCII: the help's columns are aligned by characters, and a Japanese
-    // character takes two columns of a terminal.
-    QCommandLineParser parser;
+// Value names stay ASCII: the help's columns are aligned by characters, and a Japanese
+// character takes two columns of a terminal.
+void addOptions(QCommandLineParser& parser) {
     parser.setApplicationDescription(texts::kReportAbout);
     parser.addPositionalArgument(QStringLiteral("FILE"), texts::kFilesHelp,
                                  QStringLiteral("[FILE...]"));
@@ -61,6 +50,29 @@ int runReport(const QStringList& arguments, const Console& console,
         {QStringLiteral("days-off"), texts::kDaysOffHelp, QStringLiteral("FILE")},
         {QStringLiteral("ledger"), texts::kLedgerHelp, QStringLiteral("DIR")},
     });
+}
+
+} // namespace
+
+bool needsPdf(const QStringList& arguments) {
+    QCommandLineParser parser;
+    addOptions(parser);
+    (void)parser.parse(arguments); // its faults are runReport's to tell
+    return parser.values(QStringLiteral("format")).contains(QStringLiteral("pdf"));
+}
+
+int runReport(const QStringList& arguments, const Console& console,
+              std::shared_ptr<const FileCalls> calls) {
+    // The reading's progress on one line of a terminal, redrawn in place; a line left
+    // unfinished by a fault is ended before its message.
+    bool lineOpen = false;
+    const auto fail = [&](const QString& message) {
+        console.err((lineOpen ? QStringLiteral("\n") : QString()) +
+                    QStringLiteral("velmora-report: %1\n").arg(message));
+        return 2;
+    };
+    QCommandLineParser parser;
+    addOptions(parser);
     if (!parser.parse(arguments)) return fail(parser.errorText());
     if (parser.isSet(QStringLiteral("help"))) return console.out(parser.helpText()), 0;
     if (parser.isSet(QStringLiteral("version"))) {
@@ -128,7 +140,7 @@ int runReport(const QStringList& arguments, const Console& console,
         const MonthReport report = buildReport(request);
         for (const QString& warning : report.warnings)
             console.err(QStringLiteral("velmora-report: %1\n").arg(warning));
-        saveReport(report, outDir, formats, std::move(calls));
+        saveReport(report, outDir, formats, pdfBytes, std::move(calls));
         if (report.skipped > 0)
             console.err(QStringLiteral("velmora-report: %1\n")
                             .arg(texts::kLinesSkipped.arg(report.skipped)));

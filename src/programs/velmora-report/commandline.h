@@ -15,6 +15,10 @@ struct Console {
     bool progress = false; // err is a terminal: the reading's progress is shown on it
 };
 
+// Whether `arguments` choose the PDF, as runReport() reads them: only its painting needs a
+// QGuiApplication.
+bool needsPdf(const QStringList& arguments);
+
 // velmora-report run on `arguments` (the program's name first): the month's files written,
 // or the help or the version shown. A fault is one message on err, and no file is written.
 // Returns the exit status: 0, or 2. The files are synced and renamed through `calls`, the

@@ -9,7 +9,6 @@
 #include "startup/shippedfont.h"
 
 #include <QApplication>
-#include <algorithm>
 #include <memory>
 
 using namespace velmora;
@@ -34,9 +33,12 @@ int main(int argc, char** argv) {
         window.show();
         return QApplication::exec();
     }
-    // The PDF's fonts need a QGuiApplication, on no screen; the other files only Qt Core.
-    const bool pdf = std::any_of(argv + 1, argv + argc,
-                                 [](const char* a) { return QByteArray(a).endsWith("pdf"); });
+    // The PDF's fonts need a QGuiApplication, on no screen; the other files only Qt Core. The
+    // formats are ASCII words, so the arguments as the system's 8 bits are enough to decide;
+    // the files' names are read later from the application's arguments.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+    const bool pdf = needsPdf(arguments);
 #ifndef _WIN32 // Windows' own platform needs no screen
     if (pdf && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");

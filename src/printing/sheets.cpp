@@ -1,12 +1,10 @@
-#include "report/sheets.h"
+#include "printing/sheets.h"
 
-#include "report/output.h"
-#include "storage/datafiles.h"
-#include "storage/outputfiles.h"
+#include "saving/output.h"
+#include "saving/saving.h"
 #include "texts/texts.h"
 
 #include <QBuffer>
-#include <QFile>
 #include <QFontMetrics>
 #include <QHash>
 #include <QPageLayout>
@@ -344,6 +342,11 @@ void entriesPages(QPainter& p, QPagedPaintDevice& device, const MonthReport& rep
 
 } // namespace
 
+QPageLayout sheetLayout() {
+    return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(12, 12, 12, 12),
+                       QPageLayout::Millimeter);
+}
+
 void paintSheets(const MonthReport& report, QPagedPaintDevice& device) {
     QPainter p(&device);
     const QPageLayout layout = device.pageLayout();
@@ -379,28 +382,10 @@ QByteArray pdfBytes(const MonthReport& report) {
         writer.setTitle(reportBaseName(report.month));
         writer.setCreator(QStringLiteral("velmora-report"));
         writer.setResolution(600);
-        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
-                                         QMarginsF(12, 12, 12, 12), QPageLayout::Millimeter));
+        writer.setPageLayout(sheetLayout());
         paintSheets(report, writer);
     }
     return bytes.data();
-}
-
-QStringList saveReport(const MonthReport& report, const QDir& folder, Formats formats,
-                       std::shared_ptr<const FileCalls> calls) {
-    const QString base = reportBaseName(report.month);
-    OutputFiles files(folder, std::move(calls));
-    if (formats.csv) {
-        files.write(base + QStringLiteral(".csv"), dailyCsv(report));
-        files.write(base + QStringLiteral("_集計.csv"), summaryCsv(report));
-    }
-    if (formats.xlsx) {
-        const QString name = base + QStringLiteral(".xlsx");
-        writeXlsx(report, files.writingPath(name), folder.filePath(name));
-        files.add(name);
-    }
-    if (formats.pdf) files.write(base + QStringLiteral(".pdf"), pdfBytes(report));
-    return files.commit();
 }
 
 } // namespace velmora

@@ -1,4 +1,4 @@
-#include "report/output.h"
+#include "saving/output.h"
 
 #include "texts/texts.h"
 
@@ -27,10 +27,6 @@ void addRow(QByteArray& out, const QStringList& fields) {
 QByteArray withBom() { return QByteArray("\xEF\xBB\xBF"); }
 
 } // namespace
-
-QString reportBaseName(QDate month) {
-    return QStringLiteral("在校等時間_") + month.toString(QStringLiteral("yyyy-MM"));
-}
 
 QString weekdayName(QDate date) {
     static const char16_t* const names[] = {u"月", u"火", u"水", u"木", u"金", u"土", u"日"};

@@ -9,9 +9,6 @@
 
 namespace velmora {
 
-// "在校等時間_2026-07": the files' names add ".csv", "_集計.csv" or ".xlsx".
-QString reportBaseName(QDate month);
-
 // A day's cells under texts::kDayColumns and kDayFigureColumns, and a teacher's under
 // texts::kTotalColumns and kRegularTotal, as every output shows them.
 QStringList dayCells(const Day& day);

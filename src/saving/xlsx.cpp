@@ -1,4 +1,4 @@
-#include "report/output.h"
+#include "saving/output.h"
 
 #include "storage/datafiles.h"
 #include "texts/texts.h"
