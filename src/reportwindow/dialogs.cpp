@@ -32,8 +32,27 @@ bool QtDialogs::confirm(QWidget* parent, const QString& name, const QString& tit
     return ask.exec() == QMessageBox::Yes;
 }
 
+void QtDialogs::warn(QWidget* parent, const QString& title, const QString& text) {
+    QMessageBox::warning(parent, title, text);
+}
+
+std::optional<QString> QtDialogs::text(QWidget* parent, const QString& name, const QString& title,
+                                       const QString& label) {
+    QInputDialog ask(parent);
+    ask.setObjectName(name);
+    ask.setWindowTitle(title);
+    ask.setLabelText(label);
+    if (ask.exec() != QDialog::Accepted || ask.textValue().trimmed().isEmpty()) return {};
+    return ask.textValue().trimmed();
+}
+
 QStringList QtDialogs::openFiles(QWidget* parent, const QString& title, const QString& filter) {
     return QFileDialog::getOpenFileNames(parent, title, {}, filter);
+}
+
+QString QtDialogs::openFile(QWidget* parent, const QString& title, const QString& start,
+                            const QString& filter) {
+    return QFileDialog::getOpenFileName(parent, title, start, filter);
 }
 
 QString QtDialogs::folder(QWidget* parent, const QString& title, const QString& start) {
@@ -46,5 +65,7 @@ std::optional<int> QtDialogs::year(QWidget* parent, const QString& title, const 
     const int year = QInputDialog::getInt(parent, title, text, latest, 2000, latest, 1, &ok);
     return ok ? std::optional(year) : std::nullopt;
 }
+
+int QtDialogs::run(QDialog& dialog) { return dialog.exec(); }
 
 } // namespace velmora

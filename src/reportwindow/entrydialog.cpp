@@ -11,7 +11,6 @@
 #include <QDateEdit>
 #include <QDialogButtonBox>
 #include <QFormLayout>
-#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -219,11 +218,9 @@ void EntryDialog::cancelChosen() {
             fault_->show();
             return;
         }
-    QInputDialog ask(this);
-    ask.setObjectName(QStringLiteral("cancelReason"));
-    ask.setWindowTitle(texts::kCancelTitle);
-    ask.setLabelText(texts::kCancelPrompt);
-    if (ask.exec() != QDialog::Accepted || ask.textValue().trimmed().isEmpty()) return;
+    const std::optional<QString> reason = dialogs_.text(this, QStringLiteral("cancelReason"),
+                                                        texts::kCancelTitle, texts::kCancelPrompt);
+    if (!reason) return;
     Entry c = stamped();
     c.name = chosen.name;
     c.date = chosen.date;
@@ -231,7 +228,7 @@ void EntryDialog::cancelChosen() {
     c.cancels = true;
     c.start = chosen.start;
     c.end = chosen.end;
-    c.reason = ask.textValue().trimmed();
+    c.reason = *reason;
     if (append(c)) listDay();
 }
 

@@ -9,7 +9,6 @@
 #include <QCompleter>
 #include <QDialog>
 #include <QDialogButtonBox>
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -53,9 +52,10 @@ private:
 
 } // namespace
 
-ListTab::ListTab(LedgerSheet::Kind kind, const QString& prefix, QWidget* parent)
-    : QWidget(parent), sheet_(kind), table_(new QTableView), message_(new QLabel),
-      reload_(new QPushButton(texts::kReloadButton)), recordedModel_(new QStringListModel(this)) {
+ListTab::ListTab(Dialogs& dialogs, LedgerSheet::Kind kind, const QString& prefix, QWidget* parent)
+    : QWidget(parent), dialogs_(dialogs), sheet_(kind), table_(new QTableView),
+      message_(new QLabel), reload_(new QPushButton(texts::kReloadButton)),
+      recordedModel_(new QStringListModel(this)) {
     if (kind == LedgerSheet::Kind::Staff)
         table_->setItemDelegateForColumn(0, new NameDelegate(recordedModel_, this));
     table_->setObjectName(prefix + QStringLiteral("Table"));
@@ -168,8 +168,7 @@ void ListTab::say(const QString& text, bool fault) {
 }
 
 void ListTab::importFile() {
-    const QString path =
-        QFileDialog::getOpenFileName(this, texts::kImportTitle, folder_, texts::kCsvFilter);
+    const QString path = dialogs_.openFile(this, texts::kImportTitle, folder_, texts::kCsvFilter);
     if (!path.isEmpty()) importPath(path);
 }
 

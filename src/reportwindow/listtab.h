@@ -4,6 +4,7 @@
 // into the ledger folder (the folder of the first record file). The tab reads its own file:
 // a fault in another of the school's files never empties it.
 
+#include "reportwindow/dialogs.h"
 #include "reportwindow/ledgersheet.h"
 
 #include <QFutureWatcher>
@@ -21,8 +22,10 @@ namespace velmora {
 class ListTab : public QWidget {
     Q_OBJECT
 public:
-    // The widgets' object names start with `prefix`: "staffTable", "staffSave", ….
-    ListTab(LedgerSheet::Kind kind, const QString& prefix, QWidget* parent = nullptr);
+    // The widgets' object names start with `prefix`: "staffTable", "staffSave", …; `dialogs`
+    // chooses the file to import and outlives the tab.
+    ListTab(Dialogs& dialogs, LedgerSheet::Kind kind, const QString& prefix,
+            QWidget* parent = nullptr);
     ~ListTab() override;
 
     // Where the list is read from and saved; empty: nowhere yet, and nothing can be edited.
@@ -40,9 +43,6 @@ public:
     bool save();
     // The edits dropped: the file as it is.
     void discard();
-    // A CSV taken in: refused at once unless a regular file within the size limit, read in
-    // the background with a progress dialog that can stop it.
-    void importPath(const QString& path);
     // The names the terminals wrote this school year: offered as a staff name is typed, and
     // a saved name with none of them named with the nearest, so that no teacher of no records
     // is made by a space or a width.
@@ -60,11 +60,15 @@ private:
         QString fault;
     };
     void importFile();
+    // A CSV taken in: refused at once unless a regular file within the size limit, read in
+    // the background with a progress dialog that can stop it.
+    void importPath(const QString& path);
     void imported();
     void listProblems(const QString& file, const QList<ListLine>& lines);
     void say(const QString& text, bool fault = false);
     void enable();
 
+    Dialogs& dialogs_;
     LedgerSheet sheet_;
     QString folder_;
     QTableView* table_;

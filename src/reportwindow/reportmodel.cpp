@@ -20,13 +20,28 @@ void ReportModel::setReport(const MonthReport& report) {
     beginResetModel();
     report_ = report;
     teacher_ = -1;
+    cells_ = QList<QStringList>(report_.teachers.size());
     endResetModel();
 }
 
 void ReportModel::showTeacher(int teacher) {
     beginResetModel();
     teacher_ = teacher >= 0 && teacher < report_.teachers.size() ? teacher : -1;
+    cells_ = QList<QStringList>(rowCount());
     endResetModel();
+}
+
+const QStringList& ReportModel::cells(int row) const {
+    QStringList& cells = cells_[row];
+    if (cells.isEmpty()) {
+        if (teacher_ >= 0) {
+            cells = dayCells(report_.teachers[teacher_].days[row]);
+        } else {
+            const TeacherMonth& t = report_.teachers[row];
+            cells = QStringList{t.name} + totalCells(t);
+        }
+    }
+    return cells;
 }
 
 int ReportModel::rowCount(const QModelIndex& parent) const {
@@ -61,7 +76,7 @@ QVariant ReportModel::data(const QModelIndex& index, int role) const {
         if (role == Qt::TextAlignmentRole)
             return c == 0 || c == 6 ? QVariant() : QVariant(Qt::AlignRight | Qt::AlignVCenter);
         if (role != Qt::DisplayRole) return {};
-        return c == 0 ? t.name : totalCells(t).value(c - 1);
+        return cells(index.row()).value(c);
     }
     const Day& d = report_.teachers[teacher_].days[index.row()];
     if (role == Qt::ForegroundRole)
@@ -71,7 +86,7 @@ QVariant ReportModel::data(const QModelIndex& index, int role) const {
     if (role == Qt::TextAlignmentRole)
         return c >= 2 && c != 6 ? QVariant(Qt::AlignRight | Qt::AlignVCenter) : QVariant();
     if (role != Qt::DisplayRole) return {};
-    return dayCells(d).value(c);
+    return cells(index.row()).value(c);
 }
 
 } // namespace velmora

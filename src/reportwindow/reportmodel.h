@@ -27,8 +27,12 @@ public:
                         int role = Qt::DisplayRole) const override;
 
 private:
+    // The texts of a row, made once at its first cell: the library writes a row at a time.
+    const QStringList& cells(int row) const;
+
     MonthReport report_;
     int teacher_ = -1;
+    mutable QList<QStringList> cells_; // a row's, empty until asked
 };
 
 } // namespace velmora

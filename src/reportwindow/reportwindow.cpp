@@ -16,10 +16,8 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QIcon>
-#include <QInputDialog>
 #include <QLabel>
 #include <QListWidget>
-#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
@@ -79,10 +77,34 @@ ReportWindow::ReportWindow(Dialogs& dialogs, QWidget* parent)
       entryButton_(new QPushButton(texts::kEntryButton)), table_(new QTableView),
       message_(new QLabel), notices_(new QWidget), noticeText_(new QLabel),
       warningsButton_(new QPushButton(texts::kNoticesButton)),
-      staffTab_(new ListTab(LedgerSheet::Kind::Staff, QStringLiteral("staff"))),
-      calendarTab_(new ListTab(LedgerSheet::Kind::Calendar, QStringLiteral("calendar"))) {
+      staffTab_(new ListTab(dialogs, LedgerSheet::Kind::Staff, QStringLiteral("staff"))),
+      calendarTab_(new ListTab(dialogs, LedgerSheet::Kind::Calendar, QStringLiteral("calendar"))) {
     setWindowTitle(texts::kReportWindowTitle);
     setWindowIcon(QIcon(assets::iconPath()));
+    setUpTable();
+    setUpNotices();
+    auto* layout = new QVBoxLayout;
+    layout->addLayout(choiceRow());
+    layout->addWidget(table_, 1);
+    layout->addWidget(notices_);
+    layout->addWidget(message_);
+    layout->addLayout(actionRow());
+    auto* report = new QWidget;
+    report->setLayout(layout);
+    setUpTabs(report);
+    // The files serve every tab: above them.
+    auto* outer = new QVBoxLayout;
+    outer->addLayout(fileRow());
+    outer->addWidget(tabs_, 1);
+    auto* central = new QWidget;
+    central->setLayout(outer);
+    setCentralWidget(central);
+    resize(900, 640);
+    connect(&building_, &QFutureWatcher<Built>::finished, this, &ReportWindow::built);
+    rebuild();
+}
+
+QLayout* ReportWindow::fileRow() {
     auto* addFilesButton = new QPushButton(texts::kAddFilesButton);
     auto* addFolderButton = new QPushButton(texts::kAddFolderButton);
     auto* clearButton = new QPushButton(texts::kClearButton);
@@ -100,12 +122,18 @@ ReportWindow::ReportWindow(Dialogs& dialogs, QWidget* parent)
     });
     fileList_->setObjectName(QStringLiteral("files"));
     fileList_->setMaximumHeight(90);
-    // A long line of totals or paths wraps on its own row rather than widening the window.
-    message_->setObjectName(QStringLiteral("status"));
-    message_->setWordWrap(true);
-    message_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    message_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto* files = new QHBoxLayout;
+    files->addWidget(fileList_, 1);
+    auto* fileButtons = new QVBoxLayout;
+    fileButtons->addWidget(addFilesButton);
+    fileButtons->addWidget(addFolderButton);
+    fileButtons->addWidget(clearButton);
+    fileButtons->addStretch();
+    files->addLayout(fileButtons);
+    return files;
+}
 
+QLayout* ReportWindow::choiceRow() {
     month_->setObjectName(QStringLiteral("month"));
     month_->setDisplayFormat(texts::kMonthFormat);
     // A typed month is read once it is complete (Enter, or the focus leaving), not at each digit.
@@ -121,7 +149,21 @@ ReportWindow::ReportWindow(Dialogs& dialogs, QWidget* parent)
     entryButton_->setObjectName(QStringLiteral("entryButton"));
     connect(entryButton_, &QPushButton::clicked, this,
             [this] { askEntry(model_.teacher() >= 0 ? table_->currentIndex().row() : -1); });
+    auto* choice = new QHBoxLayout;
+    auto* monthLabel = new QLabel(texts::kMonthLabel);
+    monthLabel->setBuddy(month_);
+    auto* teacherLabel = new QLabel(texts::kShowLabel);
+    teacherLabel->setBuddy(teacher_);
+    choice->addWidget(monthLabel);
+    choice->addWidget(month_);
+    choice->addSpacing(20);
+    choice->addWidget(teacherLabel);
+    choice->addWidget(teacher_, 1);
+    choice->addWidget(entryButton_);
+    return choice;
+}
 
+void ReportWindow::setUpTable() {
     table_->setObjectName(QStringLiteral("reportTable"));
     table_->setModel(&model_);
     table_->horizontalHeader()->setStretchLastSection(false);
@@ -133,21 +175,15 @@ ReportWindow::ReportWindow(Dialogs& dialogs, QWidget* parent)
     table_->setSelectionMode(QAbstractItemView::SingleSelection);
     // Double-click or Enter: a summary row opens that teacher's days, a day its entries.
     connect(table_, &QTableView::activated, this, &ReportWindow::activated);
+    // A long line of totals or paths wraps on its own row rather than widening the window.
+    message_->setObjectName(QStringLiteral("status"));
+    message_->setWordWrap(true);
+    message_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    message_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+}
 
-    auto* previewButton = new QPushButton(texts::kPreviewButton);
-    auto* csvButton = new QPushButton(texts::kSaveCsvButton);
-    auto* xlsxButton = new QPushButton(texts::kSaveXlsxButton);
-    auto* pdfButton = new QPushButton(texts::kSavePdfButton);
-    previewButton->setObjectName(QStringLiteral("preview"));
-    csvButton->setObjectName(QStringLiteral("saveCsv"));
-    xlsxButton->setObjectName(QStringLiteral("saveXlsx"));
-    pdfButton->setObjectName(QStringLiteral("savePdf"));
-    connect(previewButton, &QPushButton::clicked, this, &ReportWindow::preview);
-    connect(csvButton, &QPushButton::clicked, this, [this] { askSave({.csv = true}); });
-    connect(xlsxButton, &QPushButton::clicked, this, [this] { askSave({.xlsx = true}); });
-    connect(pdfButton, &QPushButton::clicked, this, [this] { askSave({.pdf = true}); });
-
-    // Shown with the table whatever is chosen, and never in the way: the list only on request.
+// Shown with the table whatever is chosen, and never in the way: the list only on request.
+void ReportWindow::setUpNotices() {
     auto* noticeIcon = new QLabel;
     const int iconSize = fontMetrics().height();
     noticeIcon->setPixmap(
@@ -161,37 +197,25 @@ ReportWindow::ReportWindow(Dialogs& dialogs, QWidget* parent)
     noticeRow->addWidget(noticeText_, 1);
     noticeRow->addWidget(warningsButton_);
     notices_->hide();
+}
 
-    auto* files = new QHBoxLayout;
-    files->addWidget(fileList_, 1);
-    auto* fileButtons = new QVBoxLayout;
-    fileButtons->addWidget(addFilesButton);
-    fileButtons->addWidget(addFolderButton);
-    fileButtons->addWidget(clearButton);
-    fileButtons->addStretch();
-    files->addLayout(fileButtons);
-    auto* choice = new QHBoxLayout;
-    auto* monthLabel = new QLabel(texts::kMonthLabel);
-    monthLabel->setBuddy(month_);
-    auto* teacherLabel = new QLabel(texts::kShowLabel);
-    teacherLabel->setBuddy(teacher_);
-    choice->addWidget(monthLabel);
-    choice->addWidget(month_);
-    choice->addSpacing(20);
-    choice->addWidget(teacherLabel);
-    choice->addWidget(teacher_, 1);
-    choice->addWidget(entryButton_);
+QLayout* ReportWindow::actionRow() {
     auto* actions = new QHBoxLayout;
     actions->addStretch();
-    for (QPushButton* b : {previewButton, csvButton, xlsxButton, pdfButton}) actions->addWidget(b);
-    auto* layout = new QVBoxLayout;
-    layout->addLayout(choice);
-    layout->addWidget(table_, 1);
-    layout->addWidget(notices_);
-    layout->addWidget(message_);
-    layout->addLayout(actions);
-    auto* report = new QWidget;
-    report->setLayout(layout);
+    const auto button = [&](const QString& text, const char* name, auto clicked) {
+        auto* b = new QPushButton(text);
+        b->setObjectName(QLatin1String(name));
+        connect(b, &QPushButton::clicked, this, clicked);
+        actions->addWidget(b);
+    };
+    button(texts::kPreviewButton, "preview", [this] { preview(); });
+    button(texts::kSaveCsvButton, "saveCsv", [this] { askSave({.csv = true}); });
+    button(texts::kSaveXlsxButton, "saveXlsx", [this] { askSave({.xlsx = true}); });
+    button(texts::kSavePdfButton, "savePdf", [this] { askSave({.pdf = true}); });
+    return actions;
+}
+
+void ReportWindow::setUpTabs(QWidget* report) {
     tabs_->setObjectName(QStringLiteral("tabs"));
     // Alt+1, 2, 3 reach the tabs from the keyboard.
     tabs_->addTab(report, texts::kReportTab + QStringLiteral("(&1)"));
@@ -202,16 +226,6 @@ ReportWindow::ReportWindow(Dialogs& dialogs, QWidget* parent)
         connect(tab, &ListTab::modifiedChanged, this, &ReportWindow::markUnsaved);
     }
     connect(tabs_, &QTabWidget::currentChanged, this, &ReportWindow::tabChosen);
-    // The files serve every tab: above them.
-    auto* outer = new QVBoxLayout;
-    outer->addLayout(files);
-    outer->addWidget(tabs_, 1);
-    auto* central = new QWidget;
-    central->setLayout(outer);
-    setCentralWidget(central);
-    resize(900, 640);
-    connect(&building_, &QFutureWatcher<Built>::finished, this, &ReportWindow::built);
-    rebuild();
 }
 
 ReportWindow::~ReportWindow() {
@@ -483,29 +497,31 @@ void ReportWindow::present(const Built& result) {
     staffTab_->setRecordedNames(result.report.recorded);
 }
 
+// 記入者, asked once a session; true when given.
+bool ReportWindow::askWriter() {
+    const std::optional<QString> writer =
+        dialogs_.text(this, QStringLiteral("writer"), texts::kWriterTitle, texts::kWriterPrompt);
+    if (!writer) return false;
+    // A name the file cannot hold would refuse every entry of the session: said now.
+    const Entry trial{.written = QDateTime::currentDateTime(),
+                      .writer = *writer,
+                      .name = texts::kWriterTitle,
+                      .date = QDate::currentDate(),
+                      .kind = EntryKind::Leave,
+                      .reason = texts::kWriterTitle};
+    if (const std::optional<QString> fault = entryFault(trial)) {
+        dialogs_.warn(this, texts::kWriterTitle, *fault);
+        return false;
+    }
+    writer_ = *writer;
+    return true;
+}
+
 // `day` a row of the teacher's days shown, or -1: the first of the month.
 void ReportWindow::askEntry(int day) {
     const MonthReport& report = model_.report();
     if (files_.isEmpty() || reading_) return;
-    if (writer_.isEmpty()) {
-        QInputDialog ask(this);
-        ask.setObjectName(QStringLiteral("writer"));
-        ask.setWindowTitle(texts::kWriterTitle);
-        ask.setLabelText(texts::kWriterPrompt);
-        if (ask.exec() != QDialog::Accepted || ask.textValue().trimmed().isEmpty()) return;
-        // A name the file cannot hold would refuse every entry of the session: said now.
-        Entry trial{.written = QDateTime::currentDateTime(),
-                    .writer = ask.textValue().trimmed(),
-                    .name = texts::kWriterTitle,
-                    .date = QDate::currentDate(),
-                    .kind = EntryKind::Leave,
-                    .reason = texts::kWriterTitle};
-        if (const std::optional<QString> fault = entryFault(trial)) {
-            QMessageBox::warning(this, texts::kWriterTitle, *fault);
-            return;
-        }
-        writer_ = trial.writer;
-    }
+    if (writer_.isEmpty() && !askWriter()) return;
     QString name;
     QDate date = report.month.isValid() ? report.month : month_->date();
     const int teacher = model_.teacher() >= 0 ? model_.teacher() : table_->currentIndex().row();
@@ -527,7 +543,7 @@ void ReportWindow::askEntry(int day) {
     EntryDialog dialog(dialogs_, QDir(ledgerFolder()), report.ledger.entries, known,
                        report.recorded, writer_, name, date, this);
     connect(&dialog, &EntryDialog::appended, this, &ReportWindow::recompute);
-    dialog.exec();
+    dialogs_.run(dialog);
 }
 
 void ReportWindow::showNotices(const MonthReport& report) {
@@ -549,6 +565,7 @@ void ReportWindow::showNotices(const MonthReport& report) {
 // can be copied.
 void ReportWindow::listWarnings() {
     QDialog dialog(this);
+    dialog.setObjectName(QStringLiteral("notices"));
     dialog.setWindowTitle(texts::kNoticesTitle);
     QStringList lines;
     for (const FileFault& fault : faults_) lines << texts::kFileLeftOut.arg(fault.reason);
@@ -561,7 +578,7 @@ void ReportWindow::listWarnings() {
     layout->addWidget(list);
     layout->addWidget(buttons);
     dialog.resize(640, 280);
-    dialog.exec();
+    dialogs_.run(dialog);
 }
 
 void ReportWindow::askFiles() {
@@ -619,7 +636,7 @@ void ReportWindow::preview() {
     // Wide enough for its tool bar, where the screen has room.
     dialog.resize(std::min(room.width() * 9 / 10, std::max(height * 4 / 5, 800)), height);
     dialog.move(room.center() - dialog.rect().center());
-    dialog.exec();
+    dialogs_.run(dialog);
 }
 
 } // namespace velmora

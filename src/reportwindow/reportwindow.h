@@ -19,6 +19,7 @@
 
 class QComboBox;
 class QLabel;
+class QLayout;
 class QListWidget;
 class QProgressDialog;
 class QPushButton;
@@ -64,6 +65,13 @@ private:
         QList<FileFault> faults{};
     };
 
+    // The window's parts, each made and wired once.
+    QLayout* fileRow();
+    QLayout* choiceRow();
+    void setUpTable();
+    void setUpNotices();
+    QLayout* actionRow();
+    void setUpTabs(QWidget* report);
     // The files or the month changed: read again, the month looked for anew unless chosen.
     void reread();
     // The edits of `tabs` not yet saved, saved or dropped as the office answers: false when
@@ -81,6 +89,7 @@ private:
     void choose(int teacher);
     void fitColumns();
     void activated(const QModelIndex& index);
+    bool askWriter();
     void askEntry(int day);
     void askFiles();
     void askFolder();

@@ -1,7 +1,8 @@
-// The window's table model and the workbench offscreen, on the hand-made files of two
-// terminals.
+// The report's window offscreen, its every question answered through the dialogs' seam: the
+// table model, the workbench on copies of two terminals' files, and the school's lists.
 
 #include "ledger/ledger.h"
+#include "programs/velmora-report/commandline.h"
 #include "report/month.h"
 #include "reportwindow/entrydialog.h"
 #include "reportwindow/listtab.h"
@@ -9,7 +10,6 @@
 #include "reportwindow/reportwindow.h"
 #include "storage/cp932.h"
 #include "storage/datafiles.h"
-#include "support/print.h"
 #include "support/reportfiles.h"
 
 #include <QApplication>
@@ -20,7 +20,6 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
-#include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -37,17 +36,9 @@ using namespace velmora::test;
 
 namespace {
 
-ReportRequest january() {
-    ReportRequest request;
-    request.files = kTerminals;
-    request.lastYear = 2026;
-    request.month = QDate(2026, 1, 1);
-    return request;
-}
-
 // The window's table shows the library's figures and marks a flagged day in red, not a
 // holiday, and the month's hours from the first minute over 45:00; the real window is driven
-// under Xvfb (tests/e2e/report_window.sh).
+// by its keys under Xvfb once (tests/e2e/report_window.sh).
 TEST(Window, ShowsTheLibrarysFiguresWithTheMarksInRed) {
     ReportModel model;
     // The hours once over 45:00 red; 要確認 above 0 red, its row tinted.
@@ -60,13 +51,17 @@ TEST(Window, ShowsTheLibrarysFiguresWithTheMarksInRed) {
                             .flags = monthFlags({minutes}, 1)}};
         model.setReport(report);
         EXPECT_EQ(model.index(0, 4).data(Qt::ForegroundRole).isValid(), minutes > 45 * 60);
+        EXPECT_EQ(model.index(0, 4).data().toString(), minutes > 45 * 60 ? "45:01" : "45:00");
         EXPECT_EQ(model.index(0, 2).data(Qt::ForegroundRole).isValid(), toCorrect > 0);
         EXPECT_EQ(model.index(0, 0).data(Qt::BackgroundRole).isValid(), toCorrect > 0);
     }
-    model.setReport(buildReport(january()));
+    ReportRequest january;
+    january.files = kTerminals, january.lastYear = 2026, january.month = QDate(2026, 1, 1);
+    model.setReport(buildReport(january));
     ASSERT_EQ(model.rowCount(), 2);
-    for (int column = 0; column < 7; ++column)
-        EXPECT_EQ(model.index(1, column).data().toString(), goldenSummary()[1][column]);
+    for (int column = 0; column < 7; ++column) // as the golden summary has them
+        EXPECT_EQ(model.index(1, column).data().toString(),
+                  QStringList({"佐藤　花子", "4", "3", "41:45", "18:30", "23:40", ""})[column]);
     model.showTeacher(0);
     ASSERT_EQ(model.rowCount(), 31);
     EXPECT_EQ(model.index(5, 6).data().toString(), "出が2回");
@@ -74,7 +69,9 @@ TEST(Window, ShowsTheLibrarysFiguresWithTheMarksInRed) {
     EXPECT_FALSE(model.index(0, 6).data(Qt::ForegroundRole).isValid()); // 祝日 is no mark
 }
 
-// The window's questions answered in order, each one's text kept; none left is a test failure.
+// The window's questions answered in order, each one's text (or title) kept; none left is a test
+// failure. A dialog of the window's own is answered by an Act, which fills and closes it.
+using Act = std::function<int(QDialog&)>;
 struct Answers : Dialogs {
     QVariantList next;
     QStringList asked;
@@ -86,7 +83,14 @@ struct Answers : Dialogs {
     // clang-format off
     Unsaved unsaved(QWidget*, const QString& text) override { return Unsaved(take(text).value<int>()); }
     bool confirm(QWidget*, const QString&, const QString&, const QString& text) override { return take(text).toBool(); }
+    void warn(QWidget*, const QString&, const QString& text) override { take(text); }
+    std::optional<QString> text(QWidget*, const QString&, const QString& title, const QString&) override {
+        const QVariant t = take(title);
+        return t.isValid() ? std::optional(t.toString()) : std::nullopt;
+    }
     QStringList openFiles(QWidget*, const QString& title, const QString&) override { return take(title).toStringList(); }
+    QString openFile(QWidget*, const QString& title, const QString&, const QString&) override { return take(title).toString(); }
+    int run(QDialog& dialog) override { return take(dialog.objectName()).value<Act>()(dialog); }
     QString folder(QWidget*, const QString& title, const QString&) override { return take(title).toString(); }
     std::optional<int> year(QWidget*, const QString&, const QString& text, int) override {
         const QVariant y = take(text);
@@ -127,19 +131,6 @@ struct Bench {
         return find<QTableView>("reportTable")->model()->index(row, column).data().toString();
     }
 };
-
-// `act` on the modal dialog of that name once it shows, inside the exec() that shows it.
-void whenShown(const QString& name, std::function<void(QDialog*)> act) {
-    auto* poll = new QTimer;
-    QObject::connect(poll, &QTimer::timeout, [=] {
-        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (!dialog || dialog->objectName() != name) return;
-        poll->stop();
-        poll->deleteLater();
-        act(dialog);
-    });
-    poll->start(20);
-}
 
 QList<Entry> entriesIn(const QString& folder) {
     QList<LedgerProblem> problems;
@@ -216,25 +207,22 @@ TEST(Workbench, SavesTheStaffListOrNamesTheBadCell) {
 // and the day counts it at once; cancelled by a line of its own, the day is empty again.
 TEST(Workbench, WritesAndCancelsADaysEntry) {
     Bench bench;
-    bench.find<QComboBox>("teacher")->setCurrentIndex(2); // 佐藤　花子
     QTableView* table = bench.find<QTableView>("reportTable");
-    table->setCurrentIndex(table->model()->index(0, 0)); // Monday 2025-12-01
+    emit table->activated(table->model()->index(1, 0)); // 佐藤　花子's days, as Enter opens them
     const QString day = bench.cell(0, 4);
-    whenShown("writer", [](QDialog* d) {
-        static_cast<QInputDialog*>(d)->setTextValue("教頭");
-        d->accept();
-    });
     QString refused;
-    whenShown("entryDialog", [&](QDialog* d) {
-        d->findChild<QLineEdit*>("entryStart")->setText("8:30");
-        d->findChild<QLineEdit*>("entryEnd")->setText("17:00");
-        QPushButton* ok = d->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
+    const Act trip = [&](QDialog& d) {
+        d.findChild<QLineEdit*>("entryStart")->setText("8:30");
+        d.findChild<QLineEdit*>("entryEnd")->setText("17:00");
+        QPushButton* ok = d.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
         ok->click();
-        refused = d->isVisible() ? d->findChild<QLabel*>("entryFault")->text() : QString();
-        d->findChild<QLineEdit*>("entryReason")->setText("県教育センター研修");
+        refused = d.result() ? QString() : d.findChild<QLabel*>("entryFault")->text();
+        d.findChild<QLineEdit*>("entryReason")->setText("県教育センター研修");
         ok->click();
-    });
-    bench.find<QPushButton>("entryButton")->click();
+        return d.result();
+    };
+    bench.answers.next = {"教頭", QVariant::fromValue(trip)};
+    emit table->activated(table->model()->index(0, 0)); // Monday 2025-12-01
     EXPECT_FALSE(refused.isEmpty());
     bench.shown();
     QList<Entry> entries = entriesIn(bench.dir.path());
@@ -244,15 +232,12 @@ TEST(Workbench, WritesAndCancelsADaysEntry) {
                                        "\"17:00\",\"県教育センター研修\"")));
     EXPECT_EQ(bench.cell(0, 4), "7:45"); // 8:30 less the break
 
-    whenShown("entryDialog", [](QDialog* d) {
-        whenShown("cancelReason", [](QDialog* reason) {
-            static_cast<QInputDialog*>(reason)->setTextValue("日付の誤り");
-            reason->accept();
-        });
-        d->findChild<QListWidget*>("entryHistory")->setCurrentRow(0);
-        d->findChild<QPushButton*>("entryCancel")->click();
-        d->reject();
-    });
+    const Act cancel = [](QDialog& d) {
+        d.findChild<QListWidget*>("entryHistory")->setCurrentRow(0);
+        d.findChild<QPushButton*>("entryCancel")->click();
+        return 0;
+    };
+    bench.answers.next = {QVariant::fromValue(cancel), "日付の誤り"};
     bench.find<QPushButton>("entryButton")->click();
     bench.shown();
     entries = entriesIn(bench.dir.path());
@@ -306,6 +291,32 @@ TEST(Workbench, UnsavedEditsAskFirst) {
         rows->setData(rows->index(0, 1), "6:30");
         EXPECT_EQ(bench.find<QLabel>("staffMessage")->text(), "変更を保存していません。");
     }
+}
+
+// The CSV saved through its button into the folder answered is the command line's; a month's
+// old files are replaced only when the office says so.
+TEST(Workbench, SavesTheCommandLinesFilesAskingBeforeReplacing) {
+    Bench bench;
+    QTemporaryDir window, command;
+    runReport({"velmora-report", "-m", "2025-12", "-o", command.path(),
+               bench.dir.filePath("t0.dat"), bench.dir.filePath("t1.dat")},
+              {[](const QString&) {}, [](const QString&) {}});
+    const QString csv = "/在校等時間_2025-12.csv";
+    // clang-format off
+    const struct { const char* name; QVariantList answers; const char* old; } cases[] = {
+        {"new", {window.path()}, ""}, {"kept", {window.path(), false}, "old"}, {"replaced", {window.path(), true}, ""}};
+    // clang-format on
+    for (const auto& c : cases) {
+        if (c.answers.size() > 1) write(window.path() + csv, "old");
+        bench.answers.next = c.answers;
+        bench.find<QPushButton>("saveCsv")->click();
+        EXPECT_TRUE(bench.answers.next.isEmpty()) << c.name;
+        EXPECT_EQ(bench.answers.asked.last().contains(window.path() + csv), c.answers.size() > 1);
+        EXPECT_EQ(contents(window.path() + csv),
+                  *c.old ? QByteArray(c.old) : contents(command.path() + csv));
+    }
+    EXPECT_EQ(QDir(window.path()).entryList(QDir::Files),
+              QDir(command.path()).entryList(QDir::Files));
 }
 
 // A link and a file dated 2031 in the folder: each listed with its reason, the report made of
@@ -451,7 +462,8 @@ TEST(Lists, ASaveNeverOverwritesAnotherPCs) {
 // they wrote is not.
 TEST(Lists, ASavedNameWithoutRecordsNamesTheNearest) {
     QTemporaryDir dir;
-    ListTab tab(LedgerSheet::Kind::Staff, "staff");
+    Answers answers;
+    ListTab tab(answers, LedgerSheet::Kind::Staff, "staff");
     tab.setFolder(dir.path());
     tab.setRecordedNames({"佐藤　健", "鈴木"});
     for (const char* name : {"佐藤健", "鈴木"}) {
@@ -469,13 +481,15 @@ TEST(Lists, ASavedNameWithoutRecordsNamesTheNearest) {
 // shows unsaved edits.
 TEST(Lists, AnImportRefusesAFifoAtOnce) {
     QTemporaryDir dir;
-    ListTab tab(LedgerSheet::Kind::Staff, "staff");
+    Answers answers;
+    ListTab tab(answers, LedgerSheet::Kind::Staff, "staff");
     tab.setFolder(dir.path());
     const QString fifo = dir.filePath("fifo.csv");
     ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     const QLabel* said = tab.findChild<QLabel*>("staffMessage");
     for (int i = 0; i < 2; ++i) {
-        tab.importPath(fifo);
+        answers.next = {fifo};
+        tab.findChild<QPushButton*>("staffImport")->click();
         EXPECT_TRUE(said->text().contains("通常のファイルではありません"));
     }
     EXPECT_EQ(tab.title(), "職員");
@@ -486,7 +500,8 @@ TEST(Lists, AnImportRefusesAFifoAtOnce) {
 
 } // namespace
 
-// A QApplication of its own on the offscreen platform, its home and runtime folder temporary.
+// A QApplication of its own on the offscreen platform, its home (and so its settings) and runtime
+// folder temporary.
 int main(int argc, char** argv) {
     QTemporaryDir home;
     qputenv("HOME", home.path().toUtf8());
