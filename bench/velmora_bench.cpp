@@ -375,11 +375,10 @@ const EntriesData& entriesOf(long count, bool recent) {
         }
         const QDate date = first.addDays(qint64(random.next()) % days);
         const int start = 8 * 60 + int(random.next() % 60) * 5;
-        previous =
-            *ledger::quotedCp932({QStringLiteral("2017-04-01 10:00"), QStringLiteral("教頭"),
-                                  staffName(int(random.next() % kTeachers)), ledger::dateText(date),
-                                  QStringLiteral("出張"), ledger::timeText(start),
-                                  ledger::timeText(start + 180), QStringLiteral("研修")});
+        previous = *ledger::quotedCp932({QStringLiteral("2017-04-01 10:00"), QStringLiteral("教頭"),
+                                         staffName(int(random.next() % kTeachers)), dateText(date),
+                                         QStringLiteral("出張"), timeText(start),
+                                         timeText(start + 180), QStringLiteral("研修")});
         bytes += previous;
     }
     data.bytes = bytes.size();

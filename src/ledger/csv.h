@@ -1,11 +1,11 @@
 #pragma once
-// The pieces the three files share: their lines in either encoding, a line's fields, their
-// dates and times, and a line as Velmora writes it.
+// The pieces the three files share: their lines in either encoding, a line's fields, and a
+// line as Velmora writes it.
+
+#include "storage/times.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
-#include <QDate>
-#include <QDateTime>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -37,17 +37,6 @@ template <class Each> void eachLine(QByteArrayView bytes, Each&& each) {
 std::optional<QStringList> splitFields(QStringView line);
 // A line that holds nothing: blank, or only the commas of a row Excel kept for its format.
 bool isEmptyRow(const QStringList& fields);
-
-// "7:45", "07:45", "7:45:00" (full-width digits too): minutes from 0:00, 0 to 24:00.
-std::optional<int> parseTime(QStringView text);
-// "2026-04-01" or "2026/4/1", 2000 to 2099.
-std::optional<QDate> parseDate(QStringView text);
-// "2026-07-09 10:12" or "2026/7/9 10:12".
-std::optional<QDateTime> parseWritten(QStringView text);
-
-QString timeText(int minutes); // "7:45"; "" for -1
-QString dateText(QDate date);  // "2026-04-01"; "" for an invalid date
-QString writtenText(const QDateTime& written);
 
 // A control character (a NUL, an escape, any below a space, DEL) in a name would reach
 // the sheets and the XLSX, where it is no text.

@@ -132,7 +132,7 @@ std::optional<std::variant<Entry, QString>> entryOf(int number, QByteArrayView r
     e.kind = EntryKind(k);
     for (int i : {5, 6}) {
         if (f[i].isEmpty()) continue;
-        const auto minutes = parseTime(f[i]);
+        const auto minutes = parseTime(f[i], kFileTime);
         if (!minutes) return texts::kLedgerBadTime.arg(f[i]);
         (i == 5 ? e.start : e.end) = *minutes;
     }

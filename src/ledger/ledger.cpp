@@ -90,7 +90,7 @@ QString staffFault(const QStringList& fields, StaffLine& staff) {
     if (hasControl(staff.name)) return texts::kLedgerControl.arg(texts::kFieldName);
     for (int day = 0; day < 5; ++day) {
         if (fields[1 + day].isEmpty()) continue;
-        const auto minutes = parseTime(fields[1 + day]);
+        const auto minutes = parseTime(fields[1 + day], kFileTime);
         if (!minutes) return texts::kLedgerBadTime.arg(fields[1 + day]);
         staff.weekday[size_t(day)] = *minutes;
     }
@@ -124,7 +124,7 @@ QList<ListLine> readCalendar(const QByteArray& bytes, QList<CalendarLine>* calen
         if (!line.problem.isEmpty()) continue;
         const QStringList& f = line.fields;
         const auto date = parseDate(f[0]);
-        const auto minutes = parseTime(f[1]);
+        const auto minutes = parseTime(f[1], kFileTime);
         if (!date || !minutes) {
             line.problem =
                 !date ? texts::kLedgerBadDate.arg(f[0]) : texts::kLedgerBadTime.arg(f[1]);

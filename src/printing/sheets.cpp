@@ -291,12 +291,10 @@ void teacherPage(QPainter& p, const MonthReport& report, const TeacherMonth& t) 
 
 QString spanText(const Entry& e) {
     if (e.start < 0 && e.end < 0) return {};
-    return durationText(e.start) + u'–' + durationText(e.end);
+    return velmora::spanText(e.start, e.end);
 }
 
-QString writtenText(const Entry& e) {
-    return e.written.toString(QStringLiteral("yyyy-MM-dd HH:mm"));
-}
+QString writtenText(const Entry& e) { return velmora::writtenText(e.written); }
 
 // 変更の記録: the teacher's entries of the month in the order of their days, a cancelled one
 // struck through with its cancellation under it, so that the sheet shows what was changed.

@@ -23,12 +23,6 @@ QString joined(unsigned bits, const QStringList& names) {
 QString notesText(Notes notes) { return joined(notes.toInt(), texts::kNotes); }
 QString flagsText(Flags flags) { return joined(flags.toInt(), texts::kFlags); }
 
-QString durationText(int minutes) { return minutes < 0 ? QString() : hoursText(minutes); }
-
-QString hoursText(int minutes) {
-    return QStringLiteral("%1:%2").arg(minutes / 60).arg(minutes % 60, 2, 10, QChar(u'0'));
-}
-
 QString dayNotesText(const Day& day) {
     QStringList all = day.remarks;
     if (day.notes) all.prepend(notesText(day.notes));

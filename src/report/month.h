@@ -4,6 +4,7 @@
 // 2 to 6 months, 720 h a year and six months over 45 h under special circumstances).
 
 #include "ledger/ledger.h"
+#include "storage/times.h"
 
 #include <QDate>
 #include <QFlags>
@@ -99,9 +100,8 @@ Day evaluateDay(const Day& calendar, const QList<DayRecord>& records,
 // how many of the last of them belong to this school year (April = 1).
 Flags monthFlags(const QList<int>& monthly, int inSchoolYear);
 
-// "H:MM" for minutes; hours run past 24.
-QString hoursText(int minutes);
-// hoursText(), or blank for -1 (no time counted).
-QString durationText(int minutes);
+// The sheets' names for timeText(): a sum, and a day's figure left blank when not counted.
+inline QString hoursText(int minutes) { return timeText(minutes); }
+inline QString durationText(int minutes) { return timeText(minutes); }
 
 } // namespace velmora

@@ -33,22 +33,6 @@ bool isShowableName(std::string_view name) {
     return true;
 }
 
-int parseClock(std::string_view t) {
-    auto digit = [](char c) { return c >= '0' && c <= '9'; };
-    if (t.size() == 4) {
-        if (!digit(t[0]) || t[1] != ':' || !digit(t[2]) || !digit(t[3])) return -1;
-        const int m = (t[2] - '0') * 10 + (t[3] - '0');
-        return m < 60 ? (t[0] - '0') * 60 + m : -1;
-    }
-    if (t.size() != 5 || !digit(t[0]) || !digit(t[1]) || t[2] != ':' || !digit(t[3]) ||
-        !digit(t[4]))
-        return -1;
-    const int h = (t[0] - '0') * 10 + (t[1] - '0');
-    const int m = (t[3] - '0') * 10 + (t[4] - '0');
-    if (m >= 60 || h > 24 || (h == 24 && m != 0)) return -1;
-    return h * 60 + m;
-}
-
 namespace {
 
 constexpr bool leapYear(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }

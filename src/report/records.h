@@ -118,9 +118,6 @@ private:
 // skipped, and takes no part in the dating of the others.
 bool isShowableName(std::string_view name);
 
-// "H:MM" or "HH:MM" (up to 24:00) in minutes; -1 for anything else.
-int parseClock(std::string_view text);
-
 // The Julian day of a date (as QDate::toJulianDay, without its checks).
 int64_t julianDay(int year, int month, int day);
 

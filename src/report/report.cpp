@@ -142,7 +142,8 @@ void readFile(const QString& path, const ReportRequest& request, std::optional<i
             if (teacher < 0)
                 ++out.skipped;
             else
-                out.kept.push_back({teacher, {int32_t(r.day), {r.arrival, parseClock(r.time)}}});
+                out.kept.push_back(
+                    {teacher, {int32_t(r.day), {r.arrival, parseTime(r.time).value_or(-1)}}});
         }
     };
     while (dater.bound() >= keepFrom && lines.previousLines(block)) {

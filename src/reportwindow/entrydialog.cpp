@@ -28,16 +28,12 @@ constexpr EntryKind kKinds[] = {EntryKind::Trip,       EntryKind::Telework,   En
 // As the entries' file reads it ("8:30", "8:30:00", full-width digits too); empty is -1.
 std::optional<int> typedTime(const QString& typed) {
     const QString text = typed.trimmed();
-    return text.isEmpty() ? -1 : ledger::parseTime(text);
+    return text.isEmpty() ? -1 : parseTime(text, kFileTime);
 }
 
-QString span(const Entry& e) {
-    if (e.start < 0 && e.end < 0) return {};
-    return (e.start < 0 ? QString() : hoursText(e.start)) + QStringLiteral("〜") +
-           (e.end < 0 ? QString() : hoursText(e.end));
-}
+QString span(const Entry& e) { return spanText(e.start, e.end); }
 
-QString when(const Entry& e) { return e.written.toString(QStringLiteral("yyyy-MM-dd HH:mm")); }
+QString when(const Entry& e) { return writtenText(e.written); }
 
 } // namespace
 

@@ -1,14 +1,11 @@
 #include "terminal/clocktext.h"
 
+#include "storage/times.h"
+
 namespace velmora {
 
 QString currentTimeText(const QString& t) {
-    qsizetype p1 = t.indexOf(u':');
-    qsizetype p2 = t.indexOf(u':', 3);
-    if (p1 < 0 || p2 < 0) return QStringLiteral("00:00");
-    QString hour = (QStringLiteral("0") + t.left(p1 + 1)).right(3);
-    QString minute = (QStringLiteral("0") + t.mid(p1 + 1, p2 - p1 - 1)).right(2);
-    return hour + minute;
+    return timeText(parseTime(t, {.seconds = TimeRule::AnySeconds}).value_or(0), 2);
 }
 
 int secondsValue(const QString& t) { return t.right(2).toInt(); }

@@ -264,6 +264,8 @@ inline const QString kEntryStartLabel = QStringLiteral("開始(&S):");
 inline const QString kEntryEndLabel = QStringLiteral("終了(&O):");
 inline const QString kEntryReasonLabel = QStringLiteral("理由(&R):");
 inline const QString kEntryTimeHint = QStringLiteral("8:30");
+// Between the two times of a span, on the sheets and in the window alike: 8:30〜17:00.
+inline const QString kSpanSeparator = QStringLiteral("〜");
 inline const QString kEntryDateFormat = QStringLiteral("yyyy-MM-dd");
 inline const QString kEntryHistoryLabel = QStringLiteral("この日の記入(&H):");
 inline const QString kCancelEntryButton = QStringLiteral("取消(&C)…");

@@ -5,7 +5,6 @@
 #include "storage/fields.h"
 #include "support/world.h"
 #include "timeentry/timesteps.h"
-#include "timeentry/typedtime.h"
 
 #include <gtest/gtest.h>
 
@@ -121,16 +120,6 @@ TEST(Rules, TimePanelSteps) {
         EXPECT_EQ(minuteUp(c.display), c.minuteUp);
         EXPECT_EQ(minuteDown(c.display), c.minuteDown);
     }
-}
-
-TEST(Rules, TypedTimesAreReadAsHalfWidthOrRefused) {
-    // clang-format off
-    for (auto [typed, time] : {std::pair{"8:30", "8:30"}, {"８：３０", "8:30"}, {"０８:3０", "08:30"},
-            {"0:00", "0:00"}, {"24:00", "24:00"}, {"24:05", ""}, {"25:00", ""}, {"8:60", ""},
-            {"8.30", ""}, {"8：3", ""}, {"830", ""}, {"", ""}, {" 8:30", ""}, {"8:30\n", ""},
-            {"123:00", ""}, {"8:30a", ""}})
-        // clang-format on
-        EXPECT_EQ(typedTime(QString::fromUtf8(typed)).value_or("-"), time[0] ? time : "-") << typed;
 }
 
 TEST(Rules, AppendsWholeLinesAndRefusesFieldsTheFileCannotHold) {

@@ -70,7 +70,7 @@ TEST(Sheets, ListTheEntriesAfterTheirTeachersPage) {
     EXPECT_EQ(pages.join(u' '), "在校等時間職員A 変更の記録職員A 在校等時間職員B 在校等時間職員C "
                                 "在校等時間職員D 変更の記録職員D");
     const QString entries = run("pdftotext", {"-f", "3", "-l", "3", "-layout", pdf, "-"});
-    EXPECT_TRUE(entries.contains("2026-07-06 出張 9:00–16:00 市教委会議 教頭 2026-07-01 12:00") &&
+    EXPECT_TRUE(entries.contains("2026-07-06 出張 9:00〜16:00 市教委会議 教頭 2026-07-01 12:00") &&
                 entries.contains("出張取消（教頭 2026-07-05 09:00） 会議延期"))
         << entries.toStdString();
 }

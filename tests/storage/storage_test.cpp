@@ -1,4 +1,4 @@
-// CP932 byte for byte, the names the files can hold, and the files' field rules.
+// CP932 byte for byte, the names the files can hold, the files' field rules, times and dates.
 
 #include "logging/logfile.h"
 #include "startup/qtjapanese.h"
@@ -7,6 +7,7 @@
 #include "storage/fields.h"
 #include "storage/names.h"
 #include "storage/outputfiles.h"
+#include "storage/times.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -74,6 +75,40 @@ TEST(Fields, ReadByTheFilesRules) {
                 << c.line << key;
     }
     EXPECT_EQ(quotedLine({"x,y", "07/01", ""}), QByteArray("\"x,y\",\"07/01\",\"\"\r\n"));
+}
+
+TEST(Times, EachRuleTakesWhatItNamesAndEachFormatReadsBack) {
+    const TimeRule record, file = kFileTime, clock{TimeRule::AnySeconds}, sum{.latest = 5999};
+    // clang-format off
+    struct Case { const char* text; TimeRule rule; int minutes; } cases[] = {
+        {"8:05", record, 485}, {"08:05", record, 485}, {"24:00", record, 1440}, {"24:01", record, -1},
+        {"8:60", record, -1}, {"8:5", record, -1}, {"123:00", record, -1}, {"8.05", record, -1},
+        {"", record, -1}, {"8:05\n", record, -1}, {" 8:05", record, -1}, {"8:05:00", record, -1},
+        {"８:05", record, -1}, {"７：３０", file, 450}, {"０７:3０", file, 450}, {" 7:45:00 ", file, 465},
+        {"　8:30", file, 510}, {"7：45：00", file, 465}, {"7:45:30", file, -1}, {"7:45:0", file, -1},
+        {"7:45:00:00", file, -1}, {"9:05:59", clock, 545}, {"9:05:60", clock, -1}, {"9:05:5", clock, -1},
+        {"25:00", sum, 1500}, {"99:59", sum, 5999}, {"100:00", sum, -1}, {"23:59", {.latest = 1439}, 1439},
+        {"24:00", {.latest = 1439}, -1}};
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(parseTime(QString::fromUtf8(c.text), c.rule).value_or(-1), c.minutes);
+        const auto bytes = parseTime(std::string_view(c.text), c.rule);
+        EXPECT_EQ(c.rule.wide ? c.minutes : bytes.value_or(-1), c.minutes); // no width in bytes
+    }
+    for (int m = 0; m <= 1440; m += 7) EXPECT_EQ(parseTime(timeText(m)), m);
+    EXPECT_EQ(timeText(-1) + timeText(2705) + ' ' + timeText(545, 2) + ' ' + spanText(-1, -1) +
+                  spanText(510, -1) + ' ' + spanText(-1, 1020) + ' ' + spanText(510, 1020),
+              "45:05 09:05 8:30〜 〜17:00 8:30〜17:00");
+    // clang-format off
+    for (auto [text, date] : {std::pair{"2026-04-01", "2026-04-01"}, {"2026/4/1", "2026-04-01"},
+            {"２０２６／４／１", "2026-04-01"}, {" 2099-12-31 ", "2099-12-31"}, {"1999-04-01", ""},
+            {"2100-01-01", ""}, {"2026-02-30", ""}, {"2026-04/01", ""}, {"26-04-01", ""}, {"2026-04-01x", ""}})
+        EXPECT_EQ(dateText(parseDate(QString::fromUtf8(text)).value_or(QDate())), date) << text;
+    for (auto [text, written] : {std::pair{"2026/7/9 10:12", "2026-07-09 10:12"}, {"2026-07-09　８:05:00", "2026-07-09 08:05"},
+            {"2026-07-09 24:00", ""}, {"2026-07-09", ""}, {"2026-07-09 10:12:30", ""}})
+        EXPECT_EQ(writtenText(parseWritten(QString::fromUtf8(text)).value_or(QDateTime())), written) << text;
+    // clang-format on
 }
 
 // Qt's own buttons and the command line's headings speak Japanese, on Windows from the copy

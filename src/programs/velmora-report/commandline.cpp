@@ -5,23 +5,16 @@
 #include "report/report.h"
 #include "saving/saving.h"
 #include "storage/datafiles.h"
+#include "storage/times.h"
 #include "texts/texts.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
-#include <QRegularExpression>
 
 namespace velmora {
 
 namespace {
-
-// Minutes from "H:MM"; -1 when it is not that.
-int parseHours(const QString& text) {
-    static const QRegularExpression pattern(QStringLiteral("^(\\d{1,2}):([0-5]\\d)$"));
-    const auto match = pattern.match(text);
-    return match.hasMatch() ? match.captured(1).toInt() * 60 + match.captured(2).toInt() : -1;
-}
 
 // Value names stay ASCII: the help's columns are aligned by characters, and a Japanese
 // character takes two columns of a terminal.
@@ -98,7 +91,8 @@ int runReport(const QStringList& arguments, const Console& console,
             return fail(texts::kBadLastYear.arg(value("last-year")));
         request.lastYear = year;
     }
-    request.rules.regularMinutes = parseHours(value("hours"));
+    // Past 24:00 is its own message, below.
+    request.rules.regularMinutes = parseTime(value("hours"), {.latest = 99 * 60 + 59}).value_or(-1);
     if (request.rules.regularMinutes < 0) return fail(texts::kBadHours.arg(value("hours")));
     if (request.rules.regularMinutes > 24 * 60)
         return fail(texts::kBadHoursRange.arg(value("hours")));
