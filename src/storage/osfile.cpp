@@ -67,6 +67,8 @@ void replaceWhole(const QString& path, const QString& name, const QByteArray& by
     try {
         file->writeWhole(bytes);
         file.reset();
+        // As a save in place would: a file made read-only for others stays so.
+        if (const QFileInfo old(path); old.exists()) QFile::setPermissions(temp, old.permissions());
         if (!moveOver(*calls, temp, path))
             throw Failure(texts::kCannotWrite.arg(name, lastError()));
     } catch (...) {
