@@ -4,20 +4,12 @@
 #include "storage/datafiles.h"
 #include "storage/names.h"
 #include "storage/osfile.h"
-#include "storage/outputfiles.h"
 #include "texts/texts.h"
 
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QFile>
 #include <QHash>
-#include <QRandomGenerator>
-
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
 
 namespace velmora {
 
@@ -47,8 +39,9 @@ QByteArray hashOf(const QByteArray& bytes) {
 }
 
 // The file as it is now, its bytes in `bytes`; a file over the limit is read no further.
-FileVersion versionOf(const QString& path, const QString& name, QByteArray* bytes = nullptr) {
-    const auto file = OsFile::open(path, name, OsFile::Access::Read);
+FileVersion versionOf(const QString& path, const QString& name, QByteArray* bytes = nullptr,
+                      std::shared_ptr<const FileCalls> calls = nullptr) {
+    const auto file = OsFile::open(path, name, OsFile::Access::Read, std::move(calls));
     if (!file) return {};
     FileVersion version{true, file->size(), file->modified(), {}};
     if (version.size > kLargestFile)
@@ -155,17 +148,6 @@ std::optional<QByteArray> faulty(QString* fault, const QString& message) {
     return std::nullopt;
 }
 
-void syncAndClose(QFile& file) {
-#ifdef _WIN32
-    const bool synced = _commit(file.handle()) == 0;
-#else
-    const bool synced = ::fsync(file.handle()) == 0;
-#endif
-    file.close();
-    if (!synced || file.error() != QFileDevice::NoError)
-        throw Failure(texts::kCannotWrite.arg(file.fileName(), lastError()));
-}
-
 void removeLeftovers(const QDir& folder) {
     const QDateTime before = QDateTime::currentDateTimeUtc().addSecs(-kLeftoverSeconds);
     for (const QFileInfo& f :
@@ -255,41 +237,22 @@ std::optional<QByteArray> calendarBytes(const QList<CalendarLine>& calendar, QSt
 }
 
 void replaceListFile(const QDir& folder, const QString& name, const QByteArray& bytes,
-                     const FileVersion& read) {
+                     const FileVersion& read, std::shared_ptr<const FileCalls> calls) {
     removeLeftovers(folder);
     const QString path = folder.filePath(name);
     // Held across the check and the rename: another PC saving waits, then finds the file
     // changed. A file that was not there is not made here just to be locked.
     std::optional<OsFile> held;
-    if (read.exists && OsFile::open(path, name, OsFile::Access::Read)) {
-        held.emplace(std::move(*OsFile::open(path, name, OsFile::Access::Append)));
+    if (read.exists && OsFile::open(path, name, OsFile::Access::Read, calls)) {
+        held.emplace(std::move(*OsFile::open(path, name, OsFile::Access::Append, calls)));
         held->lockForAppending(std::chrono::seconds(3));
     }
     try {
-        if (versionOf(path, name) != read) throw ChangedFile();
+        if (versionOf(path, name, nullptr, calls) != read) throw ChangedFile();
     } catch (const Failure&) {
         throw ChangedFile(); // grown past what a list may be: not what was read
     }
-    QFile temp;
-    for (int tries = 0; !temp.isOpen(); ++tries) {
-        temp.setFileName(folder.filePath(
-            kSavePrefix + QString::number(QRandomGenerator::global()->generate64(), 36)));
-        // NewOnly: made here and now, never an existing file or a link.
-        if (!temp.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered) &&
-            tries >= 5)
-            throw Failure(texts::kCannotCreate.arg(path, temp.errorString()));
-    }
-    try {
-        if (temp.write(bytes) != bytes.size())
-            throw Failure(texts::kCannotWrite.arg(name, temp.errorString()));
-        syncAndClose(temp);
-        if (!replaceFile(temp.fileName(), path))
-            throw Failure(texts::kCannotWrite.arg(name, lastError()));
-    } catch (...) {
-        temp.close();
-        QFile::remove(temp.fileName());
-        throw;
-    }
+    replaceWhole(path, name, bytes, kSavePrefix, std::move(calls));
 }
 
 void writeStaff(const QDir& folder, const QList<StaffLine>& staff) {

@@ -22,6 +22,8 @@
 
 namespace velmora {
 
+struct FileCalls;
+
 inline const QString kStaffFile = QStringLiteral("職員.csv");
 inline const QString kCalendarFile = QStringLiteral("年間予定.csv");
 inline const QString kEntriesFile = QStringLiteral("申告.dat");
@@ -139,9 +141,10 @@ public:
 // Replaces the list file with `bytes`, whole, only while it is still `read` (its size, time of
 // change and content, checked under the file's lock); otherwise throws ChangedFile and writes
 // nothing. Written beside it under a name starting ".velmora-save-", renamed over it; such a
-// file an earlier save left (the program killed) is removed first. Throws Failure.
+// file an earlier save left (the program killed) is removed first. Throws Failure. The file
+// calls are `calls`, the system's own when none are given.
 void replaceListFile(const QDir& folder, const QString& name, const QByteArray& bytes,
-                     const FileVersion& read);
+                     const FileVersion& read, std::shared_ptr<const FileCalls> calls = nullptr);
 // What names such a file.
 inline const QString kSavePrefix = QStringLiteral(".velmora-save-");
 

@@ -5,7 +5,6 @@
 #include "texts/texts.h"
 
 #include <QFileInfo>
-#include <QSaveFile>
 #include <memory>
 
 namespace velmora {
@@ -70,15 +69,10 @@ void DataFolder::createIfMissing(const QString& name) const {
 }
 
 void DataFolder::replace(const QString& name, const QByteArray& bytes) const {
-    // QSaveFile would replace a link's target.
+    // A link at the name is refused, as an append through it would be.
     if (const QFileInfo link(path(name)); link.isSymLink() || link.isJunction())
         fail(texts::kCannotOpen, name, texts::kNotRegularFile);
-    QSaveFile file(path(name));
-    // Unbuffered: a buffered write that fails at the commit would still replace the file.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        fail(texts::kCannotOpen, name, file.errorString());
-    if (file.write(bytes) != bytes.size() || !file.commit())
-        fail(texts::kCannotWrite, name, file.errorString());
+    replaceWhole(path(name), name, bytes, name + u'.', calls_);
 }
 
 void DataFolder::appendLine(const QString& name, const QByteArray& line) const {

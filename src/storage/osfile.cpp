@@ -7,6 +7,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
 #include <QThread>
 
 #ifdef _WIN32
@@ -33,12 +35,48 @@ namespace {
 }
 
 const QString& openFault(OsFile::Access access) {
-    return access == OsFile::Access::Read ? texts::kCannotRead : texts::kCannotOpen;
+    return access == OsFile::Access::Read  ? texts::kCannotRead
+           : access == OsFile::Access::New ? texts::kCannotCreate
+                                           : texts::kCannotOpen;
+}
+
+bool mayBeMissing(OsFile::Access access) {
+    return access == OsFile::Access::Read || access == OsFile::Access::Write;
 }
 
 } // namespace
 
 std::shared_ptr<const FileCalls> systemFileCalls() { return std::make_shared<const FileCalls>(); }
+
+void replaceWhole(const QString& path, const QString& name, const QByteArray& bytes,
+                  const QString& prefix, std::shared_ptr<const FileCalls> calls) {
+    if (!calls) calls = systemFileCalls();
+    const QDir folder = QFileInfo(path).dir();
+    QString temp;
+    std::optional<OsFile> file;
+    for (int tries = 0; !file; ++tries) {
+        temp =
+            folder.filePath(prefix + QString::number(QRandomGenerator::global()->generate64(), 36));
+        try {
+            if (auto made = OsFile::open(temp, name, OsFile::Access::New, calls))
+                file.emplace(std::move(*made));
+        } catch (const Failure&) {
+            if (tries >= 5) throw;
+        }
+    }
+    try {
+        file->writeWhole(bytes);
+        file.reset();
+        // As a save in place would: a file made read-only for others stays so.
+        if (const QFileInfo old(path); old.exists()) QFile::setPermissions(temp, old.permissions());
+        if (!moveOver(*calls, temp, path))
+            throw Failure(texts::kCannotWrite.arg(name, lastError()));
+    } catch (...) {
+        file.reset();
+        QFile::remove(temp);
+        throw;
+    }
+}
 
 void OsFile::fail(const QString& text) const { velmora::fail(text, name_, lastError()); }
 
@@ -58,12 +96,17 @@ void OsFile::logWaiting() const {
 std::optional<OsFile> OsFile::open(const QString& path, const QString& name, Access access,
                                    std::shared_ptr<const FileCalls> calls) {
     const QString native = QDir::toNativeSeparators(path);
-    const DWORD rights = access == Access::Append ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ;
-    const DWORD how = access == Access::Read ? OPEN_EXISTING : OPEN_ALWAYS;
+    if (!calls) calls = systemFileCalls();
+    const bool writes =
+        access == Access::Append || access == Access::Write || access == Access::New;
+    const DWORD rights = writes ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ;
+    const DWORD how = mayBeMissing(access)    ? OPEN_EXISTING
+                      : access == Access::New ? CREATE_NEW
+                                              : OPEN_ALWAYS;
     const auto create = [&](DWORD flags) {
-        return CreateFileW(reinterpret_cast<const wchar_t*>(native.utf16()), rights,
-                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, how,
-                           FILE_ATTRIBUTE_NORMAL | flags, nullptr);
+        return calls->createFileW(reinterpret_cast<const wchar_t*>(native.utf16()), rights,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  how, FILE_ATTRIBUTE_NORMAL | flags, nullptr);
     };
     // The link itself, not its target: a link is refused, never written through.
     HANDLE handle = create(FILE_FLAG_OPEN_REPARSE_POINT);
@@ -79,12 +122,12 @@ std::optional<OsFile> OsFile::open(const QString& path, const QString& name, Acc
     }
     if (handle == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
-        if (access == Access::Read &&
+        if (mayBeMissing(access) &&
             (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND))
             return std::nullopt;
         velmora::fail(openFault(access), name, qt_error_string(int(error)));
     }
-    OsFile file(handle, name, calls ? std::move(calls) : systemFileCalls());
+    OsFile file(handle, name, std::move(calls));
     if (GetFileType(handle) != FILE_TYPE_DISK)
         velmora::fail(openFault(access), name, texts::kNotRegularFile);
     return file;
@@ -135,7 +178,8 @@ void OsFile::readAt(qint64 offset, qint64 n, char* to) const {
         at.Offset = DWORD(offset + done);
         at.OffsetHigh = DWORD((offset + done) >> 32);
         DWORD got = 0;
-        if (!ReadFile(handle_, to + done, DWORD(std::min<qint64>(n - done, 1 << 30)), &got, &at))
+        if (!calls_->readFile(handle_, to + done, DWORD(std::min<qint64>(n - done, 1 << 30)), &got,
+                              &at))
             fail(texts::kCannotRead);
         if (got == 0) velmora::fail(texts::kCannotRead, name_, texts::kFileShrank);
         done += got;
@@ -189,24 +233,50 @@ void OsFile::appendWhole(const QByteArray& bytes, qint64 sizeBefore) {
     velmora::fail(texts::kCannotWrite, name_, reason);
 }
 
+void OsFile::writeWhole(const QByteArray& bytes) {
+    for (qint64 done = 0; done < bytes.size();) {
+        DWORD put = 0;
+        if (!calls_->writeFile(handle_, bytes.constData() + done, DWORD(bytes.size() - done), &put,
+                               nullptr))
+            fail(texts::kCannotWrite);
+        if (put == 0) velmora::fail(texts::kCannotWrite, name_, qt_error_string(ERROR_DISK_FULL));
+        done += put;
+    }
+    sync();
+}
+
+void OsFile::sync() {
+    if (!calls_->flushFileBuffers(handle_)) fail(texts::kCannotWrite);
+}
+
+bool moveOver(const FileCalls& calls, const QString& from, const QString& to) {
+    const QString source = QDir::toNativeSeparators(from), target = QDir::toNativeSeparators(to);
+    return calls.moveFileExW(reinterpret_cast<const wchar_t*>(source.utf16()),
+                             reinterpret_cast<const wchar_t*>(target.utf16()),
+                             MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+}
+
 #else
 
 std::optional<OsFile> OsFile::open(const QString& path, const QString& name, Access access,
                                    std::shared_ptr<const FileCalls> calls) {
     const QByteArray native = QFile::encodeName(path);
+    if (!calls) calls = systemFileCalls();
     const int how = access == Access::Read ? O_RDONLY
                     : access == Access::Create ? O_WRONLY | O_CREAT
-                                               : O_RDWR | O_APPEND | O_CREAT;
+                    : access == Access::Write ? O_WRONLY
+                    : access == Access::New ? O_WRONLY | O_CREAT | O_EXCL
+                                            : O_RDWR | O_APPEND | O_CREAT;
     int fd;
     // A link is refused like a FIFO: written through, it would reach any file its maker chose.
-    do fd = ::open(native.constData(), how | O_NONBLOCK | O_CLOEXEC | O_NOFOLLOW, 0666);
+    do fd = calls->open(native.constData(), how | O_NONBLOCK | O_CLOEXEC | O_NOFOLLOW, 0666);
     while (fd < 0 && errno == EINTR);
     if (fd < 0) {
-        if (access == Access::Read && errno == ENOENT) return std::nullopt;
+        if (mayBeMissing(access) && errno == ENOENT) return std::nullopt;
         if (errno == ELOOP) velmora::fail(openFault(access), name, texts::kNotRegularFile);
         velmora::fail(openFault(access), name, lastError());
     }
-    OsFile file(fd, name, calls ? std::move(calls) : systemFileCalls());
+    OsFile file(fd, name, std::move(calls));
     struct stat status;
     if (fstat(fd, &status) != 0) file.fail(openFault(access));
     if (!S_ISREG(status.st_mode)) velmora::fail(openFault(access), name, texts::kNotRegularFile);
@@ -235,7 +305,7 @@ qint64 OsFile::modified() const {
 
 void OsFile::readAt(qint64 offset, qint64 n, char* to) const {
     for (qint64 done = 0; done < n;) {
-        const ssize_t got = pread(handle_, to + done, size_t(n - done), offset + done);
+        const ssize_t got = calls_->pread(handle_, to + done, size_t(n - done), offset + done);
         if (got < 0 && errno == EINTR) continue;
         if (got < 0) fail(texts::kCannotRead);
         if (got == 0) velmora::fail(texts::kCannotRead, name_, texts::kFileShrank);
@@ -322,6 +392,28 @@ void OsFile::appendWhole(const QByteArray& bytes, qint64 sizeBefore) {
     if (!error) return;
     if (calls_->ftruncate(handle_, sizeBefore) == 0) calls_->fsync(handle_);
     velmora::fail(texts::kCannotWrite, name_, qt_error_string(error));
+}
+
+void OsFile::writeWhole(const QByteArray& bytes) {
+    for (qint64 done = 0; done < bytes.size();) {
+        errno = 0;
+        const ssize_t put =
+            calls_->write(handle_, bytes.constData() + done, size_t(bytes.size() - done));
+        if (put < 0 && errno == EINTR) continue;
+        if (put <= 0)
+            velmora::fail(texts::kCannotWrite, name_, qt_error_string(errno ? errno : EIO));
+        done += put;
+    }
+    sync();
+}
+
+void OsFile::sync() {
+    if (calls_->fsync(handle_) != 0) fail(texts::kCannotWrite);
+}
+
+bool moveOver(const FileCalls& calls, const QString& from, const QString& to) {
+    return calls.rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) ==
+           0;
 }
 
 #endif

@@ -28,9 +28,11 @@ public:
         Read,   // an existing file
         Create, // made empty when missing, otherwise left as it is
         Append, // made when missing; written only at its end
+        Write,  // an existing file, to be written over or synced
+        New,    // made here and now: never an existing file or a link
     };
-    // nullopt when a file to be read does not exist. Writing and locking go through `calls`,
-    // the system's own when none are given.
+    // nullopt when a file to be read or written does not exist. Every call on the file goes
+    // through `calls`, the system's own when none are given.
     static std::optional<OsFile> open(const QString& path, const QString& name, Access access,
                                       std::shared_ptr<const FileCalls> calls = nullptr);
 
@@ -53,6 +55,10 @@ public:
     // (a full disk takes part of it) is taken back to `sizeBefore`, so that no half line
     // is ever left to be read as a record.
     void appendWhole(const QByteArray& bytes, qint64 sizeBefore);
+    // Writes `bytes` from where the file stands and puts them on the disk.
+    void writeWhole(const QByteArray& bytes);
+    // Puts what was written on the disk.
+    void sync();
 
 private:
 #ifdef _WIN32
@@ -73,5 +79,14 @@ private:
     Handle lockHandle_ = nullptr; // the lock's own, for a wait with a time limit
 #endif
 };
+
+// Moves `from` over `to` in one step, replacing a file (or a link) at `to`.
+bool moveOver(const FileCalls& calls, const QString& from, const QString& to);
+
+// Replaces the file at `path` by `bytes`, whole or not at all: written under a unique new name
+// beginning with `prefix` beside it, put on the disk, then moved over it. On a fault the old file
+// stays and the new one is removed. Faults name the file as `name`.
+void replaceWhole(const QString& path, const QString& name, const QByteArray& bytes,
+                  const QString& prefix, std::shared_ptr<const FileCalls> calls = nullptr);
 
 } // namespace velmora

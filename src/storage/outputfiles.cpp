@@ -36,15 +36,6 @@ QString asideName(const QString& name) { return name + QStringLiteral(".old"); }
 
 } // namespace
 
-bool replaceFile(const QString& from, const QString& to) {
-#ifdef _WIN32
-    return MoveFileExW(native(QDir::toNativeSeparators(from)), native(QDir::toNativeSeparators(to)),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-#else
-    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
-#endif
-}
-
 OutputFiles::OutputFiles(const QDir& folder, std::shared_ptr<const FileCalls> calls,
                          std::chrono::milliseconds wait)
     : folder_(folder), calls_(calls ? std::move(calls) : systemFileCalls()), wait_(wait),
@@ -56,43 +47,22 @@ OutputFiles::OutputFiles(const QDir& folder, std::shared_ptr<const FileCalls> ca
 QString OutputFiles::writingPath(const QString& name) const { return writing_.filePath(name); }
 
 void OutputFiles::write(const QString& name, const QByteArray& bytes) {
-    const QString path = folder_.filePath(name);
-    QFile file(writingPath(name));
-    // NewOnly: created here and now, never an existing file or a link.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered))
-        throw Failure(texts::kCannotCreate.arg(path, file.errorString()));
-    // A write cut short says why only when it is tried again.
-    for (qint64 done = 0; done < bytes.size();) {
-        const qint64 n = file.write(bytes.constData() + done, bytes.size() - done);
-        if (n <= 0) throw Failure(texts::kCannotWrite.arg(path, file.errorString()));
-        done += n;
-    }
-    file.close();
-    add(name);
+    OsFile::open(writingPath(name), folder_.filePath(name), OsFile::Access::New, calls_)
+        ->writeWhole(bytes);
+    check(name);
 }
 
 // Puts the written file's data on the disk before any rename: a full disk or a share gone
 // shows here at the latest, and a crash after the rename leaves no empty file in its place.
-void OutputFiles::sync(const QString& name) const {
-    const QString path = writingPath(name);
-#ifdef _WIN32
-    HANDLE handle = CreateFileW(native(QDir::toNativeSeparators(path)), GENERIC_WRITE,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    const bool synced = handle != INVALID_HANDLE_VALUE && calls_->flushFileBuffers(handle);
-    const QString reason = synced ? QString() : lastError();
-    if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
-#else
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-    const bool synced = fd >= 0 && calls_->fsync(fd) == 0;
-    const QString reason = synced ? QString() : lastError();
-    if (fd >= 0) ::close(fd);
-#endif
-    if (!synced) throw Failure(texts::kCannotWrite.arg(folder_.filePath(name), reason));
+void OutputFiles::add(const QString& name) {
+    const QString path = folder_.filePath(name);
+    auto file = OsFile::open(writingPath(name), path, OsFile::Access::Write, calls_);
+    if (!file) throw Failure(texts::kCannotWrite.arg(path, texts::kNothingWritten));
+    file->sync();
+    check(name);
 }
 
-void OutputFiles::add(const QString& name) {
-    sync(name);
+void OutputFiles::check(const QString& name) {
     if (QFileInfo(writingPath(name)).size() == 0)
         throw Failure(texts::kCannotWrite.arg(folder_.filePath(name), texts::kNothingWritten));
     names_ << name;
@@ -108,10 +78,11 @@ void OutputFiles::checkReplaceable(const QString& name) const {
     if (attributes == INVALID_FILE_ATTRIBUTES) return;
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
         throw Failure(texts::kCannotWrite.arg(path, texts::kIsFolder));
-    HANDLE handle = CreateFileW(native(QDir::toNativeSeparators(path)), DELETE,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    if (handle != INVALID_HANDLE_VALUE) return (void)CloseHandle(handle);
+    HANDLE handle =
+        calls_->createFileW(native(QDir::toNativeSeparators(path)), DELETE,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle != INVALID_HANDLE_VALUE) return (void)calls_->closeHandle(handle);
     if (GetLastError() == ERROR_SHARING_VIOLATION) throw Failure(texts::kFileInUse.arg(name));
 #else
     struct stat status;
@@ -121,14 +92,7 @@ void OutputFiles::checkReplaceable(const QString& name) const {
 }
 
 bool OutputFiles::move(const QString& from, const QString& to) const {
-#ifdef _WIN32
-    return calls_->moveFileExW(native(QDir::toNativeSeparators(from)),
-                               native(QDir::toNativeSeparators(to)),
-                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-#else
-    return calls_->rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) ==
-           0;
-#endif
+    return moveOver(*calls_, from, to);
 }
 
 // The old files back at their names, the new ones that had none gone. An old file that cannot
@@ -181,11 +145,11 @@ QStringList OutputFiles::commit() {
     }
 #ifndef _WIN32
     // The renames on the disk (MoveFileEx's write-through does this on Windows).
-    const int fd =
-        ::open(QFile::encodeName(folder_.path()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd = calls_->open(QFile::encodeName(folder_.path()).constData(),
+                                O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
     const bool synced = fd >= 0 && calls_->fsync(fd) == 0;
     const QString reason = synced ? QString() : lastError();
-    if (fd >= 0) ::close(fd);
+    if (fd >= 0) calls_->close(fd);
     if (!synced) fail(folder_.path(), reason);
 #endif
     return paths;

@@ -21,7 +21,7 @@ struct FileCalls;
 
 class OutputFiles {
 public:
-    // The syncs and renames go through `calls`, the system's own when none are given. A
+    // The writes, syncs and renames go through `calls`, the system's own when none are given. A
     // commit waits up to `wait` for another run's commit into the same folder.
     explicit OutputFiles(const QDir& folder, std::shared_ptr<const FileCalls> calls = nullptr,
                          std::chrono::milliseconds wait = std::chrono::seconds(10));
@@ -39,7 +39,7 @@ public:
     static const QString kLockName;
 
 private:
-    void sync(const QString& name) const;
+    void check(const QString& name);
     void checkReplaceable(const QString& name) const;
     bool move(const QString& from, const QString& to) const;
     void putBack(const QStringList& aside, const QStringList& movedIn);
@@ -50,8 +50,5 @@ private:
     QTemporaryDir writing_;
     QStringList names_;
 };
-
-// Moves `from` over `to` in one step, replacing a file (or a link) at `to`.
-bool replaceFile(const QString& from, const QString& to);
 
 } // namespace velmora

@@ -2,7 +2,6 @@
 // the real program and poppler, on the hand-made files of two terminals.
 
 #include "programs/velmora-report/commandline.h"
-#include "storage/filecalls.h"
 #include "support/print.h"
 #include "support/reportfiles.h"
 #include "support/tmpfs.h"
@@ -115,57 +114,6 @@ TEST(Saving, ReplacesAllFilesOrNone) {
                       csv ? contents(QString(name).replace(base, DATA "/expected")) : "old")
                 << c.formats << name.toStdString();
         }
-    }
-}
-
-// The calls of a save with one failing (EIO): the nth rename (the old files aside, then the
-// new ones in) or fsync (each file, then the folder).
-int renames = 0, fsyncs = 0, failingRename = 0, failingFsync = 0;
-std::shared_ptr<const FileCalls> failing(int rename, int fsync) {
-    renames = fsyncs = 0, failingRename = rename, failingFsync = fsync;
-    FileCalls calls;
-    calls.rename = [](const char* from, const char* to) {
-        return ++renames == failingRename ? (errno = EIO, -1) : ::rename(from, to);
-    };
-    calls.fsync = [](int fd) { return ++fsyncs == failingFsync ? (errno = EIO, -1) : ::fsync(fd); };
-    return std::make_shared<const FileCalls>(calls);
-}
-
-// A fault at any step of a save of all four files, or a folder at the PDF's name: exit status
-// 2, the old set back byte for byte, nothing new beside it.
-TEST(Saving, PutsTheOldSetBackWhateverStepFails) {
-    // clang-format off
-    const struct { int rename, fsync; const char* names; } cases[] = {
-        {1, 0, ".csv"}, {2, 0, "_集計.csv"}, {3, 0, ".xlsx"}, {4, 0, ".pdf"},
-        {5, 0, ".csv"}, {6, 0, "_集計.csv"}, {7, 0, ".xlsx"}, {8, 0, ".pdf"},
-        {0, 1, ".csv"}, {0, 3, ".xlsx"}, {0, 4, ".pdf"}, {0, 5, ""}, {0, 0, ".pdf"}};
-    // clang-format on
-    for (const auto& c : cases) {
-        QTemporaryDir dir;
-        const QString base = dir.filePath("在校等時間_2026-01");
-        const QStringList old = {base + ".csv", base + "_集計.csv", base + ".xlsx", base + ".pdf"};
-        for (const QString& name : old) write(name, name.toUtf8());
-        const bool folder = c.rename == 0 && c.fsync == 0;
-        if (folder) QFile::remove(old[3]), QDir().mkdir(old[3]);
-        QString err;
-        const QStringList args = QStringList{"velmora-report", "--last-year", "2026", "-o"} +
-                                 QStringList{dir.path(), "-f", "csv", "-f", "xlsx", "-f", "pdf"};
-        EXPECT_EQ(runReport(args + kTerminals,
-                            {[](const QString&) {}, [&](const QString& t) { err += t; }},
-                            failing(c.rename, c.fsync)),
-                  2);
-        EXPECT_TRUE(
-            err.contains(c.names + QString("\": ") +
-                         (folder ? u"同じ名前のフォルダがあります"_qs : qt_error_string(EIO))))
-            << err.toStdString();
-        // The old files, . and .., the lock of the commit if it was reached, and nothing else.
-        const QStringList left = QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden);
-        EXPECT_EQ(left.size() - left.count(".velmora-report.lock"), 6)
-            << left.join(' ').toStdString();
-        for (const QString& name : old)
-            EXPECT_EQ(contents(name), folder && name == old[3] ? "" : name.toUtf8())
-                << c.rename << c.fsync << name.toStdString();
-        EXPECT_EQ(QFileInfo(old[3]).isDir(), folder);
     }
 }
 

@@ -5,13 +5,16 @@
 #include "storage/cp932.h"
 #include "storage/datafiles.h"
 #include "storage/fields.h"
+#include "storage/filecalls.h"
 #include "storage/names.h"
 #include "storage/outputfiles.h"
 #include "storage/times.h"
+#include "texts/texts.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QTemporaryDir>
+#include <array>
 #include <gtest/gtest.h>
 
 #ifdef _WIN32
@@ -138,32 +141,126 @@ TEST(LogFile, RotatesAtItsLimitKeepingTwoOldFiles) {
     EXPECT_FALSE(QFile::exists(path + QStringLiteral(".3")));
 }
 
+// The seam's calls that a row makes fail, each at its nth use with the system's own error for it;
+// the reads, writes, syncs and moves made, in their order.
+enum Call { kNone, kRead, kWrite, kSync, kMove, kLock, kHeld };
+Call failing = kNone;
+int nth = 0;
+std::array<int, kHeld + 1> uses;
+QStringList made;
+bool fails(Call call) {
+    if (call <= kMove) made << QStringList{"", "read", "write", "sync", "move"}[call];
+    return ++uses[call] == nth && call == failing;
+}
+
 #ifdef _WIN32
-// The month's PDF open in a viewer, which shares no deletion: Windows would refuse to replace it,
-// so the set stops before anything moves, naming it.
-TEST(OutputFiles, AFileHeldOpenStopsTheSetBeforeAnythingMoves) {
-    QTemporaryDir dir;
-    const QStringList names = {u"a.csv"_qs, u"在校等時間_2026-07.pdf"_qs};
-    OutputFiles files{QDir(dir.path())};
-    for (const QString& name : names) {
-        QFile f(dir.filePath(name));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write("old") == 3);
-        files.write(name, "new");
-    }
-    const QString held = QDir::toNativeSeparators(dir.filePath(names[1]));
-    const HANDLE viewer = CreateFileW(reinterpret_cast<const wchar_t*>(held.utf16()), GENERIC_READ,
-                                      FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    QString message;
-    try {
-        files.commit();
-    } catch (const Failure& failure) {
-        message = failure.message();
-    }
-    CloseHandle(viewer);
-    EXPECT_EQ(message, names[1] + u" は他のプログラムで開かれています"_qs);
-    for (const QString& name : names) {
-        QFile f(dir.filePath(name));
-        EXPECT_TRUE(f.open(QIODevice::ReadOnly) && f.readAll() == "old") << name.toStdString();
-    }
+const int kErrors[] = {
+    0, ERROR_CRC, ERROR_DISK_FULL, ERROR_WRITE_FAULT, ERROR_ACCESS_DENIED, ERROR_IO_PENDING};
+template <Call call, auto real> constexpr auto orFail = [](auto... a) {
+    return fails(call) ? (SetLastError(kErrors[call]), decltype(real(a...))(0)) : real(a...);
+};
+const QString kLast; // MoveFileEx's write-through puts the folder on the disk
+FileCalls faulty() {
+    FileCalls c;
+    c.readFile = orFail<kRead, ReadFile>, c.writeFile = orFail<kWrite, WriteFile>;
+    c.flushFileBuffers = orFail<kSync, FlushFileBuffers>,
+    c.moveFileExW = orFail<kMove, MoveFileExW>;
+    // Another run's commit holds the lock past the wait; a viewer holds a file, sharing no
+    // deletion.
+    c.lockFileEx = orFail<kLock, LockFileEx>;
+    c.getOverlappedResult = [](HANDLE, LPOVERLAPPED, LPDWORD, BOOL) {
+        return SetLastError(ERROR_OPERATION_ABORTED), FALSE;
+    };
+    c.createFileW = [](auto path, DWORD rights, auto... a) {
+        return rights == DELETE && fails(kHeld)
+                   ? (SetLastError(ERROR_SHARING_VIOLATION), INVALID_HANDLE_VALUE)
+                   : CreateFileW(path, rights, a...);
+    };
+    return c;
+}
+#else
+const int kErrors[] = {0, EIO, ENOSPC, EIO, EIO, EAGAIN};
+template <Call call, auto real> constexpr auto orFail = [](auto... a) {
+    return fails(call) ? (errno = kErrors[call], decltype(real(a...))(-1)) : real(a...);
+};
+const QString kLast = " sync"; // the folder's
+FileCalls faulty() {
+    FileCalls c;
+    c.pread = orFail<kRead, ::pread>, c.write = orFail<kWrite, ::write>;
+    c.fsync = orFail<kSync, ::fsync>, c.rename = orFail<kMove, ::rename>;
+    c.lock = orFail<kLock, lockRange>; // another run's commit holds the lock past the wait
+    return c;
 }
 #endif
+
+// A set of two files (a.csv replacing an old one, b.csv new), a file replaced whole and a file
+// read, each with one call failing: the message names the file and the cause, the old files stay
+// byte for byte and nothing is left beside them. On Linux, the folder's sync is the last step.
+TEST(FileCalls, AFaultAtAnyStepLeavesTheOldFilesWhole) {
+    const QString held = texts::kFileInUse.arg("a.csv"), folder = texts::kIsFolder;
+    const QString busy = texts::kOutputBusy, none;
+    // clang-format off
+    const struct { const char* what; Call call; int nth; const char* file; QString reason; } rows[] = {
+        {"set", kNone, 0, "", none}, {"set", kWrite, 1, "a.csv", none}, {"set", kSync, 2, "b.csv", none},
+        {"set", kMove, 1, "a.csv", none}, {"set", kMove, 3, "a.csv", none}, {"set", kMove, 4, "b.csv", none},
+        {"set", kLock, 1, ".velmora-report.lock", busy}, {"set", kNone, 1, "b.csv", folder},
+#ifdef _WIN32
+        {"set", kHeld, 1, "a.csv", held},
+#else
+        {"set", kSync, 3, "", none},
+#endif
+        {"replace", kNone, 0, "", none}, {"replace", kWrite, 1, "c.dat", none},
+        {"replace", kSync, 1, "c.dat", none}, {"replace", kMove, 1, "c.dat", none},
+        {"read", kRead, 1, "c.dat", none}};
+    // clang-format on
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.what) + " " + std::to_string(row.call) + " " + row.file);
+        QTemporaryDir dir;
+        const auto read = [&](const char* name) {
+            QFile f(dir.filePath(name));
+            return f.open(QIODevice::ReadOnly) ? f.readAll() : "(missing)";
+        };
+        for (const char* name : {"a.csv", "c.dat"}) {
+            QFile f(dir.filePath(name));
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write("old") == 3);
+        }
+        if (row.reason == folder) QDir(dir.path()).mkdir("b.csv");
+        failing = row.call, nth = row.nth, made.clear(), uses = {};
+        const auto calls = std::make_shared<const FileCalls>(faulty());
+        const bool good = row.nth == 0, set = row.what == std::string("set");
+        QString message;
+        try {
+            if (row.what == std::string("read"))
+                DataFolder(QDir(dir.path()), calls).firstLine("c.dat");
+            if (row.what == std::string("replace"))
+                DataFolder(QDir(dir.path()), calls).replace("c.dat", "new");
+            if (set) {
+                OutputFiles files(QDir(dir.path()), calls, std::chrono::milliseconds(0));
+                files.write("a.csv", "new");
+                QFile b(files.writingPath("b.csv")); // as the PDF is written
+                (void)(b.open(QIODevice::WriteOnly) && b.write("new")), b.close(),
+                    files.add("b.csv");
+                files.commit();
+            }
+        } catch (const Failure& failure) {
+            message = failure.message();
+        }
+        const QString reason =
+            row.reason.isEmpty() ? qt_error_string(kErrors[row.call]) : row.reason;
+        EXPECT_TRUE(good ? message.isEmpty()
+                         : message.contains(row.file) && message.contains(reason))
+            << message.toStdString();
+        EXPECT_EQ(read("a.csv"), set && good ? "new" : "old");
+        EXPECT_EQ(read("b.csv"), set && good ? "new" : "(missing)");
+        EXPECT_EQ(read("c.dat"), row.what == std::string("replace") && good ? "new" : "old");
+        QStringList left =
+            QDir(dir.path())
+                .entryList(QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
+        left.removeAll(".velmora-report.lock"), left.removeAll("b.csv");
+        EXPECT_EQ(left, QStringList({"a.csv", "c.dat"}));
+        // Each file on the disk before any move, the folder after the last.
+        if (set && good) {
+            EXPECT_EQ(made.join(' '), "write sync sync move move move move" + kLast);
+        }
+    }
+}
