@@ -45,13 +45,11 @@ int32_t readCard(CardLibrary& library, QString& text) {
 
 } // namespace
 
-QString readCardText(CardLibrary& library) {
+QString readIdm(CardLibrary& library) {
     QString text;
     readCard(library, text);
-    return text;
+    return text.left(kIdmLength);
 }
-
-QString readIdm(CardLibrary& library) { return readCardText(library).left(kIdmLength); }
 
 CardCheck checkCard(CardLibrary& library) {
     QString text;
@@ -59,11 +57,6 @@ CardCheck checkCard(CardLibrary& library) {
     if (result >= 0) return {CardCheck::Card, text.left(kIdmLength)};
     if (result == CardLibrary::kNoCard) return {CardCheck::NoCard, {}};
     return {result == CardLibrary::kNoReader ? CardCheck::NoReader : CardCheck::Failed, {}};
-}
-
-QString registeredName(std::string_view registry, const QString& idm) {
-    BackwardLineReader lines(registry);
-    return registeredName(lines, idm);
 }
 
 QString registeredName(const DataFolder& files, const QString& idm) {

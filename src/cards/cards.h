@@ -6,15 +6,11 @@
 
 #include <QString>
 #include <optional>
-#include <string_view>
 
 namespace velmora {
 
-// One read of the card reader library: the whole 1024-byte buffer as text (NULs included)
-// on success, "" when the library reports no card.
-QString readCardText(CardLibrary& library);
-
-// The IDm text: the first 16 characters of a read; "" when none was read.
+// The IDm text: the first 16 characters of the reader library's 1024-byte buffer, NULs
+// included; "" when none was read.
 QString readIdm(CardLibrary& library);
 
 // One check of the reader: a card's IDm (the first 16 characters), no card, or a failed check
@@ -29,7 +25,6 @@ CardCheck checkCard(CardLibrary& library);
 // Incomplete registrations (a line with fewer than two fields) are skipped, and so is a
 // name no record could hold.
 QString registeredName(BackwardLineReader& registry, const QString& idm);
-QString registeredName(std::string_view registry, const QString& idm);
 // The same from the file; a missing registry is a fault.
 QString registeredName(const DataFolder& files, const QString& idm);
 

@@ -15,11 +15,6 @@ AttendanceRecord lastRecordIn(BackwardLineReader& lines, const QString& name) {
     return {fromCp932(fields[0]), fromCp932(fields[1]), fromCp932(fields[2]), fromCp932(fields[3])};
 }
 
-AttendanceRecord lastRecordIn(std::string_view records, const QString& name) {
-    BackwardLineReader lines(records);
-    return lastRecordIn(lines, name);
-}
-
 AttendanceRecord findLastRecord(const DataFolder& files, const QString& name, qint64 blockSize) {
     // Start-up creates the file; should it have gone since, it holds no record, and the
     // next append makes it again as a restart would.

@@ -31,7 +31,6 @@ AttendanceRecord findLastRecord(const DataFolder& files, const QString& name,
                                 qint64 blockSize = 64 * 1024);
 // The same over lines at hand.
 AttendanceRecord lastRecordIn(BackwardLineReader& lines, const QString& name);
-AttendanceRecord lastRecordIn(std::string_view records, const QString& name);
 
 // Appends one record line; it is on the disk when this returns. Faults throw Failure.
 void appendRecord(const DataFolder& files, const AttendanceRecord& record);

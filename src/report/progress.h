@@ -32,8 +32,6 @@ public:
     // `done` of the bytes are behind. Throws Stopped when `show` asks
     // to stop.
     void advance(qint64 done);
-    // Whether `show` was told anything: the work took long.
-    bool shown() const { return shown_ >= 0; }
 
 private:
     ProgressShow show_;

@@ -5,9 +5,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
-#ifdef __SSE2__
+// Every build is x86-64 (Linux and the Windows cross build), where SSE2 is always there.
 #include <emmintrin.h>
-#endif
 
 namespace velmora {
 
@@ -41,7 +40,6 @@ size_t lastOf(std::string_view data, char c) {
 #endif
 }
 
-#ifdef __SSE2__
 // The last CR or LF in the data, both at once and 16 bytes a step: the lines are short, and
 // a library search for each kind on each line costs more than the line's bytes.
 size_t lastCrOrLf(std::string_view data) {
@@ -57,7 +55,6 @@ size_t lastCrOrLf(std::string_view data) {
         if (data[i] == '\r' || data[i] == '\n') return i;
     return npos;
 }
-#endif
 
 } // namespace
 
@@ -145,7 +142,6 @@ bool BackwardLineReader::previousLines(std::vector<std::string_view>& lines) {
         if (lineEnd - lineStart <= longestLine_)
             lines.emplace_back(data + lineStart, lineEnd - lineStart);
     };
-#ifdef __SSE2__
     // The line ends of 64 bytes at a time as bits, taken from the highest: one pass over the
     // window rather than a search per line. The CR of a CR LF is no line end of its own.
     const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
@@ -175,14 +171,6 @@ bool BackwardLineReader::previousLines(std::vector<std::string_view>& lines) {
         }
         to = from;
     }
-#else
-    for (;;) {
-        searchEnd_ = unreadEnd;
-        const size_t end = lastLineEnd();
-        if (end == npos || end == 0) break;
-        take(end);
-    }
-#endif
     end_ = searchEnd_ = unreadEnd;
     if (!lines.empty()) return true;
     std::string_view line;
@@ -242,25 +230,8 @@ bool BackwardLineReader::previousHolding(const BackwardSearch& search, std::stri
     }
 }
 
-// The last CR or LF before searchEnd_. Without SSE2 each kind is found with memrchr and
-// kept until passed: a file with one kind of line end is not searched through for the
-// other on every line.
-size_t BackwardLineReader::lastLineEnd() {
-#ifdef __SSE2__
-    return lastCrOrLf(view().substr(0, searchEnd_));
-#else
-    update(lastCr_, '\r');
-    update(lastLf_, '\n');
-    if (lastCr_.at == npos) return lastLf_.at;
-    if (lastLf_.at == npos) return lastCr_.at;
-    return std::max(lastCr_.at, lastLf_.at);
-#endif
-}
-
-void BackwardLineReader::update(Found& found, char c) {
-    if (found.known && (found.at == npos || found.at < searchEnd_)) return;
-    found = {lastOf(view().substr(0, searchEnd_), c), true};
-}
+// The last CR or LF before searchEnd_.
+size_t BackwardLineReader::lastLineEnd() { return lastCrOrLf(view().substr(0, searchEnd_)); }
 
 // The line end at the very end of the data belongs to the last line.
 bool BackwardLineReader::start() {
@@ -304,7 +275,6 @@ bool BackwardLineReader::skipLongLine() {
         if (cr == npos && lf == npos) continue;
         front_ -= size_t(got);
         end_ = (cr == npos ? lf : lf == npos ? cr : std::max(cr, lf)) + 1;
-        lastCr_.known = lastLf_.known = false;
         clean_ = npos;
         dropFinalLineEnd();
         return true;
@@ -327,7 +297,6 @@ size_t BackwardLineReader::growFront() {
     front_ -= added;
     end_ += added;
     if (clean_ != npos) clean_ += added;
-    lastCr_.known = lastLf_.known = false;
     return added;
 }
 

@@ -61,20 +61,12 @@ public:
     qint64 longLinesPassed() const { return longLines_; }
 
 private:
-    // `at` is the last such byte before some point at or after searchEnd_ (npos: none);
-    // that stays true while searchEnd_ moves back. growFront() makes it unknown.
-    struct Found {
-        size_t at = std::string_view::npos;
-        bool known = false;
-    };
-
     std::string_view view() const {
         return {storage_.constData() + front_, size_t(storage_.size()) - front_};
     }
     // Never through QByteArray's operator[]: it would copy data held in place.
     char at(size_t i) const { return storage_.constData()[front_ + i]; }
     size_t lastLineEnd();
-    void update(Found& found, char c);
     bool start();
     void dropFinalLineEnd();
     bool skipLongLine();
@@ -93,8 +85,6 @@ private:
     // previousHolding(): the unread bytes from here on hold no line end, so that a long line
     // read in front is looked through once (npos: unknown).
     size_t clean_ = std::string_view::npos;
-    Found lastCr_;
-    Found lastLf_;
     bool started_ = false;
     bool done_ = false;
     qint64 longLines_ = 0;

@@ -6,7 +6,6 @@
 #include "records/recordfile.h"
 #include "storage/names.h"
 #include "terminal/clocktext.h"
-#include "terminal/userdata.h"
 #include "timeentry/typedtime.h"
 
 namespace velmora {
@@ -22,7 +21,7 @@ void Terminal::leave() {
 void Terminal::pressed(void (Terminal::*operation)(const Moment& start)) {
     const Moment start = now();
     // A result still showing is its card's user's: whoever pressed starts as from idle.
-    if (followUp() != FollowUp::Off) resetToIdle();
+    if (state_.followUp != FollowUp::None) resetToIdle();
     if (!screen_.keyedTime.isEmpty()) {
         // Refused before anything is asked; the box keeps the text to be mended.
         const auto time = typedTime(screen_.keyedTime);
@@ -34,7 +33,7 @@ void Terminal::pressed(void (Terminal::*operation)(const Moment& start)) {
 
 void Terminal::clockIn(const Moment& start) {
     screen_.status = texts::kArrivalPressed;
-    clockTimer_.set(ClockTick::Stopped);
+    setClock(ClockTick::Stopped);
     if (!haveUser()) {
         // The clock tick is stopped and nothing would restart it.
         resetToIdle();
@@ -56,7 +55,7 @@ void Terminal::clockIn(const Moment& start) {
 
     const QString time = operationTime(arrivalTime, start);
     appendRecord(services_.files, {name, today, time, kArrival});
-    screen_.keyedTimeShown = false;
+    chosenTimeRecorded();
     showResult(today + u' ' + time + u' ' + kArrival);
 }
 
@@ -75,11 +74,10 @@ void Terminal::clockOut(const Moment& start) {
     const QString time = operationTime(leavingTime, start);
     appendRecord(services_.files, {name, today, time, kLeaving});
     services_.beeper.beep();
-    screen_.keyedTimeShown = false;
+    chosenTimeRecorded();
     showResult(today + u' ' + time + u' ' + kLeaving);
 
-    if (!ownerName(services_.files).isEmpty() && screen_.shutdownChosen)
-        services_.shutdown.requestPowerOff();
+    if (state_.personalPc && screen_.shutdownChosen) services_.shutdown.requestPowerOff();
 }
 
 bool Terminal::haveUser() {
@@ -98,6 +96,10 @@ void Terminal::recordMissing(const QString& question, const QString& date, const
     screen_.keyedTime = keptTime;
 }
 
+void Terminal::chosenTimeRecorded() {
+    if (state_.chosenTime == ChosenTime::Shown) state_.chosenTime = ChosenTime::Recorded;
+}
+
 QString Terminal::operationTime(QString (*computed)(const QString& clockText),
                                 const Moment& start) const {
     return screen_.keyedTime.isEmpty() ? computed(start.time) : screen_.keyedTime;
@@ -106,7 +108,7 @@ QString Terminal::operationTime(QString (*computed)(const QString& clockText),
 void Terminal::showResult(const QString& text) {
     screen_.message = text;
     waitSeconds(5);
-    followUpTimer_.set(FollowUp::Now);
+    setFollowUp(FollowUp::AfterInput);
 }
 
 } // namespace velmora

@@ -15,7 +15,7 @@ constexpr int kNamePromptCardReads = 3;
 }
 
 QString Terminal::freshCard() {
-    return card_.fresh(checkCard(services_.cardLibrary), services_.clock.timeText());
+    return state_.card.fresh(checkCard(services_.cardLibrary), services_.clock.timeText());
 }
 
 QString Terminal::userOfCard() {
@@ -26,7 +26,7 @@ QString Terminal::userOfCard() {
     if (!name.isEmpty()) {
         services_.beeper.beep();
         screen_.status.clear();
-        card_.served(idm);
+        state_.card.served(idm);
     }
     return name;
 }
@@ -54,21 +54,21 @@ void Terminal::askName() {
 
 void Terminal::askTime(const QString& question, const QString& start) {
     // The clock stops while a time is chosen and stays stopped until the terminal is idle.
-    clockTimer_.set(ClockTick::Stopped);
+    setClock(ClockTick::Stopped);
     present();
     screen_.keyedTime = view_.askTime(question, start);
 }
 
 void Terminal::clockClicked() {
     // A click while the follow-up is armed would be cut short by it: wait for idle.
-    if (followUp() != FollowUp::Off) return;
+    if (state_.followUp != FollowUp::None) return;
     handle([this] {
         screen_.status = texts::kChooseTimeStatus;
-        screen_.cancelShown = true;
+        if (state_.chosenTime == ChosenTime::None) state_.chosenTime = ChosenTime::Asking;
         // "H:MM:SS" without the seconds: cut, not rounded, so 9:05:59 starts at 9:05.
         const QString clock = services_.clock.timeText();
         askTime(texts::kAskChosenTime, clock.left(std::max<qsizetype>(0, clock.size() - 3)));
-        screen_.keyedTimeShown = true;
+        state_.chosenTime = ChosenTime::Shown;
     });
 }
 
@@ -76,12 +76,12 @@ void Terminal::openSettings() {
     handle([this] {
         // A time chosen before is not for whoever comes after the registration.
         dropChosenTime();
-        followUpTimer_.set(FollowUp::Off);
-        clockTimer_.set(ClockTick::Stopped);
+        setFollowUp(FollowUp::None);
+        setClock(ClockTick::Stopped);
         present();
         view_.showRegistration();
         waitSeconds(5);
-        clockTimer_.set(ClockTick::Fast);
+        setClock(ClockTick::Fast);
     });
 }
 
@@ -89,7 +89,7 @@ QString Terminal::readCardToRegister() {
     QString idm;
     guarded([&] { idm = readIdm(services_.cardLibrary); });
     // Once the window closes, the card lying there was for the registration, not a record.
-    if (!idm.isEmpty()) card_.served(idm);
+    if (!idm.isEmpty()) state_.card.served(idm);
     return idm;
 }
 

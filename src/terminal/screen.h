@@ -17,6 +17,7 @@ struct Screen {
     QString user = texts::kNameDesign; // 名前: the present user
     double userPoints = 24;
     QString keyedTime; // タイム: a time chosen on the panel, or typed
+    // These three as the terminal's state has them (state.h).
     bool keyedTimeShown = false;
     bool cancelShown = false; // 中止
     // A personal PC hides the settings button and the status line; a shared one hides the

@@ -9,10 +9,43 @@
 
 namespace velmora {
 
+namespace {
+
+// Restarts the countdown from now, also at the same interval; 0 stops it. The timers repeat,
+// so that a tick dropped under a prompt comes again.
+void restart(QTimer& timer, int ms) {
+    if (ms > 0)
+        timer.start(ms);
+    else
+        timer.stop();
+}
+
+} // namespace
+
 Terminal::Terminal(Services services, TerminalView& view)
     : services_(std::move(services)), view_(view) {
-    clockTimer_.onTick([this] { clockTick(); });
-    followUpTimer_.onTick([this] { followUpTick(); });
+    for (QTimer* timer : {&clockTimer_, &followUpTimer_}) timer->setTimerType(Qt::PreciseTimer);
+    QObject::connect(&clockTimer_, &QTimer::timeout, [this] { clockTick(); });
+    QObject::connect(&followUpTimer_, &QTimer::timeout, [this] { followUpTick(); });
+}
+
+void Terminal::setClock(ClockTick tick) {
+    state_.clock = tick;
+    restart(clockTimer_, tick == ClockTick::Fast ? 10 : tick == ClockTick::EverySecond ? 1000 : 0);
+}
+
+void Terminal::setFollowUp(FollowUp followUp) {
+    state_.followUp = followUp;
+    restart(followUpTimer_, followUp == FollowUp::AfterCard    ? 5000
+                            : followUp == FollowUp::AfterInput ? 10
+                                                               : 0);
+}
+
+void Terminal::present() {
+    screen_.personalPc = state_.personalPc;
+    screen_.keyedTimeShown = state_.chosenTime == ChosenTime::Shown;
+    screen_.cancelShown = state_.chosenTime != ChosenTime::None;
+    view_.draw(screen_);
 }
 
 Terminal::Moment Terminal::now() const {
@@ -25,10 +58,10 @@ Terminal::Moment Terminal::now() const {
 
 void Terminal::handle(const std::function<void()>& work) {
     // Modal prompts run an event loop: a tick or click arriving under one is dropped.
-    if (busy_) return;
-    busy_ = true;
+    if (state_.busy) return;
+    state_.busy = true;
     guarded(work);
-    busy_ = false;
+    state_.busy = false;
 }
 
 void Terminal::guarded(const std::function<void()>& work) {
@@ -55,15 +88,15 @@ bool Terminal::start() {
             owner = ownerName(services_.files);
         }
         screen_.user = *owner;
-        screen_.personalPc = !owner->isEmpty();
-        if (!screen_.personalPc) screen_.shutdownChosen = false;
+        state_.personalPc = !owner->isEmpty();
+        if (!state_.personalPc) screen_.shutdownChosen = false;
         screen_.keyedTime.clear();
         services_.files.createIfMissing(kRecordFile);
         services_.files.createIfMissing(kRegistryFile);
         loaded = true;
     });
     // The tick starts only now, so that it never runs under the first-use prompt.
-    if (loaded) clockTimer_.set(ClockTick::EverySecond);
+    if (loaded) setClock(ClockTick::EverySecond);
     return loaded;
 }
 
@@ -83,8 +116,8 @@ void Terminal::cancel() {
 }
 
 void Terminal::resetToIdle() {
-    followUpTimer_.set(FollowUp::Off);
-    clockTimer_.set(ClockTick::EverySecond);
+    setFollowUp(FollowUp::None);
+    setClock(ClockTick::EverySecond);
     screen_.message.clear();
     dropChosenTime();
     screen_.status = texts::kHoldCard;
@@ -95,8 +128,7 @@ void Terminal::resetToIdle() {
 
 void Terminal::dropChosenTime() {
     screen_.keyedTime.clear();
-    screen_.keyedTimeShown = false;
-    screen_.cancelShown = false;
+    state_.chosenTime = ChosenTime::None;
 }
 
 void Terminal::clockTick() {
@@ -115,20 +147,19 @@ void Terminal::clockTick() {
 void Terminal::dispatchCard(const Moment& tick) {
     screen_.user = userOfCard();
     // The log says so on any PC; a shared PC's status line too, until a reader answers.
-    if (card_.readerMissing() && !screen_.personalPc) screen_.status = texts::kNoReader;
+    if (state_.card.readerMissing() && !state_.personalPc) screen_.status = texts::kNoReader;
     if (screen_.user.isEmpty()) return;
     // The mode shown and the operation chosen agree: both come from this tick's reading.
     if (isMorning(currentTimeText(tick.time)))
         clockIn(tick);
     else
         clockOut(tick);
-    followUpTimer_.set(FollowUp::AfterCard);
+    setFollowUp(FollowUp::AfterCard);
 }
 
 void Terminal::followUpTick() {
     handle([this] {
-        const bool personalPc = !ownerName(services_.files).isEmpty();
-        if (personalPc && followUp() == FollowUp::AfterCard)
+        if (state_.personalPc && state_.followUp == FollowUp::AfterCard)
             services_.programEnd.endProgram(0);
         else
             resetToIdle();

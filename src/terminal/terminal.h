@@ -5,18 +5,13 @@
 
 #include "cards/cards.h"
 #include "seams/seams.h"
-#include "terminal/cardonreader.h"
 #include "terminal/screen.h"
-#include "terminal/timer.h"
+#include "terminal/state.h"
 
+#include <QTimer>
 #include <functional>
 
 namespace velmora {
-
-enum class ClockTick { Stopped = 0, Fast = 10, EverySecond = 1000 };
-// The follow-up's interval also tells its tick what started the last operation: a card
-// (AfterCard, which on a personal PC ends the program) or anything else (Now).
-enum class FollowUp { Off = 0, Now = 10, AfterCard = 5000 };
 
 class Terminal {
 public:
@@ -44,11 +39,13 @@ public:
     void clockTick();
     void followUpTick();
 
-    const Screen& screen() const { return screen_; }
-    ClockTick clockState() const { return clockTimer_.state(); }
-    FollowUp followUp() const { return followUpTimer_.state(); }
+    const TerminalState& state() const { return state_; }
 
 private:
+    using ClockTick = TerminalState::ClockTick;
+    using FollowUp = TerminalState::FollowUp;
+    using ChosenTime = TerminalState::ChosenTime;
+
     // When an operation starts, the card or the click: one date and time, whatever it asks
     // meanwhile.
     struct Moment {
@@ -58,7 +55,9 @@ private:
     Moment now() const;
     void handle(const std::function<void()>& work);
     void guarded(const std::function<void()>& work);
-    void present() { view_.draw(screen_); }
+    void present();
+    void setClock(ClockTick tick);
+    void setFollowUp(FollowUp followUp);
     void waitSeconds(int n);
     void resetToIdle();
     QString firstUseName();
@@ -76,15 +75,16 @@ private:
     void recordMissing(const QString& question, const QString& date, const QString& kind);
     QString operationTime(QString (*computed)(const QString& clockText), const Moment& start) const;
     void dropChosenTime();
+    // After a record: the chosen time's box goes, 中止 stays until idle.
+    void chosenTimeRecorded();
     void showResult(const QString& text);
 
     Services services_;
     TerminalView& view_;
     Screen screen_;
-    Timer<ClockTick> clockTimer_{ClockTick::Stopped};
-    Timer<FollowUp> followUpTimer_{FollowUp::Off};
-    bool busy_ = false;
-    CardOnReader card_;
+    TerminalState state_;
+    QTimer clockTimer_;
+    QTimer followUpTimer_;
     RegistryLookup registry_;
 };
 

@@ -46,7 +46,6 @@ protected:
 
 private:
     void buildControls();
-    void connectInput();
 
     Terminal* terminal_ = nullptr;
     QPixmap background_;

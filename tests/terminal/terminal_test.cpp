@@ -12,6 +12,7 @@
 
 using namespace velmora;
 using namespace velmora::test;
+using State = TerminalState;
 
 namespace {
 
@@ -98,7 +99,8 @@ TEST(Terminal, ArrivalAndLeavingRoads) {
                   c.time ? "07/01 " + QString(c.time) + ' ' + kind : "すでに出勤中");
         EXPECT_EQ(f.w.questions.size(), int(asked) + (c.via == AfterSettings));
         EXPECT_EQ(f.w.screen.keyedTime, card || c.keyed.isEmpty() ? "" : QString(c.time)) << "kept";
-        EXPECT_EQ(f.t.followUp(), card ? FollowUp::AfterCard : FollowUp::Now);
+        EXPECT_EQ(f.t.state().followUp,
+                  card ? State::FollowUp::AfterCard : State::FollowUp::AfterInput);
         EXPECT_EQ(f.w.beeps, (card || c.via == InSatosFollowUp) + (arriving ? 0 : 1));
         EXPECT_EQ(f.w.powerOffs + f.w.messages.size(), 0);
     }
@@ -128,7 +130,7 @@ TEST(Terminal, NamePromptTakesACardOrATypedNameAndGivesUpAfterThreeCardReads) {
                   c.answers.size() > 1 ? QStringList{texts::kUnstorableName} : QStringList{});
         const QByteArray leaving = c.user.isEmpty() ? "" : rec("07/01", "17:10", "退", c.user);
         EXPECT_EQ(f.w.read(kRecordFile), rec("07/01", "8:00", "出", c.user) + leaving);
-        EXPECT_EQ(f.t.clockState(), ClockTick::EverySecond);
+        EXPECT_EQ(f.t.state().clock, State::ClockTick::EverySecond);
     }
 }
 
@@ -146,27 +148,29 @@ TEST(Terminal, FirstStartAsksForTheOwnerAndMakesOnlyMissingFiles) {
         EXPECT_EQ(w.read(kUserDataFile), missing ? "Sato\r\n" : "\r\n");
         EXPECT_EQ(w.read(kRecordFile) + w.read(kRegistryFile), "kept");
         EXPECT_EQ(w.screen.personalPc && w.screen.shutdownChosen, missing);
-        EXPECT_EQ(t.clockState(), ClockTick::EverySecond);
+        EXPECT_EQ(t.state().clock, State::ClockTick::EverySecond);
     }
 }
 
 TEST(Terminal, PersonalPcEndsAfterACardAndShutsDownWhenChosen) {
-    for (bool chosen : {false, true}) {
-        Fixture f(rec("07/01", "8:00", "出"), sjis(kUser) + "\r\n");
+    // The last a shared PC whose user-data file is given a name meanwhile: from the next start.
+    for (auto [personal, chosen] : {std::pair{true, false}, {true, true}, {false, true}}) {
+        Fixture f(rec("07/01", "8:00", "出"), personal ? sjis(kUser) + "\r\n" : "\r\n");
+        f.w.write(kUserDataFile, sjis(kUser) + "\r\n");
         f.t.shutdownChosen(chosen);
         f.w.onWait = [&] { EXPECT_EQ(f.w.powerOffs, 0) << "only once the result was shown"; };
         f.w.card = kCard;
         f.tick("17:07:00");
-        EXPECT_EQ(f.w.powerOffs, chosen ? 1 : 0);
+        EXPECT_EQ(f.w.powerOffs, personal && chosen ? 1 : 0);
         f.t.followUpTick();
-        EXPECT_EQ(f.w.exitCode, 0);
+        EXPECT_EQ(f.w.exitCode, personal ? 0 : -1);
     }
     Fixture f(rec("07/01", "8:00", "出"), sjis(kUser) + "\r\n");
     f.w.answers = {kUser};
     f.t.leave(); // a button: the program stays
     f.t.followUpTick();
     EXPECT_EQ(f.w.exitCode, -1);
-    EXPECT_EQ(f.t.followUp(), FollowUp::Off);
+    EXPECT_EQ(f.t.state().followUp, State::FollowUp::None);
 }
 
 TEST(Terminal, ChosenTimeStartsFromTheClockAndCancelReturnsToIdle) {
@@ -178,10 +182,10 @@ TEST(Terminal, ChosenTimeStartsFromTheClockAndCancelReturnsToIdle) {
     EXPECT_EQ(f.w.messages.value(0) + f.w.screen.keyedTime, texts::kBadTime + "8.30");
     EXPECT_EQ(f.w.asked.size() + f.w.read(kRecordFile).size(), 0);
     EXPECT_TRUE(f.w.screen.keyedTimeShown && f.w.screen.cancelShown);
-    EXPECT_EQ(f.t.clockState(), ClockTick::Stopped);
+    EXPECT_EQ(f.t.state().clock, State::ClockTick::Stopped);
     f.t.cancel();
     EXPECT_FALSE(f.w.screen.keyedTimeShown || f.w.screen.cancelShown);
-    EXPECT_EQ(f.t.clockState(), ClockTick::EverySecond);
+    EXPECT_EQ(f.t.state().clock, State::ClockTick::EverySecond);
     f.w.answers = {kUser};
     f.t.arrive();
     f.t.clockClicked(); // while the result's follow-up is armed
@@ -228,8 +232,8 @@ TEST(Terminal, ACardReadForARegistrationRestsAndTheEmptyReaderIsNobodysCard) {
 
 TEST(Terminal, ARestingCardIsLiftedOnlyByTwoNoCardAnswersInARow) {
     // One tick ten minutes after another: A or B a card, - no card, = no card again in the same
-    // second (the fast tick), x an error answer, l a late one, n no reader. Then whose leaving
-    // each tick records.
+    // second (the fast tick), x an error answer, l a late one, n no reader, r A read in the
+    // registration window instead. Then whose leaving each tick records.
     // clang-format off
     const struct { const char *name, *reads, *records; } rows[] = {
         {"left lying, it records once", "AAAA", "A..."},
@@ -240,6 +244,7 @@ TEST(Terminal, ARestingCardIsLiftedOnlyByTwoNoCardAnswersInARow) {
         {"a failed check breaks the row", "A-x-A", "A...."},
         {"lifted between failures", "Ax--xA", "A....A"},
         {"another card records at once, and so does the first again", "ABA", "ABA"},
+        {"a card read for a registration rests as well", "--r-A", "....."},
     };
     // clang-format on
     const QString b = QStringLiteral("職員B");
@@ -252,12 +257,14 @@ TEST(Terminal, ARestingCardIsLiftedOnlyByTwoNoCardAnswersInARow) {
                   f.w.read(kRegistryFile) + "\"" + cardB + "\",\"" + sjis(b) + "\"\r\n");
         QByteArray records = before;
         QTime at(16, 51);
+        f.w.inRegistration = [&] { f.t.readCardToRegister(); };
         for (int i = 0; row.reads[i] != '\0'; ++i) {
             const char read = row.reads[i], by = row.records[i];
             if (read != '=') at = at.addSecs(600);
-            f.w.card = read == 'A' ? kCard : read == 'B' ? cardB : QByteArray();
+            f.w.card = read == 'A' || read == 'r' ? kCard : read == 'B' ? cardB : QByteArray();
             f.w.fault = read == 'x' ? -3 : read == 'l' ? -4 : read == 'n' ? -2 : 0;
-            f.tick(at.toString(u"H:mm:ss").toLatin1().constData());
+            read == 'r' ? f.t.openSettings()
+                        : f.tick(at.toString(u"H:mm:ss").toLatin1().constData());
             EXPECT_EQ(f.w.screen.status == texts::kNoReader, read == 'n') << i;
             f.t.followUpTick();
             if (by != '.')
