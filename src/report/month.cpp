@@ -245,8 +245,8 @@ Flags monthFlags(const QList<int>& monthly, int inSchoolYear) {
     }
     flags.setFlag(Flag::Average80, averageOver);
     const auto year = monthly.end() - std::min<qsizetype>(inSchoolYear, monthly.size());
-    flags.setFlag(Flag::SevenOver45,
-                  std::count_if(year, monthly.end(), [](int m) { return m > kOver45Hours * h; }) > 6);
+    flags.setFlag(Flag::SevenOver45, std::count_if(year, monthly.end(),
+                                                   [](int m) { return m > kOver45Hours * h; }) > 6);
     const int yearTotal = std::accumulate(year, monthly.end(), 0);
     flags.setFlag(Flag::Year360, yearTotal > 360 * h);
     flags.setFlag(Flag::Year720, yearTotal > 720 * h);

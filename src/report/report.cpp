@@ -205,10 +205,10 @@ Reading readAll(const ReportRequest& request) {
 struct Range {
     QDate month, yearStart, start;
     int64_t from, yearFrom, monthFrom, to; // Julian days
-    Range(QDate m)
+    explicit Range(QDate m)
         : month(m), yearStart(schoolYearStart(m)), start(rangeStartOf(m)),
-          from(start.toJulianDay()), yearFrom(yearStart.toJulianDay()),
-          monthFrom(m.toJulianDay()), to(m.addMonths(1).toJulianDay() - 1) {}
+          from(start.toJulianDay()), yearFrom(yearStart.toJulianDay()), monthFrom(m.toJulianDay()),
+          to(m.addMonths(1).toJulianDay() - 1) {}
     QDate monthEnd() const { return month.addMonths(1).addDays(-1); }
 };
 

@@ -283,9 +283,7 @@ void ReportWindow::addFiles(const QStringList& files) {
     reread();
 }
 
-QString ReportWindow::ledgerFolder() const {
-    return ledgerFolderOf(files_);
-}
+QString ReportWindow::ledgerFolder() const { return ledgerFolderOf(files_); }
 
 // The columns to their texts, the wordy one (判定, or a day's 備考) taking the room left.
 void ReportWindow::fitColumns() {

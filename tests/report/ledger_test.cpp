@@ -214,6 +214,8 @@ TEST(Ledger, ACancellationCancelsExactlyTheEntryChosen) {
         {"no times: the latest", {"A 08 出張 8:30 12:00", "A 08 出張 13:00 17:00", "A 08 出張取消"}, ".x", 0},
         {"other times", {"A 08 出張 8:30 12:00", "A 08 出張取消 9:00 12:00"}, ".", 1},
         {"before its entry", {"A 08 出張取消 8:30 12:00", "A 08 出張 8:30 12:00"}, ".", 1},
+        {"one time given", {"A 08 出訂正 8:00", "A 08 出訂正 9:00", "A 08 出訂正取消 8:00"}, "x.", 0},
+        {"no times, all cancelled", {"A 08 出張 8:30 12:00", "A 08 出張 13:00 17:00", "A 08 出張取消 13:00 17:00", "A 08 出張取消 8:30 12:00", "A 08 出張取消"}, "xx", 1},
     };
     // clang-format on
     for (const auto& row : rows) {
