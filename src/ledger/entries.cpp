@@ -377,4 +377,10 @@ QList<EntryState> entryStates(const QList<Entry>& entries, QList<LedgerProblem>*
     return states;
 }
 
+bool wouldCancel(QList<Entry> entries, const Entry& cancellation, qsizetype index) {
+    const bool before = entryStates(entries).value(index).cancelled();
+    entries << cancellation;
+    return !before && entryStates(entries).value(index).cancelled();
+}
+
 } // namespace velmora

@@ -181,5 +181,8 @@ void appendEntry(const QDir& folder, const Entry& entry);
 // cancellation with nothing left to cancel is a problem. Matched through a hash of the keys.
 QList<EntryState> entryStates(const QList<Entry>& entries,
                               QList<LedgerProblem>* problems = nullptr);
+// Whether `cancellation`, appended after `entries`, would cancel the entry at `index` of their
+// states: the window cancels only the entry chosen, never another by the same keys.
+bool wouldCancel(QList<Entry> entries, const Entry& cancellation, qsizetype index);
 
 } // namespace velmora

@@ -198,7 +198,7 @@ void summaryPages(QPainter& p, QPagedPaintDevice& device, const MonthReport& rep
         p.setPen(Qt::black);
         p.setFont(font(34, true));
         p.drawText(0, y, kWidth, 50, Qt::AlignLeft, texts::kChartTitle);
-        barChart(p, y + 60, bar, hours, bars.mid(next, n), {45, 80});
+        barChart(p, y + 60, bar, hours, bars.mid(next, n), {kOver45Hours, kOver80Hours});
         next += n;
         y += 60 + 50 + int(n) * bar + 40 + 60;
     }
@@ -356,7 +356,7 @@ void paintSheets(const MonthReport& report, QPagedPaintDevice& device) {
     // Each teacher's entries of the month's days, by day and then as written.
     QHash<QString, QList<EntryState>> entries;
     const QDate monthEnd = report.month.addMonths(1).addDays(-1);
-    for (const EntryState& state : entryStates(report.ledger.entries))
+    for (const EntryState& state : report.entries)
         if (state.entry.date >= report.month && state.entry.date <= monthEnd)
             entries[state.entry.name] << state;
     for (const TeacherMonth& t : report.teachers) {

@@ -85,43 +85,51 @@ int length(const Spans& spans) {
     return sum;
 }
 
-} // namespace
-
-Day evaluateDay(const Day& calendar, const QList<DayRecord>& records,
-                const QList<EntryState>& entries, int regular, const WorkRules& rules) {
-    Day day = calendar;
-
+// What a day's card records say, beside the times set on the day.
+struct CardTimes {
     int arrivals = 0, leavings = 0, distinctArrivals = 0;
     bool badArrival = false, badLeaving = false;
+};
+
+CardTimes cardTimes(const QList<DayRecord>& records, Day& day) {
+    CardTimes card;
     for (qsizetype i = 0; i < records.size(); ++i) {
         const DayRecord& r = records[i];
         // 24:00 ends a day; no day starts there.
         const bool readable = r.minutes >= 0 && (!r.arrival || r.minutes < 24 * 60);
         if (r.arrival) {
-            ++arrivals;
-            badArrival |= !readable;
+            ++card.arrivals;
+            card.badArrival |= !readable;
             // The same arrival read from two files (a terminal and a teacher's PC) is one;
             // an unreadable one is 時刻不正, not a second arrival.
             bool again = !readable;
             for (qsizetype j = 0; !again && j < i; ++j)
                 again = records[j].arrival && records[j].minutes == r.minutes;
-            distinctArrivals += again ? 0 : 1;
+            card.distinctArrivals += again ? 0 : 1;
             if (readable && (day.cardArrival < 0 || r.minutes < day.cardArrival))
                 day.cardArrival = r.minutes;
         } else {
-            ++leavings;
-            badLeaving |= !readable;
+            ++card.leavings;
+            card.badLeaving |= !readable;
             if (readable && r.minutes > day.cardLeaving) day.cardLeaving = r.minutes;
         }
     }
     day.arrival = day.cardArrival;
     day.leaving = day.cardLeaving;
+    return card;
+}
 
-    // The standing entries: the latest correction of each end holds.
+// The standing entries of a day: the latest correction of each end holds.
+struct DayEntries {
     const Entry* arrivalFix = nullptr;
     const Entry* leavingFix = nullptr;
     Spans counted, study, leave;
     bool dayLeave = false;
+};
+
+// Takes the entries into the day's remarks, its corrected times and its regular hours.
+DayEntries takeEntries(const QList<EntryState>& entries, int regular, Day& day) {
+    DayEntries taken;
     for (const EntryState& state : entries) {
         if (state.cancelled()) continue;
         const Entry& e = state.entry;
@@ -130,72 +138,88 @@ Day evaluateDay(const Day& calendar, const QList<DayRecord>& records,
         switch (e.kind) {
         case EntryKind::Trip:
         case EntryKind::Telework:
-            if (span) counted << Span{e.start, e.end};
+            if (span) taken.counted << Span{e.start, e.end};
             break;
         case EntryKind::SelfStudy:
-            if (span) study << Span{e.start, e.end};
+            if (span) taken.study << Span{e.start, e.end};
             break;
         case EntryKind::ArrivalFix:
-            if (e.start >= 0) arrivalFix = &e;
+            if (e.start >= 0) taken.arrivalFix = &e;
             remark.clear();
             break;
         case EntryKind::LeavingFix:
-            if (e.end >= 0) leavingFix = &e;
+            if (e.end >= 0) taken.leavingFix = &e;
             remark.clear();
             break;
         case EntryKind::Leave:
             if (span) {
                 remark += hoursText(e.end - e.start);
-                leave << Span{e.start, e.end};
+                taken.leave << Span{e.start, e.end};
             }
-            dayLeave |= e.start < 0 && e.end < 0;
+            taken.dayLeave |= e.start < 0 && e.end < 0;
             break;
         }
         if (!remark.isEmpty() && !day.remarks.contains(remark)) day.remarks << remark;
     }
     // Hours of leave entered twice, or overlapping, are off once.
-    if (leave.size() > 1) merge(leave);
-    day.regular = dayLeave ? 0 : std::max(0, regular - length(leave));
+    if (taken.leave.size() > 1) merge(taken.leave);
+    day.regular = taken.dayLeave ? 0 : std::max(0, regular - length(taken.leave));
     const auto corrected = [&](EntryKind kind, int card) {
         day.remarks << texts::kCorrected.arg(entryKindName(kind),
                                              card < 0 ? texts::kNoCardTime : hoursText(card));
     };
-    if (arrivalFix) {
-        day.arrival = arrivalFix->start;
+    if (taken.arrivalFix) {
+        day.arrival = taken.arrivalFix->start;
         corrected(EntryKind::ArrivalFix, day.cardArrival);
     }
-    if (leavingFix) {
-        day.leaving = leavingFix->end;
+    if (taken.leavingFix) {
+        day.leaving = taken.leavingFix->end;
         corrected(EntryKind::LeavingFix, day.cardLeaving);
     }
+    return taken;
+}
 
-    // A correction answers the marks of its own end only.
-    const bool anyTime = !records.isEmpty() || arrivalFix || leavingFix;
-    if (anyTime) {
-        day.notes.setFlag(Note::BadTime,
-                          (badArrival && !arrivalFix) || (badLeaving && !leavingFix));
-        day.notes.setFlag(Note::NoArrival, arrivals == 0 && !arrivalFix);
-        day.notes.setFlag(Note::NoLeaving, leavings == 0 && !leavingFix);
-        day.notes.setFlag(Note::TwoArrivals, distinctArrivals > 1 && !arrivalFix);
-        day.notes.setFlag(Note::LeavingFirst, !hasMark(day.notes) && day.leaving < day.arrival);
-        if (hasMark(day.notes)) return day;
-        counted << Span{day.arrival, day.leaving};
-    }
-    if (counted.isEmpty()) return day;
+// The marks of a day with times; a correction answers the marks of its own end only.
+void markDay(const CardTimes& card, const DayEntries& taken, Day& day) {
+    day.notes.setFlag(Note::BadTime, (card.badArrival && !taken.arrivalFix) ||
+                                         (card.badLeaving && !taken.leavingFix));
+    day.notes.setFlag(Note::NoArrival, card.arrivals == 0 && !taken.arrivalFix);
+    day.notes.setFlag(Note::NoLeaving, card.leavings == 0 && !taken.leavingFix);
+    day.notes.setFlag(Note::TwoArrivals, card.distinctArrivals > 1 && !taken.arrivalFix);
+    day.notes.setFlag(Note::LeavingFirst, !hasMark(day.notes) && day.leaving < day.arrival);
+}
 
-    // The time outside school joins the stay; the break is taken out only as far as that
-    // exceeds 6 hours, so that a longer day never counts less than a shorter one.
+// The time outside school joins the stay; the break is taken out only as far as that
+// exceeds 6 hours, so that a longer day never counts less than a shorter one.
+void countFigures(DayEntries& taken, bool anyTime, const WorkRules& rules, Day& day) {
+    Spans& counted = taken.counted;
     if (counted.size() > 1) merge(counted);
-    if (study.size() > 1) merge(study);
+    if (taken.study.size() > 1) merge(taken.study);
     const int total = length(counted);
     int studied = 0;
-    for (const Span& s : study)
+    for (const Span& s : taken.study)
         for (const Span& u : counted)
             studied += std::max(0, std::min(s.second, u.second) - std::max(s.first, u.first));
     day.outside = total - (anyTime ? day.leaving - day.arrival : 0);
     day.takenOut = std::min(total, std::clamp(total - 6 * 60, 0, rules.breakMinutes) + studied);
     day.inSchool = total - day.takenOut;
     day.beyond = std::max(0, day.inSchool - day.regular);
+}
+
+} // namespace
+
+Day evaluateDay(const Day& calendar, const QList<DayRecord>& records,
+                const QList<EntryState>& entries, int regular, const WorkRules& rules) {
+    Day day = calendar;
+    const CardTimes card = cardTimes(records, day);
+    DayEntries taken = takeEntries(entries, regular, day);
+    const bool anyTime = !records.isEmpty() || taken.arrivalFix || taken.leavingFix;
+    if (anyTime) {
+        markDay(card, taken, day);
+        if (hasMark(day.notes)) return day;
+        taken.counted << Span{day.arrival, day.leaving};
+    }
+    if (!taken.counted.isEmpty()) countFigures(taken, anyTime, rules, day);
     return day;
 }
 
@@ -203,20 +227,20 @@ Flags monthFlags(const QList<int>& monthly, int inSchoolYear) {
     constexpr int h = 60;
     const int month = monthly.isEmpty() ? 0 : monthly.back();
     Flags flags;
-    flags.setFlag(Flag::Over45, month > 45 * h);
-    flags.setFlag(Flag::Over80, month >= 80 * h);
+    flags.setFlag(Flag::Over45, month > kOver45Hours * h);
+    flags.setFlag(Flag::Over80, month >= kOver80Hours * h);
     flags.setFlag(Flag::Over100, month >= 100 * h);
     // Any average over the last 2 to 6 months above 80 h: sum > 80 h × months.
     int sum = month;
     bool averageOver = false;
     for (int k = 2; k <= 6 && k <= monthly.size(); ++k) {
         sum += monthly[monthly.size() - k];
-        averageOver |= sum > 80 * h * k;
+        averageOver |= sum > kOver80Hours * h * k;
     }
     flags.setFlag(Flag::Average80, averageOver);
     const auto year = monthly.end() - std::min<qsizetype>(inSchoolYear, monthly.size());
-    flags.setFlag(Flag::SevenOver45,
-                  std::count_if(year, monthly.end(), [](int m) { return m > 45 * h; }) > 6);
+    flags.setFlag(Flag::SevenOver45, std::count_if(year, monthly.end(),
+                                                   [](int m) { return m > kOver45Hours * h; }) > 6);
     const int yearTotal = std::accumulate(year, monthly.end(), 0);
     flags.setFlag(Flag::Year360, yearTotal > 360 * h);
     flags.setFlag(Flag::Year720, yearTotal > 720 * h);

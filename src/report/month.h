@@ -46,6 +46,9 @@ enum class Flag : unsigned {
 };
 Q_DECLARE_FLAGS(Flags, Flag)
 Q_DECLARE_OPERATORS_FOR_FLAGS(Flags)
+// The month's hours beyond of Over45 and Over80, also the lines the summary chart draws.
+constexpr int kOver45Hours = 45;
+constexpr int kOver80Hours = 80;
 
 // The names joined by "・", as every output shows them.
 QString notesText(Notes notes);

@@ -189,9 +189,8 @@ void readOrLeaveOut(const QString& path, const ReportRequest& request, Reading& 
     }
 }
 
-} // namespace
-
-MonthReport buildReport(const ReportRequest& request) {
+// Every file read once, newest records first.
+Reading readAll(const ReportRequest& request) {
     Reading reading;
     reading.progress = request.progress;
     if (reading.progress) {
@@ -200,78 +199,70 @@ MonthReport buildReport(const ReportRequest& request) {
         reading.progress->start(total);
     }
     for (const QString& path : request.files) readOrLeaveOut(path, request, reading);
-    MonthReport report;
-    report.skipped = reading.skipped;
-    report.warnings = reading.warnings;
-    const QString fileList = request.files.join(QStringLiteral(", "));
-    if (reading.newest < 0) throw Failure(texts::kNoRecords.arg(fileList));
+    return reading;
+}
 
-    const QDate month = request.month.value_or(monthOf(reading.newest));
-    report.month = month;
+// The days of the report: the month, and before it the school year and the averages' months.
+struct Range {
+    QDate month, yearStart, start;
+    int64_t from, yearFrom, monthFrom, to; // Julian days
+    explicit Range(QDate m)
+        : month(m), yearStart(schoolYearStart(m)), start(rangeStartOf(m)),
+          from(start.toJulianDay()), yearFrom(yearStart.toJulianDay()), monthFrom(m.toJulianDay()),
+          to(m.addMonths(1).toJulianDay() - 1) {}
+    QDate monthEnd() const { return month.addMonths(1).addDays(-1); }
+};
 
-    const QDate yearStart = schoolYearStart(month);
-    const QDate rangeStart = rangeStartOf(month);
-    // Only the entries of the days the figures need are kept, however long 申告.dat grows.
-    report.ledger = readLedger(
-        QDir(request.ledgerFolder.value_or(QFileInfo(request.files.value(0)).absolutePath())),
-        DateRange{rangeStart, month.addMonths(1).addDays(-1)});
-    QList<EntryState> states = entryStates(report.ledger.entries, &report.ledger.problems);
-    for (const LedgerProblem& problem : report.ledger.problems) report.warnings << problem.text();
-    WorkRules rules = request.rules;
-    for (const CalendarLine& line : report.ledger.calendar) rules.calendar[line.date] = line;
-    for (const StaffLine& line : report.ledger.staff) rules.staff[line.name] << line;
-    const int64_t from = rangeStart.toJulianDay(), monthFrom = month.toJulianDay(),
-                  to = month.addMonths(1).toJulianDay() - 1;
+// Each teacher's records of the range in one run of one array, by day.
+struct Index {
+    std::vector<CardEntry> byTeacher;
+    std::vector<std::pair<CardEntry*, CardEntry*>> runs; // by teacher
+    std::vector<bool> inYear;                            // records in the school year
+    bool anyInMonth = false;                             // the month has records
+};
 
-    // Each teacher's records in one run of one array, by day.
+Index indexRecords(const Reading& reading, const Range& range) {
+    Index index;
     std::vector<size_t> start(reading.teachers.size() + 1);
     for (const Kept& k : reading.kept) ++start[size_t(k.teacher) + 1];
     for (size_t id = 1; id < start.size(); ++id) start[id] += start[id - 1];
-    std::vector<CardEntry> byTeacher(reading.kept.size());
+    index.byTeacher.resize(reading.kept.size());
     {
         std::vector<size_t> next(start.begin(), start.end() - 1);
-        for (const Kept& k : reading.kept) byTeacher[next[size_t(k.teacher)]++] = k.entry;
+        for (const Kept& k : reading.kept) index.byTeacher[next[size_t(k.teacher)]++] = k.entry;
     }
-    const int64_t yearFrom = yearStart.toJulianDay();
-    std::vector<std::pair<CardEntry*, CardEntry*>> runs(reading.teachers.size());
-    std::vector<bool> inYear(reading.teachers.size());
-    bool anyInMonth = false;
+    index.runs.resize(reading.teachers.size());
+    index.inYear.resize(reading.teachers.size());
     auto byDay = [](const CardEntry& a, const CardEntry& b) { return a.day < b.day; };
-    for (size_t id = 0; id < runs.size(); ++id) {
-        CardEntry* first = byTeacher.data() + start[id];
-        CardEntry* last = byTeacher.data() + start[id + 1];
+    for (size_t id = 0; id < index.runs.size(); ++id) {
+        CardEntry* first = index.byTeacher.data() + start[id];
+        CardEntry* last = index.byTeacher.data() + start[id + 1];
         // Without a month asked for, a file older than the newest kept its own last year.
-        last = std::remove_if(first, last,
-                              [&](const CardEntry& e) { return e.day < from || e.day > to; });
+        last = std::remove_if(first, last, [&](const CardEntry& e) {
+            return e.day < range.from || e.day > range.to;
+        });
         // A file read from its end gives the days newest first; the order within a day
         // counts for nothing.
         std::reverse(first, last);
         if (!std::is_sorted(first, last, byDay)) std::sort(first, last, byDay);
-        runs[id] = {first, last};
-        inYear[id] = first != last && last[-1].day >= yearFrom;
-        anyInMonth |= first != last && last[-1].day >= monthFrom;
+        index.runs[id] = {first, last};
+        index.inYear[id] = first != last && last[-1].day >= range.yearFrom;
+        index.anyInMonth |= first != last && last[-1].day >= range.monthFrom;
     }
-    if (!anyInMonth)
-        throw Failure(texts::kNoRecordsInMonth.arg(month.year()).arg(month.month()).arg(fileList));
+    return index;
+}
 
-    const int months = monthIndex(month) - monthIndex(rangeStart) + 1;
-    const int schoolMonths = monthIndex(month) - monthIndex(yearStart) + 1;
-    // The days of the range once, not once per teacher, with the month each falls in.
-    std::vector<Day> calendar;
-    std::vector<int> monthOfDay;
-    for (QDate d = rangeStart; d.toJulianDay() <= to; d = d.addDays(1)) {
-        calendar.push_back(calendarDay(d, rules));
-        monthOfDay.push_back(monthIndex(d) - monthIndex(rangeStart));
-    }
+struct Person {
+    QString name;
+    std::pair<CardEntry*, CardEntry*> records{};
+    QHash<int64_t, QList<EntryState>> entries{}; // by Julian day
+};
 
-    // The teachers: those with records in the school year, those with entries in the range
-    // and those the staff list holds in the month.
-    struct Person {
-        QString name;
-        std::pair<CardEntry*, CardEntry*> records{};
-        QHash<int64_t, QList<EntryState>> entries{}; // by Julian day
-    };
-    // In the order of the records' teachers, which is that of their runs in memory.
+// The teachers: those with records in the school year, those with entries in the range and
+// those the staff list holds in the month; in the order of the records' teachers, which is
+// that of their runs in memory.
+std::vector<Person> gatherPeople(const Reading& reading, const Index& index, const Range& range,
+                                 const WorkRules& rules, MonthReport& report) {
     std::vector<Person> people;
     QHash<QString, size_t> byName;
     const auto person = [&](const QString& name) -> Person& {
@@ -283,55 +274,125 @@ MonthReport buildReport(const ReportRequest& request) {
     std::vector<const std::string*> names(reading.teachers.size());
     for (const auto& [name, id] : reading.teachers.names()) names[size_t(id)] = &name;
     for (size_t id = 0; id < names.size(); ++id)
-        if (inYear[id]) {
+        if (index.inYear[id]) {
             report.recorded << fromCp932(*names[id]);
-            person(report.recorded.last()).records = runs[id];
+            person(report.recorded.last()).records = index.runs[id];
         }
-    for (EntryState& state : states) {
+    for (const EntryState& state : report.entries) {
         const int64_t day = state.entry.date.toJulianDay();
-        if (day >= from && day <= to) person(state.entry.name).entries[day] << std::move(state);
+        if (day >= range.from && day <= range.to) person(state.entry.name).entries[day] << state;
     }
-    const QDate monthEnd = month.addMonths(1).addDays(-1);
     for (const auto& [name, lines] : rules.staff.asKeyValueRange())
         for (const StaffLine& line : lines)
-            if ((!line.from.isValid() || line.from <= monthEnd) &&
-                (!line.to.isValid() || line.to >= month))
+            if ((!line.from.isValid() || line.from <= range.monthEnd()) &&
+                (!line.to.isValid() || line.to >= range.month))
                 person(name);
+    return people;
+}
 
-    const QList<EntryState> none;
-    for (const Person& one : people) {
-        const auto [first, last] = one.records;
-        TeacherMonth teacher;
-        teacher.name = one.name;
-        teacher.days.reserve(qsizetype(to - monthFrom + 1));
-        QList<int> monthly(months, 0);
-        QList<DayRecord> dayRecords;
-        auto next = first;
-        for (int64_t jd = from; jd <= to; ++jd) {
-            dayRecords.clear();
-            for (; next != last && next->day == jd; ++next) dayRecords << next->record;
-            const auto dayEntries =
-                one.entries.isEmpty() ? one.entries.cend() : one.entries.constFind(jd);
-            const bool anyEntry = dayEntries != one.entries.cend();
-            if (dayRecords.isEmpty() && !anyEntry && jd < monthFrom) continue;
-            const Day& date = calendar[size_t(jd - from)];
-            const Day day = evaluateDay(date, dayRecords, anyEntry ? *dayEntries : none,
-                                        regularMinutes(one.name, date, rules), rules);
-            if (day.beyond > 0) monthly[monthOfDay[size_t(jd - from)]] += day.beyond;
-            if (jd < monthFrom) continue;
-            if (day.inSchool >= 0) {
-                ++teacher.workedDays;
-                teacher.inSchool += day.inSchool;
-                teacher.beyond += day.beyond;
-            }
-            teacher.regular += day.regular;
-            if (hasMark(day.notes)) ++teacher.toCorrect;
-            teacher.days << day;
-        }
-        for (int i = months - schoolMonths; i < months; ++i) teacher.yearBeyond += monthly[i];
-        teacher.flags = monthFlags(monthly, schoolMonths);
-        report.teachers << teacher;
+// The days of the range once, not once per teacher, with the month each falls in.
+struct Calendar {
+    std::vector<Day> days;
+    std::vector<int> monthOfDay; // from the range's first month
+};
+
+Calendar calendarOf(const Range& range, const WorkRules& rules) {
+    Calendar calendar;
+    for (QDate d = range.start; d.toJulianDay() <= range.to; d = d.addDays(1)) {
+        calendar.days.push_back(calendarDay(d, rules));
+        calendar.monthOfDay.push_back(monthIndex(d) - monthIndex(range.start));
     }
+    return calendar;
+}
+
+// A person's days of the month and the month's figures, the months before counted for the
+// limits over several months.
+TeacherMonth evaluatePerson(const Person& one, const Range& range, const Calendar& calendar,
+                            const WorkRules& rules) {
+    static const QList<EntryState> none;
+    const int months = monthIndex(range.month) - monthIndex(range.start) + 1;
+    const int schoolMonths = monthIndex(range.month) - monthIndex(range.yearStart) + 1;
+    const auto [first, last] = one.records;
+    TeacherMonth teacher;
+    teacher.name = one.name;
+    teacher.days.reserve(qsizetype(range.to - range.monthFrom + 1));
+    QList<int> monthly(months, 0);
+    QList<DayRecord> dayRecords;
+    auto next = first;
+    for (int64_t jd = range.from; jd <= range.to; ++jd) {
+        dayRecords.clear();
+        for (; next != last && next->day == jd; ++next) dayRecords << next->record;
+        const auto dayEntries =
+            one.entries.isEmpty() ? one.entries.cend() : one.entries.constFind(jd);
+        const bool anyEntry = dayEntries != one.entries.cend();
+        if (dayRecords.isEmpty() && !anyEntry && jd < range.monthFrom) continue;
+        const Day& date = calendar.days[size_t(jd - range.from)];
+        const Day day = evaluateDay(date, dayRecords, anyEntry ? *dayEntries : none,
+                                    regularMinutes(one.name, date, rules), rules);
+        if (day.beyond > 0) monthly[calendar.monthOfDay[size_t(jd - range.from)]] += day.beyond;
+        if (jd < range.monthFrom) continue;
+        if (day.inSchool >= 0) {
+            ++teacher.workedDays;
+            teacher.inSchool += day.inSchool;
+            teacher.beyond += day.beyond;
+        }
+        teacher.regular += day.regular;
+        if (hasMark(day.notes)) ++teacher.toCorrect;
+        teacher.days << day;
+    }
+    for (int i = months - schoolMonths; i < months; ++i) teacher.yearBeyond += monthly[i];
+    teacher.flags = monthFlags(monthly, schoolMonths);
+    return teacher;
+}
+
+} // namespace
+
+QString ledgerFolderOf(const QStringList& files) {
+    return files.isEmpty() ? QString() : QFileInfo(files.first()).absolutePath();
+}
+
+bool isRecordFile(const QString& path) {
+    const QString name = QFileInfo(path).fileName();
+    return name.compare(kEntriesFile, Qt::CaseInsensitive) != 0 &&
+           name.compare(kRegistryFile, Qt::CaseInsensitive) != 0;
+}
+
+QStringList recordFiles(const QStringList& paths, QStringList* others) {
+    QStringList records;
+    for (const QString& path : paths)
+        if (isRecordFile(path))
+            records << path;
+        else if (others)
+            *others << path;
+    return records;
+}
+
+MonthReport buildReport(const ReportRequest& request) {
+    const Reading reading = readAll(request);
+    const QString fileList = request.files.join(QStringLiteral(", "));
+    if (reading.newest < 0) throw Failure(texts::kNoRecords.arg(fileList));
+    const Range range(request.month.value_or(monthOf(reading.newest)));
+    MonthReport report;
+    report.month = range.month;
+    report.skipped = reading.skipped;
+    report.warnings = reading.warnings;
+
+    // Only the entries of the days the figures need are kept, however long 申告.dat grows.
+    report.ledger = readLedger(QDir(request.ledgerFolder.value_or(ledgerFolderOf(request.files))),
+                               DateRange{range.start, range.monthEnd()});
+    report.entries = entryStates(report.ledger.entries, &report.ledger.problems);
+    WorkRules rules = request.rules;
+    for (const CalendarLine& line : report.ledger.calendar) rules.calendar[line.date] = line;
+    for (const StaffLine& line : report.ledger.staff) rules.staff[line.name] << line;
+
+    const Index index = indexRecords(reading, range);
+    if (!index.anyInMonth)
+        throw Failure(texts::kNoRecordsInMonth.arg(range.month.year())
+                          .arg(range.month.month())
+                          .arg(fileList));
+    const Calendar calendar = calendarOf(range, rules);
+    for (const Person& one : gatherPeople(reading, index, range, rules, report))
+        report.teachers << evaluatePerson(one, range, calendar, rules);
     std::sort(report.teachers.begin(), report.teachers.end(),
               [](const TeacherMonth& a, const TeacherMonth& b) { return a.name < b.name; });
     return report;

@@ -31,7 +31,9 @@ struct MonthReport {
     QList<TeacherMonth> teachers; // by name
     int skipped = 0;              // lines no record could be read from
     QStringList warnings;         // records dated on an assumption, each naming its file and line
-    Ledger ledger;                // the school's files the figures were computed with
+    Ledger ledger;                // the school's files the figures were computed with; their
+                                  // lines skipped in its problems
+    QList<EntryState> entries;    // the ledger's entries as they stand, cancellations matched
     QStringList recorded;         // the names with records in the school year, as written
 };
 
@@ -58,8 +60,16 @@ struct ReportRequest {
 
 // Reads each file once, as the terminal reads it. Faults (a missing or unreadable file, one
 // that is no regular file, a modification year that cannot be the last record's, no record in
-// the month)
-// throw Failure naming the file; so does a stop asked for through the progress.
+// the month, which is how a month is known to have none) throw Failure naming the file; so
+// does a stop asked for through the progress.
 MonthReport buildReport(const ReportRequest& request);
+
+// The folder the school's files are read from without `--ledger`: the first record file's;
+// empty without files.
+QString ledgerFolderOf(const QStringList& files);
+// The files of `paths` that hold records: not 申告.dat nor the card registry, which end in .dat
+// too. The others are added to `others`.
+bool isRecordFile(const QString& path);
+QStringList recordFiles(const QStringList& paths, QStringList* others = nullptr);
 
 } // namespace velmora

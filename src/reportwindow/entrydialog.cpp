@@ -202,18 +202,21 @@ void EntryDialog::accept() {
     if (append(e)) QDialog::accept();
 }
 
-// A cancellation cancels the latest entry of its kind not yet cancelled: another one chosen
-// is refused rather than the wrong one cancelled.
+// An entry the cancellation would not cancel (a later one of the same keys stands) is refused
+// rather than the wrong one cancelled.
 void EntryDialog::cancelChosen() {
     const int row = history_->currentRow();
     if (row < 0 || row >= listed_.size() || listed_[row].cancelled()) return;
-    const Entry& chosen = listed_[row].entry;
-    for (qsizetype later = row + 1; later < listed_.size(); ++later)
-        if (listed_[later].entry.kind == chosen.kind && !listed_[later].cancelled()) {
-            fault_->setText(texts::kCancelLatestFirst);
-            fault_->show();
-            return;
-        }
+    const Entry chosen = listed_[row].entry;
+    Entry trial = chosen;
+    trial.cancels = true;
+    QList<Entry> day;
+    for (qsizetype i : byDay_.value({chosen.name, chosen.date.toJulianDay()})) day << entries_[i];
+    if (!wouldCancel(day, trial, row)) {
+        fault_->setText(texts::kCancelLatestFirst);
+        fault_->show();
+        return;
+    }
     const std::optional<QString> reason = dialogs_.text(this, QStringLiteral("cancelReason"),
                                                         texts::kCancelTitle, texts::kCancelPrompt);
     if (!reason) return;

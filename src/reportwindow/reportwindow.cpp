@@ -61,12 +61,11 @@ QString saveFolder() {
                : QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
 }
 
-// A month has records when some day of it has a card's time or mark.
-bool hasRecords(const MonthReport& report) {
-    for (const TeacherMonth& t : report.teachers)
-        for (const Day& d : t.days)
-            if (d.arrival >= 0 || d.leaving >= 0 || hasMark(d.notes)) return true;
-    return false;
+// The school's files' lines skipped, each naming its file and line.
+QStringList problemTexts(const MonthReport& report) {
+    QStringList lines;
+    for (const LedgerProblem& problem : report.ledger.problems) lines << problem.text();
+    return lines;
 }
 
 } // namespace
@@ -296,9 +295,7 @@ void ReportWindow::addFiles(const QStringList& files) {
     reread();
 }
 
-QString ReportWindow::ledgerFolder() const {
-    return files_.isEmpty() ? QString() : QFileInfo(files_.first()).absolutePath();
-}
+QString ReportWindow::ledgerFolder() const { return ledgerFolderOf(files_); }
 
 // The columns to their texts, the wordy one (判定, or a day's 備考) taking the room left.
 void ReportWindow::fitColumns() {
@@ -417,7 +414,8 @@ void ReportWindow::built() {
         return;
     }
     if (probing_.isValid()) {
-        if (!result.failure.isEmpty() || !hasRecords(result.report)) result = *newest_;
+        // buildReport refuses a month without records.
+        if (!result.failure.isEmpty()) result = *newest_;
         newest_.reset();
         probing_ = {};
     }
@@ -550,14 +548,13 @@ void ReportWindow::showNotices(const MonthReport& report) {
     QStringList lines;
     if (!faults_.isEmpty()) lines << texts::kFilesLeftOut.arg(faults_.size());
     if (report.skipped > 0) lines << texts::kLinesSkipped.arg(report.skipped);
-    // The warnings are the dates assumed, then the school's files' lines skipped.
-    const qsizetype skippedLedger = report.ledger.problems.size();
-    const qsizetype assumed = report.warnings.size() - skippedLedger;
-    if (assumed > 0) lines << texts::kDatesAssumed.arg(assumed);
-    if (skippedLedger > 0) lines << texts::kLedgerLinesSkipped.arg(skippedLedger);
+    if (!report.warnings.isEmpty()) lines << texts::kDatesAssumed.arg(report.warnings.size());
+    const QStringList problems = problemTexts(report);
+    if (!problems.isEmpty()) lines << texts::kLedgerLinesSkipped.arg(problems.size());
     noticeText_->setText(lines.join(QStringLiteral("。")) + QStringLiteral("。"));
-    noticeText_->setToolTip(report.warnings.join(u'\n'));
-    warningsButton_->setVisible(!report.warnings.isEmpty() || !faults_.isEmpty());
+    noticeText_->setToolTip((report.warnings + problems).join(u'\n'));
+    warningsButton_->setVisible(!report.warnings.isEmpty() || !problems.isEmpty() ||
+                                !faults_.isEmpty());
     notices_->setVisible(!lines.isEmpty());
 }
 
@@ -570,7 +567,8 @@ void ReportWindow::listWarnings() {
     QStringList lines;
     for (const FileFault& fault : faults_) lines << texts::kFileLeftOut.arg(fault.reason);
     auto* list =
-        new QPlainTextEdit((lines + model_.report().warnings).join(QStringLiteral("\n\n")));
+        new QPlainTextEdit((lines + model_.report().warnings + problemTexts(model_.report()))
+                               .join(QStringLiteral("\n\n")));
     list->setReadOnly(true);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close);
     connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
@@ -591,10 +589,9 @@ void ReportWindow::askFolder() {
     const QString folder = dialogs_.folder(this, texts::kAddFolderTitle);
     if (folder.isEmpty() || !settleEdits({staffTab_, calendarTab_})) return;
     QStringList files;
-    // The entries beside the records end in .dat too, and are no record file.
     for (const QFileInfo& f : QDir(folder).entryInfoList({QStringLiteral("*.dat")}, QDir::Files))
-        if (f.fileName() != kEntriesFile) files << f.absoluteFilePath();
-    addFiles(files);
+        files << f.absoluteFilePath();
+    addFiles(recordFiles(files));
 }
 
 // The report shown is saved; while another is read, nothing is (it would be the old one).

@@ -63,6 +63,8 @@ inline const QString kLibraryWithoutEntry =
 
 // The monthly report (velmora-report and its window). %1 the files, or what was given.
 inline const QString kNoRecords = QStringLiteral("記録がありません: %1");
+inline const QString kNotRecordFiles =
+    QStringLiteral("打刻の記録ファイルではないため読みません: %1");
 // %1 the year, %2 the month, %3 the files.
 inline const QString kNoRecordsInMonth = QStringLiteral("%1年%2月の記録がありません: %3");
 // %1 the file, %2 its modification year.

@@ -187,6 +187,18 @@ TEST(Ledger, EntryFaults) {
     }
 }
 
+// Entries from "name day kind start end" each.
+QList<Entry> entriesOf(const QStringList& entries) {
+    QString text;
+    for (const QString& e : entries) {
+        const QStringList f = e.split(u' ');
+        text += QStringLiteral("2026-07-09 10:00,教頭,%1,2026-07-%2,%3,%4,%5,理由\n")
+                    .arg(f[0], f[1], f[2], f.value(3), f.value(4));
+    }
+    QList<LedgerProblem> problems;
+    return parseEntries(sjis(text), kEntriesFile, problems);
+}
+
 // Each row: the day's entries ("name day kind start end"), then which of the entries (not
 // the cancellations) stand cancelled, and how many cancellations found nothing to cancel.
 TEST(Ledger, ACancellationCancelsExactlyTheEntryChosen) {
@@ -199,23 +211,37 @@ TEST(Ledger, ACancellationCancelsExactlyTheEntryChosen) {
         {"no times: the latest", {"A 08 出張 8:30 12:00", "A 08 出張 13:00 17:00", "A 08 出張取消"}, ".x", 0},
         {"other times", {"A 08 出張 8:30 12:00", "A 08 出張取消 9:00 12:00"}, ".", 1},
         {"before its entry", {"A 08 出張取消 8:30 12:00", "A 08 出張 8:30 12:00"}, ".", 1},
+        {"one time given", {"A 08 出訂正 8:00", "A 08 出訂正 9:00", "A 08 出訂正取消 8:00"}, "x.", 0},
+        {"no times, all cancelled", {"A 08 出張 8:30 12:00", "A 08 出張 13:00 17:00", "A 08 出張取消 13:00 17:00", "A 08 出張取消 8:30 12:00", "A 08 出張取消"}, "xx", 1},
     };
     // clang-format on
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        QString text;
-        for (const QString& e : row.entries) {
-            const QStringList f = e.split(u' ');
-            text += QStringLiteral("2026-07-09 10:00,教頭,%1,2026-07-%2,%3,%4,%5,理由\n")
-                        .arg(f[0], f[1], f[2], f.value(3), f.value(4));
-        }
         QList<LedgerProblem> problems;
-        const auto states =
-            entryStates(parseEntries(sjis(text), kEntriesFile, problems), &problems);
+        const auto states = entryStates(entriesOf(row.entries), &problems);
         QString cancelled;
         for (const EntryState& s : states) cancelled += s.cancelled() ? u'x' : u'.';
         EXPECT_EQ(cancelled, row.cancelled);
         EXPECT_EQ(problems.size(), row.unmatched);
+    }
+}
+
+// The window cancels an entry of the day only where its cancellation would reach that one.
+TEST(Ledger, TheWindowCancelsOnlyTheEntryACancellationReaches) {
+    // clang-format off
+    const struct { const char* name; QStringList entries; qsizetype chosen; bool cancels; } rows[] = {
+        {"other times after", {"A 08 出張 8:30 12:00", "A 08 出張 13:00 17:00"}, 0, true},
+        {"the same after", {"A 08 出張 8:30 12:00", "A 08 出張 8:30 12:00"}, 0, false},
+        {"the latest", {"A 08 出張 8:30 12:00", "A 08 出張 8:30 12:00"}, 1, true},
+        {"cancelled", {"A 08 出張 8:30 12:00", "A 08 出張取消 8:30 12:00"}, 0, false},
+    };
+    // clang-format on
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const QList<Entry> day = entriesOf(row.entries);
+        Entry cancellation = day[row.chosen];
+        cancellation.cancels = true;
+        EXPECT_EQ(wouldCancel(day, cancellation, row.chosen), row.cancels);
     }
 }
 

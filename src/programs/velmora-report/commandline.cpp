@@ -78,6 +78,11 @@ int runReport(const QStringList& arguments, const Console& console,
     ReportRequest request;
     request.files = parser.positionalArguments();
     if (request.files.isEmpty()) request.files << kRecordFile;
+    QStringList notRecords;
+    request.files = recordFiles(request.files, &notRecords);
+    if (!notRecords.isEmpty())
+        console.err(QStringLiteral("velmora-report: %1\n")
+                        .arg(texts::kNotRecordFiles.arg(notRecords.join(QStringLiteral(", ")))));
     if (parser.isSet(QStringLiteral("month"))) {
         const QDate first =
             QDate::fromString(value("month") + QStringLiteral("-01"), QStringLiteral("yyyy-MM-dd"));
@@ -134,6 +139,8 @@ int runReport(const QStringList& arguments, const Console& console,
         const MonthReport report = buildReport(request);
         for (const QString& warning : report.warnings)
             console.err(QStringLiteral("velmora-report: %1\n").arg(warning));
+        for (const LedgerProblem& problem : report.ledger.problems)
+            console.err(QStringLiteral("velmora-report: %1\n").arg(problem.text()));
         saveReport(report, outDir, formats, pdfBytes, std::move(calls));
         if (report.skipped > 0)
             console.err(QStringLiteral("velmora-report: %1\n")
