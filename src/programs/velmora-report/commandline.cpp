@@ -11,6 +11,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
+#include <optional>
 
 namespace velmora {
 
@@ -45,6 +46,105 @@ void addOptions(QCommandLineParser& parser) {
     });
 }
 
+// `lineOpen`: the progress line is left unfinished, and is ended first.
+void say(const Console& console, const QString& message, bool lineOpen = false) {
+    console.err((lineOpen ? QStringLiteral("\n") : QString()) +
+                QStringLiteral("velmora-report: %1\n").arg(message));
+}
+
+// What the options ask for, read and checked before any file is.
+struct Run {
+    ReportRequest request;
+    Formats formats;
+    QDir outDir;
+    std::optional<QString> daysOff; // read with the records: its faults end the run alike
+};
+
+// The files named, or the terminal's own; those that hold no records left out, and said so.
+QStringList chooseFiles(QStringList files, const Console& console) {
+    if (files.isEmpty()) files << kRecordFile;
+    QStringList notRecords;
+    files = recordFiles(files, &notRecords);
+    if (!notRecords.isEmpty())
+        say(console, texts::kNotRecordFiles.arg(notRecords.join(QStringLiteral(", "))));
+    return files;
+}
+
+// Fills `run` from the options; returns the fault of the first one refused, if any.
+QString readOptions(const QCommandLineParser& parser, Run& run) {
+    const auto value = [&](const char* name) { return parser.value(QString::fromLatin1(name)); };
+    ReportRequest& request = run.request;
+    if (parser.isSet(QStringLiteral("month"))) {
+        const QDate first =
+            QDate::fromString(value("month") + QStringLiteral("-01"), QStringLiteral("yyyy-MM-dd"));
+        if (!first.isValid()) return texts::kBadMonth.arg(value("month"));
+        request.month = first;
+    }
+    if (parser.isSet(QStringLiteral("last-year"))) {
+        bool ok = false;
+        const int year = value("last-year").toInt(&ok);
+        if (!ok || year < 2000 || year > 2099) return texts::kBadLastYear.arg(value("last-year"));
+        request.lastYear = year;
+    }
+    // Past 24:00 is its own message, below.
+    request.rules.regularMinutes = parseTime(value("hours"), {.latest = 99 * 60 + 59}).value_or(-1);
+    if (request.rules.regularMinutes < 0) return texts::kBadHours.arg(value("hours"));
+    if (request.rules.regularMinutes > 24 * 60) return texts::kBadHoursRange.arg(value("hours"));
+    bool breakOk = false;
+    request.rules.breakMinutes = value("break").toInt(&breakOk);
+    if (!breakOk || request.rules.breakMinutes < 0 || request.rules.breakMinutes > 360)
+        return texts::kBadBreak.arg(value("break"));
+    for (const QString& f : parser.values(QStringLiteral("format"))) {
+        bool* chosen = f == u"csv"    ? &run.formats.csv
+                       : f == u"xlsx" ? &run.formats.xlsx
+                       : f == u"pdf"  ? &run.formats.pdf
+                                      : nullptr;
+        if (!chosen) return texts::kBadFormat.arg(f);
+        *chosen = true;
+    }
+    if (!run.formats.xlsx && !run.formats.pdf) run.formats.csv = true;
+    run.outDir = QDir(value("out"));
+    if (!run.outDir.exists()) return texts::kMissingFolder.arg(value("out"));
+    if (parser.isSet(QStringLiteral("ledger"))) {
+        // A folder named and not there is a mistake, not a school without its files.
+        if (!QDir(value("ledger")).exists()) return texts::kMissingFolder.arg(value("ledger"));
+        request.ledgerFolder = value("ledger");
+    }
+    if (parser.isSet(QStringLiteral("days-off"))) run.daysOff = value("days-off");
+    return {};
+}
+
+// The month read, built and saved, its warnings told as they come; then the outcome.
+int buildAndSave(Run& run, const Console& console, std::shared_ptr<const FileCalls> calls) {
+    // The reading's progress on one line of a terminal, redrawn in place; a line left
+    // unfinished by a fault is ended before its message.
+    bool lineOpen = false;
+    ProgressMeter progress([&](int percent) {
+        console.err(
+            QStringLiteral("\rvelmora-report: %1 %2%").arg(texts::kReadingFiles).arg(percent, 3));
+        lineOpen = percent < 100;
+        if (!lineOpen) console.err(QStringLiteral("\n"));
+        return true;
+    });
+    // Progress only on a terminal: redirected, stderr keeps the messages alone.
+    if (console.progress) run.request.progress = &progress;
+    try {
+        if (run.daysOff) run.request.rules.daysOff = readDaysOff(*run.daysOff);
+        const MonthReport report = buildReport(run.request);
+        for (const QString& warning : report.warnings) say(console, warning);
+        for (const LedgerProblem& problem : report.ledger.problems) say(console, problem.text());
+        saveReport(report, run.outDir, run.formats, pdfBytes, std::move(calls));
+        if (report.skipped > 0) say(console, texts::kLinesSkipped.arg(report.skipped));
+        console.out(texts::kReportDone.arg(report.month.toString(QStringLiteral("yyyy-MM")))
+                        .arg(report.teachers.size()) +
+                    u'\n');
+    } catch (const Failure& failure) {
+        say(console, failure.message(), lineOpen);
+        return 2;
+    }
+    return 0;
+}
+
 } // namespace
 
 bool needsPdf(const QStringList& arguments) {
@@ -56,102 +156,20 @@ bool needsPdf(const QStringList& arguments) {
 
 int runReport(const QStringList& arguments, const Console& console,
               std::shared_ptr<const FileCalls> calls) {
-    // The reading's progress on one line of a terminal, redrawn in place; a line left
-    // unfinished by a fault is ended before its message.
-    bool lineOpen = false;
-    const auto fail = [&](const QString& message) {
-        console.err((lineOpen ? QStringLiteral("\n") : QString()) +
-                    QStringLiteral("velmora-report: %1\n").arg(message));
-        return 2;
-    };
     QCommandLineParser parser;
     addOptions(parser);
-    if (!parser.parse(arguments)) return fail(parser.errorText());
+    if (!parser.parse(arguments)) return say(console, parser.errorText()), 2;
     if (parser.isSet(QStringLiteral("help"))) return console.out(parser.helpText()), 0;
     if (parser.isSet(QStringLiteral("version"))) {
         console.out(QStringLiteral("%1 %2\n").arg(QCoreApplication::applicationName(),
                                                   QCoreApplication::applicationVersion()));
         return 0;
     }
-    const auto value = [&](const char* name) { return parser.value(QString::fromLatin1(name)); };
-
-    ReportRequest request;
-    request.files = parser.positionalArguments();
-    if (request.files.isEmpty()) request.files << kRecordFile;
-    QStringList notRecords;
-    request.files = recordFiles(request.files, &notRecords);
-    if (!notRecords.isEmpty())
-        console.err(QStringLiteral("velmora-report: %1\n")
-                        .arg(texts::kNotRecordFiles.arg(notRecords.join(QStringLiteral(", ")))));
-    if (parser.isSet(QStringLiteral("month"))) {
-        const QDate first =
-            QDate::fromString(value("month") + QStringLiteral("-01"), QStringLiteral("yyyy-MM-dd"));
-        if (!first.isValid()) return fail(texts::kBadMonth.arg(value("month")));
-        request.month = first;
-    }
-    if (parser.isSet(QStringLiteral("last-year"))) {
-        bool ok = false;
-        const int year = value("last-year").toInt(&ok);
-        if (!ok || year < 2000 || year > 2099)
-            return fail(texts::kBadLastYear.arg(value("last-year")));
-        request.lastYear = year;
-    }
-    // Past 24:00 is its own message, below.
-    request.rules.regularMinutes = parseTime(value("hours"), {.latest = 99 * 60 + 59}).value_or(-1);
-    if (request.rules.regularMinutes < 0) return fail(texts::kBadHours.arg(value("hours")));
-    if (request.rules.regularMinutes > 24 * 60)
-        return fail(texts::kBadHoursRange.arg(value("hours")));
-    bool breakOk = false;
-    request.rules.breakMinutes = value("break").toInt(&breakOk);
-    if (!breakOk || request.rules.breakMinutes < 0 || request.rules.breakMinutes > 360)
-        return fail(texts::kBadBreak.arg(value("break")));
-    Formats formats;
-    for (const QString& f : parser.values(QStringLiteral("format"))) {
-        bool* chosen = f == u"csv"    ? &formats.csv
-                       : f == u"xlsx" ? &formats.xlsx
-                       : f == u"pdf"  ? &formats.pdf
-                                      : nullptr;
-        if (!chosen) return fail(texts::kBadFormat.arg(f));
-        *chosen = true;
-    }
-    if (!formats.xlsx && !formats.pdf) formats.csv = true;
-    const QDir outDir(value("out"));
-    if (!outDir.exists()) return fail(texts::kMissingFolder.arg(value("out")));
-    if (parser.isSet(QStringLiteral("ledger"))) {
-        // A folder named and not there is a mistake, not a school without its files.
-        if (!QDir(value("ledger")).exists())
-            return fail(texts::kMissingFolder.arg(value("ledger")));
-        request.ledgerFolder = value("ledger");
-    }
-
-    ProgressMeter progress([&](int percent) {
-        console.err(
-            QStringLiteral("\rvelmora-report: %1 %2%").arg(texts::kReadingFiles).arg(percent, 3));
-        lineOpen = percent < 100;
-        if (!lineOpen) console.err(QStringLiteral("\n"));
-        return true;
-    });
-    // Progress only on a terminal: redirected, stderr keeps the messages alone.
-    if (console.progress) request.progress = &progress;
-    try {
-        if (parser.isSet(QStringLiteral("days-off")))
-            request.rules.daysOff = readDaysOff(value("days-off"));
-        const MonthReport report = buildReport(request);
-        for (const QString& warning : report.warnings)
-            console.err(QStringLiteral("velmora-report: %1\n").arg(warning));
-        for (const LedgerProblem& problem : report.ledger.problems)
-            console.err(QStringLiteral("velmora-report: %1\n").arg(problem.text()));
-        saveReport(report, outDir, formats, pdfBytes, std::move(calls));
-        if (report.skipped > 0)
-            console.err(QStringLiteral("velmora-report: %1\n")
-                            .arg(texts::kLinesSkipped.arg(report.skipped)));
-        console.out(texts::kReportDone.arg(report.month.toString(QStringLiteral("yyyy-MM")))
-                        .arg(report.teachers.size()) +
-                    u'\n');
-    } catch (const Failure& failure) {
-        return fail(failure.message());
-    }
-    return 0;
+    Run run;
+    run.request.files = chooseFiles(parser.positionalArguments(), console);
+    if (const QString fault = readOptions(parser, run); !fault.isNull())
+        return say(console, fault), 2;
+    return buildAndSave(run, console, std::move(calls));
 }
 
 } // namespace velmora
