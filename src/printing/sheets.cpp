@@ -204,8 +204,8 @@ void summaryPages(QPainter& p, QPagedPaintDevice& device, const MonthReport& rep
     }
 }
 
-void teacherPage(QPainter& p, const MonthReport& report, const TeacherMonth& t) {
-    title(p, texts::kSheetTitle.arg(monthTitle(report.month), t.name), texts::kBeyondNote);
+// The teacher's days, one row each, under the title; returns where they end.
+int dayRows(QPainter& p, const TeacherMonth& t) {
     const QStringList& names = texts::kDayColumns;
     const QList<Column> columns = {
         {names[0], 220, Qt::AlignCenter}, {names[1], 110, Qt::AlignCenter},
@@ -221,8 +221,11 @@ void teacherPage(QPainter& p, const MonthReport& report, const TeacherMonth& t) 
         row(p, y, columns, dayCells(d),
             {false, d.date.dayOfWeek() == 7, false, false, false, false, hasMark(d.notes)});
     }
-    // The month's totals, the flags beside them.
-    y += kRow + 30;
+    return y + kRow;
+}
+
+// The month's totals, the flags beside them, from `y`; returns where they end.
+int totalsRow(QPainter& p, int y, const TeacherMonth& t) {
     const QStringList& totalNames = texts::kTotalColumns;
     const QList<Column> totals = {
         {totalNames[0], 180, Qt::AlignRight}, {totalNames[1], 130, Qt::AlignRight},
@@ -239,8 +242,11 @@ void teacherPage(QPainter& p, const MonthReport& report, const TeacherMonth& t) 
     if (!flagged) cells[5] = texts::kNoFlag;
     row(p, y, totals, cells,
         {false, t.toCorrect > 0, false, t.flags.testFlag(Flag::Over45), false, flagged});
-    // The daily hours beyond regular hours as columns, one per day.
-    y += kRow + 40;
+    return y + kRow;
+}
+
+// The daily hours beyond regular hours as columns, one per day, from `y`.
+void dailyChart(QPainter& p, int y, const TeacherMonth& t) {
     p.setPen(Qt::black);
     p.setFont(font(30, true));
     p.drawText(0, y, kWidth, 44, Qt::AlignLeft, texts::kDailyChartTitle);
@@ -274,7 +280,10 @@ void teacherPage(QPainter& p, const MonthReport& report, const TeacherMonth& t) 
     }
     p.setPen(QPen(Qt::black, 2));
     p.drawLine(left, chartTop + chartHeight, kWidth, chartTop + chartHeight);
-    // 確認印: the teacher's and the principal's seal or signature.
+}
+
+// 確認印: the teacher's and the principal's seal or signature, at the foot of the page.
+void seals(QPainter& p) {
     const int sealTop = kHeight - 230;
     p.setFont(font(32, true));
     p.drawText(QRect(0, sealTop, 400, 200), Qt::AlignLeft | Qt::AlignVCenter, texts::kSeals);
@@ -287,6 +296,14 @@ void teacherPage(QPainter& p, const MonthReport& report, const TeacherMonth& t) 
         p.drawText(QRect(x, sealTop, 300, 50), Qt::AlignCenter, who);
         x += 330;
     }
+}
+
+void teacherPage(QPainter& p, const MonthReport& report, const TeacherMonth& t) {
+    title(p, texts::kSheetTitle.arg(monthTitle(report.month), t.name), texts::kBeyondNote);
+    const int daysEnd = dayRows(p, t);
+    const int totalsEnd = totalsRow(p, daysEnd + 30, t);
+    dailyChart(p, totalsEnd + 40, t);
+    seals(p);
 }
 
 QString spanText(const Entry& e) {
