@@ -2,9 +2,9 @@
 // malformed line is a problem on its own line.
 
 #include "ledger/ledger.h"
-#include "report/month.h"
 #include "storage/cp932.h"
 #include "storage/datafiles.h"
+#include "support/reportfiles.h"
 #include "texts/texts.h"
 
 #include <QFile>
@@ -14,6 +14,7 @@
 #include <thread>
 
 using namespace velmora;
+using velmora::test::write;
 
 namespace {
 
@@ -255,10 +256,7 @@ TEST(Ledger, AnEntryIsAppendedInTheFilesOwnEncoding) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         QTemporaryDir dir;
-        if (!row.before.isNull()) {
-            QFile file(dir.filePath(kEntriesFile));
-            ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(row.before));
-        }
+        if (!row.before.isNull()) write(dir.filePath(kEntriesFile), row.before);
         appendEntry(QDir(dir.path()), trip());
         EXPECT_EQ(fileBytes(dir.filePath(kEntriesFile)), row.before + entryLine(trip(), row.utf8));
     }
@@ -277,22 +275,6 @@ TEST(Ledger, WritersAppendingTogetherKeepEveryEntry) {
     EXPECT_EQ(readLedger(folder).entries.size(), 400);
 }
 
-// A later line is a later contract, whole: an empty cell is the school's hours, not the
-// earlier line's.
-TEST(Ledger, TheLaterStaffLineHoldsWhole) {
-    QList<LedgerProblem> problems;
-    WorkRules rules;
-    for (const StaffLine& line :
-         parseStaff("P,7:00,7:00\r\nP,8:00,,,,,2026-04-01\r\n", kStaffFile, problems))
-        rules.staff[line.name] << line;
-    const auto minutes = [&](QDate date) {
-        return regularMinutes("P", calendarDay(date, rules), rules);
-    };
-    EXPECT_EQ(minutes(QDate(2026, 4, 6)), 480);
-    EXPECT_EQ(minutes(QDate(2026, 4, 7)), rules.regularMinutes);
-    EXPECT_EQ(minutes(QDate(2026, 3, 31)), 420);
-}
-
 // Another PC's save between the reading and the saving is never overwritten; what a killed
 // save left is removed by the next, another's save in flight is not.
 TEST(Ledger, AListIsReplacedOnlyWhileItIsTheFileRead) {
@@ -307,17 +289,12 @@ TEST(Ledger, AListIsReplacedOnlyWhileItIsTheFileRead) {
         SCOPED_TRACE(row.name);
         QTemporaryDir dir;
         const QDir folder(dir.path());
-        QFile file(dir.filePath(kStaffFile));
-        const auto write = [&](const char* bytes) {
-            ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) >= 0 && file.flush());
-            file.setFileTime(QDateTime(QDate(2026, 1, 1), QTime(9, 0)),
-                             QFileDevice::FileModificationTime);
-            file.close();
-        };
-        if (row.read) write(row.read);
+        const QString file = dir.filePath(kStaffFile);
+        if (row.read) write(file, row.read, {2026, 1, 1});
         const ListFile read = readListFile(folder, kStaffFile);
-        if (row.changed && (!row.read || qstrcmp(row.read, row.changed) != 0)) write(row.changed);
-        if (!row.changed) file.remove();
+        if (row.changed && (!row.read || qstrcmp(row.read, row.changed) != 0))
+            write(file, row.changed, {2026, 1, 1});
+        if (!row.changed) QFile::remove(file);
         QFile old(dir.filePath(kSavePrefix + "old")), recent(dir.filePath(kSavePrefix + "recent"));
         ASSERT_TRUE(old.open(QIODevice::WriteOnly) && recent.open(QIODevice::WriteOnly));
         old.setFileTime(QDateTime::currentDateTime().addSecs(-120),
@@ -329,9 +306,7 @@ TEST(Ledger, AListIsReplacedOnlyWhileItIsTheFileRead) {
             saved = false;
         }
         EXPECT_EQ(saved, row.saved);
-        EXPECT_EQ(fileBytes(file.fileName()), saved         ? "new"
-                                              : row.changed ? row.changed
-                                                            : "(missing)");
+        EXPECT_EQ(fileBytes(file), saved ? "new" : row.changed ? row.changed : "(missing)");
         EXPECT_FALSE(QFile::exists(old.fileName()));
         EXPECT_TRUE(QFile::exists(recent.fileName()));
     }

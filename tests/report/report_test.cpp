@@ -10,6 +10,7 @@
 #include "storage/datafiles.h"
 #include "storage/fields.h"
 #include "support/print.h"
+#include "support/reportfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -21,6 +22,7 @@
 #include <sys/stat.h>
 
 using namespace velmora;
+using namespace velmora::test;
 
 namespace {
 
@@ -57,35 +59,6 @@ TEST(Holidays, MatchThePublishedLists) {
     }
 }
 
-// Records 出 or 退 and a time ("?" unreadable); arrival leaving in-school beyond | notes.
-// clang-format off
-struct DayCase { const char* date; const char* records; const char* expected; };
-const DayCase kDays[] = {
-    {"2026-07-01", "出8:00 退17:00",          "8:00 17:00 8:15 0:30 |"},
-    {"2026-07-01", "退17:00 出8:00",          "8:00 17:00 8:15 0:30 |"},
-    {"2026-07-01", "出8:00 退14:00",          "8:00 14:00 6:00 0:00 |"},
-    {"2026-07-01", "出8:00 退14:05",          "8:00 14:05 6:00 0:00 |"},
-    {"2026-07-01", "出8:00 退14:45",          "8:00 14:45 6:00 0:00 |"},
-    {"2026-07-01", "出8:00 退14:50",          "8:00 14:50 6:05 0:00 |"},
-    {"2026-07-01", "出8:00 退15:00",          "8:00 15:00 6:15 0:00 |"},
-    {"2026-07-01", "出8:00 退24:00",          "8:00 24:00 15:15 7:30 |"},
-    {"2026-07-01", "出8:00 退12:00 退17:30",  "8:00 17:30 8:45 1:00 |"},
-    {"2026-07-01", "出8:00 出8:00 退17:00",   "8:00 17:00 8:15 0:30 |"},
-    {"2026-07-04", "出9:00 退12:00",          "9:00 12:00 3:00 3:00 |"},
-    {"2026-07-05", "出9:00 退17:00",          "9:00 17:00 7:15 7:15 |"},
-    {"2026-07-20", "出9:00 退12:00",          "9:00 12:00 3:00 3:00 | 祝日"},
-    {"2026-07-31", "出9:00 退12:00",          "9:00 12:00 3:00 3:00 | 休業日"},
-    {"2026-07-01", "出8:00",                  "8:00 - - - | 出のみ"},
-    {"2026-07-01", "退17:00",                 "- 17:00 - - | 退のみ"},
-    {"2026-07-01", "出8:00 退7:55",           "8:00 7:55 - - | 退が出より前"},
-    {"2026-07-01", "出8:00 退?",              "8:00 - - - | 時刻不正"},
-    {"2026-07-01", "出24:00 退24:00",         "- 24:00 - - | 時刻不正"},
-    {"2026-07-01", "出8:00 出9:00 退17:00",   "8:00 17:00 - - | 出が2回"},
-    {"2026-07-01", "出8:00 出? 退17:00",      "8:00 17:00 - - | 時刻不正"},
-    {"2026-07-04", "",                        "- - - - |"},
-};
-// clang-format on
-
 QString shown(int minutes) { return minutes < 0 ? QStringLiteral("-") : hoursText(minutes); }
 
 int clock(const QString& text) { return parseTime(text).value_or(-1); }
@@ -115,30 +88,42 @@ Day figures(const char* name, const char* date, const char* records, const char*
                        regularMinutes(QString::fromUtf8(name), calendar, rules), rules);
 }
 
-TEST(Days, CountOnlyWhatTheRecordsShow) {
-    WorkRules rules;
-    rules.daysOff.insert(QDate(2026, 7, 31));
-    for (const DayCase& c : kDays) {
-        const Day d = figures("A", c.date, c.records, "", rules);
-        const QString got = QStringList{shown(d.arrival), shown(d.leaving), shown(d.inSchool),
-                                        shown(d.beyond),  u"|"_qs,          dayNotesText(d)}
-                                .join(u' ');
-        EXPECT_EQ(got.trimmed(), QString::fromUtf8(c.expected)) << c.date << " " << c.records;
-    }
-}
-
+// Records and entries as figures() reads them, "?" an unreadable time.
 // The name P a part-timer, 月火水木金 4:00 4:00 0:00 (school's) 4:00 from 4/1 until 7/15; Q
 // 4:00 each day, from 7/1 5:00 but Thursday (school's); expected
 // 出 退 在校等時間 時間外 所定 校外 控除 | 備考. July 2026: the 6th a Monday, the 11th a
-// Saturday, the 24th the school closed.
+// Saturday, the 24th the school closed, the 31st a day off.
 // clang-format off
 struct FigureCase { const char* what; const char* name; const char* date; const char* records; const char* entries; const char* expected; };
 const FigureCase kFigures[] = {
+    {"in and out", "A", "2026-07-01", "出8:00 退17:00", "", "8:00 17:00 8:15 0:30 7:45 0:00 0:45 |"},
+    {"out before in", "A", "2026-07-01", "退17:00 出8:00", "", "8:00 17:00 8:15 0:30 7:45 0:00 0:45 |"},
+    {"six hours", "A", "2026-07-01", "出8:00 退14:00", "", "8:00 14:00 6:00 0:00 7:45 0:00 0:00 |"},
+    {"6:05 less its break", "A", "2026-07-01", "出8:00 退14:05", "", "8:00 14:05 6:00 0:00 7:45 0:00 0:05 |"},
+    {"6:45 less its break", "A", "2026-07-01", "出8:00 退14:45", "", "8:00 14:45 6:00 0:00 7:45 0:00 0:45 |"},
+    {"6:50", "A", "2026-07-01", "出8:00 退14:50", "", "8:00 14:50 6:05 0:00 7:45 0:00 0:45 |"},
+    {"seven hours", "A", "2026-07-01", "出8:00 退15:00", "", "8:00 15:00 6:15 0:00 7:45 0:00 0:45 |"},
+    {"until 24:00", "A", "2026-07-01", "出8:00 退24:00", "", "8:00 24:00 15:15 7:30 7:45 0:00 0:45 |"},
+    {"the last 退", "A", "2026-07-01", "出8:00 退12:00 退17:30", "", "8:00 17:30 8:45 1:00 7:45 0:00 0:45 |"},
+    {"出 twice at once", "A", "2026-07-01", "出8:00 出8:00 退17:00", "", "8:00 17:00 8:15 0:30 7:45 0:00 0:45 |"},
+    {"Saturday", "A", "2026-07-04", "出9:00 退12:00", "", "9:00 12:00 3:00 3:00 0:00 0:00 0:00 |"},
+    {"Sunday", "A", "2026-07-05", "出9:00 退17:00", "", "9:00 17:00 7:15 7:15 0:00 0:00 0:45 |"},
+    {"holiday", "A", "2026-07-20", "出9:00 退12:00", "", "9:00 12:00 3:00 3:00 0:00 0:00 0:00 | 祝日"},
+    {"day off", "A", "2026-07-31", "出9:00 退12:00", "", "9:00 12:00 3:00 3:00 0:00 0:00 0:00 | 休業日"},
+    {"出のみ", "A", "2026-07-01", "出8:00", "", "8:00 - - - 7:45 - - | 出のみ"},
+    {"退のみ", "A", "2026-07-01", "退17:00", "", "- 17:00 - - 7:45 - - | 退のみ"},
+    {"退 before 出", "A", "2026-07-01", "出8:00 退7:55", "", "8:00 7:55 - - 7:45 - - | 退が出より前"},
+    {"退 unreadable", "A", "2026-07-01", "出8:00 退?", "", "8:00 - - - 7:45 - - | 時刻不正"},
+    {"出 at 24:00", "A", "2026-07-01", "出24:00 退24:00", "", "- 24:00 - - 7:45 - - | 時刻不正"},
+    {"two 出", "A", "2026-07-01", "出8:00 出9:00 退17:00", "", "8:00 17:00 - - 7:45 - - | 出が2回"},
+    {"an unreadable 出", "A", "2026-07-01", "出8:00 出? 退17:00", "", "8:00 17:00 - - 7:45 - - | 時刻不正"},
+    {"Saturday without records", "A", "2026-07-04", "", "", "- - - - 0:00 - - |"},
     {"part-timer's hours",      "P", "2026-07-06", "出8:00 退13:00", "",  "8:00 13:00 5:00 1:00 4:00 0:00 0:00 |"},
     {"part-timer's 0:00",       "P", "2026-07-08", "出8:00 退12:00", "",  "8:00 12:00 4:00 4:00 0:00 0:00 0:00 |"},
     {"part-timer's empty cell", "P", "2026-07-09", "出8:00 退17:00", "",  "8:00 17:00 8:15 0:30 7:45 0:00 0:45 |"},
     {"line's first day",        "P", "2026-04-01", "出8:00 退12:00", "",  "8:00 12:00 4:00 4:00 0:00 0:00 0:00 |"},
     {"the later line holds",    "Q", "2026-07-06", "出8:00 退13:00", "",  "8:00 13:00 5:00 0:00 5:00 0:00 0:00 |"},
+    {"the earlier line before it", "Q", "2026-06-30", "出8:00 退13:00", "", "8:00 13:00 5:00 1:00 4:00 0:00 0:00 |"},
     {"its empty cell holds",    "Q", "2026-07-09", "出8:00 退13:00", "",  "8:00 13:00 5:00 0:00 7:45 0:00 0:00 |"},
     {"line's last day",         "P", "2026-07-15", "出8:00 退12:00", "",  "8:00 12:00 4:00 4:00 0:00 0:00 0:00 |"},
     {"line ended",              "P", "2026-07-22", "出8:00 退12:00", "",  "8:00 12:00 4:00 0:00 7:45 0:00 0:00 |"},
@@ -173,8 +158,9 @@ const FigureCase kFigures[] = {
 };
 // clang-format on
 
-TEST(Days, CountTheSchoolsFactsAndEntries) {
+TEST(Days, CountTheRecordsTheSchoolsFactsAndEntries) {
     WorkRules rules;
+    rules.daysOff.insert(QDate(2026, 7, 31));
     rules.calendar[{2026, 7, 24}] = {{2026, 7, 24}, 0, u"学校閉庁日"_qs};
     rules.calendar[{2026, 7, 11}] = {{2026, 7, 11}, 7 * 60 + 45, u"土曜授業"_qs};
     rules.calendar[{2026, 12, 30}] = {{2026, 12, 30}, 7 * 60 + 45, u"特別勤務"_qs};
@@ -271,10 +257,8 @@ TEST(Report, ReadsTheFileAsTheTerminalDoes) {
         QByteArray bytes = QByteArray(content).replace("LONG", QByteArray(2 << 20, 'x'));
         bytes.replace("A8", "\"A\",\"07/01\",\"8:00\",\"\x8f\x6f\"")
             .replace("A17", "\"A\",\"07/01\",\"17:00\",\"\x91\xde\"");
-        QFile file(dir.filePath(u"shape.dat"_qs));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes.replace(' ', "\r\n")));
-        file.close();
-        const MonthReport report = buildReport({{file.fileName()}, 2026, {}, {}});
+        write(dir.filePath(u"shape.dat"_qs), bytes.replace(' ', "\r\n"));
+        const MonthReport report = buildReport({{dir.filePath(u"shape.dat"_qs)}, 2026, {}, {}});
         QStringList names;
         for (const TeacherMonth& t : report.teachers)
             names << t.name + u' ' + QString::number(t.workedDays);
@@ -289,10 +273,8 @@ TEST(Report, TakesTheNewestMonthOfAllItsFiles) {
     QTemporaryDir dir;
     QStringList files;
     for (const char* date : {"07/01", "06/01"}) {
-        QFile file(dir.filePath(QString::fromLatin1(date).remove(u'/')));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly) &&
-                    file.write(quotedLine({"A", date, "8:00", "\x8f\x6f"})));
-        files << file.fileName();
+        files << dir.filePath(QString::fromLatin1(date).remove(u'/'));
+        write(files.last(), quotedLine({"A", date, "8:00", "\x8f\x6f"}));
     }
     for (const QStringList& order : {files, QStringList{files[1], files[0]}})
         EXPECT_EQ(buildReport({order, 2026, {}, {}}).month, QDate(2026, 7, 1))
@@ -303,22 +285,19 @@ TEST(Report, TakesTheNewestMonthOfAllItsFiles) {
 TEST(Report, DatesTheLastRecordByTheFilesModificationDay) {
     QTemporaryDir dir;
     // A name arg() would substitute into.
-    QFile file(dir.filePath(u"Velmora%2.dat"_qs));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly) &&
-                file.write("\"A\",\"12/25\",\"8:00\",\"\x8f\x6f\"\r\n") && file.flush());
+    const QString file = dir.filePath(u"Velmora%2.dat"_qs);
     const std::pair<QDate, const char*> cases[] = {
         {{2027, 1, 5}, "2026-12-01"}, {{1999, 6, 1}, "(1999)"}, {{2028, 1, 5}, "(2028)"}};
     for (const auto& [modified, expected] : cases) {
-        ASSERT_TRUE(
-            file.setFileTime(QDateTime(modified, QTime(12, 0)), QFile::FileModificationTime));
-        ReportRequest request{{file.fileName()}, {}, {}, {}};
+        write(file, "\"A\",\"12/25\",\"8:00\",\"\x8f\x6f\"\r\n", modified);
+        ReportRequest request{{file}, {}, {}, {}};
         request.today = QDate(2027, 6, 1);
         try {
             EXPECT_EQ(buildReport(request).month.toString(Qt::ISODate), QString(expected));
         } catch (const Failure& failure) {
             EXPECT_TRUE(failure.message().contains(expected) &&
                         failure.message().contains(u"--last-year"_qs) &&
-                        failure.message().contains(file.fileName()));
+                        failure.message().contains(file));
         }
     }
 }
@@ -344,8 +323,7 @@ TEST(Names, GiveSheetsExcelOpensAndCsvCellsOfText) {
         {"-1", "-1", "'-1"}, {"@A1", "@A1", "'@A1"}, {"\tx", "_x", "'\tx"},
         {"\rx", "_x(2)", "\"'\rx\""}};
     // clang-format on
-    MonthReport report = buildReport(
-        {{DATA u"/terminal1.dat"_qs, DATA u"/terminal2.dat"_qs}, 2026, QDate(2026, 1, 1), {}});
+    MonthReport report = buildReport({kTerminals, 2026, QDate(2026, 1, 1), {}});
     QStringList expected = {u"集計"_qs, u"Tanaka, Ichiro"_qs, u"佐藤　花子"_qs};
     const auto expand = [&](const char* text) {
         return QString::fromUtf8(text).replace(u"%1"_qs, thirty).replace(u"%2"_qs, thirty.left(28));
@@ -385,11 +363,6 @@ TEST(Names, GiveSheetsExcelOpensAndCsvCellsOfText) {
     EXPECT_TRUE(styles.contains(
         u"<numFmt numFmtId=\"%1\" formatCode=\"[h]:mm\""_qs.arg(xf.section(u'"', 1, 1))))
         << qPrintable(xf);
-}
-
-QByteArray contents(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // The real program over July 2026 with the school's files beside the records (data/ledger),
@@ -461,13 +434,11 @@ TEST(CommandLine, AnswersEachInputWithItsStatusAndMessage) {
     const QString fifo = dir.filePath(u"fifo.dat"_qs); // an open that waits would hang
     mkfifo(QFile::encodeName(fifo), 0600);
     // A line over 1 MiB counts among the lines, in a file whose name arg() would substitute into.
-    QFile tooLong(dir.filePath(u"休業日%2.txt"_qs));
-    ASSERT_TRUE(tooLong.open(QIODevice::WriteOnly) &&
-                tooLong.write("2026-08-13\n" + QByteArray(kLongestLine + 1, '2') + "\nx\n") > 0);
-    tooLong.close();
+    const QString tooLong = dir.filePath(u"休業日%2.txt"_qs);
+    write(tooLong, "2026-08-13\n" + QByteArray(kLongestLine + 1, '2') + "\nx\n");
     const auto data = [&](const char* t) {
         const QString files = QString(t).replace("DATA", DATA).replace(u"FIFO"_qs, fifo);
-        return QString(files).replace(u"LONG"_qs, tooLong.fileName());
+        return QString(files).replace(u"LONG"_qs, tooLong);
     };
     for (const auto& [args, status, message] : kCommands) {
         QTemporaryDir out;
