@@ -16,4 +16,12 @@ void loadQtJapanese() {
         QCoreApplication::installTranslator(&qtJapanese);
 }
 
+bool hasDesktop() {
+#ifdef _WIN32
+    return true;
+#else
+    return qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
+#endif
+}
+
 } // namespace velmora

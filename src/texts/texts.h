@@ -83,6 +83,11 @@ inline const QString kReadingFiles = QStringLiteral("記録ファイルを読ん
 // The command line (%1 its arguments) and the menu start's folder (%1).
 inline const QString kBadArgument =
     QStringLiteral("使えない引数です: %1（使い方は velmora --help で表示します）");
+// Started where no window can show (a console without a desktop session): Japanese and
+// English on one line, since such a console may have no Japanese font.
+inline const QString kNoDesktop =
+    QStringLiteral("画面がありません。デスクトップで起動してください (no desktop session: "
+                   "DISPLAY or WAYLAND_DISPLAY is needed)");
 inline const QString kCannotUseFolder = QStringLiteral("作業フォルダを作成できません \"%1\"");
 
 // velmora-report's command line. %1 what was given.

@@ -2,7 +2,7 @@
 # The first start in an empty folder: the owner's name is asked for and typed, the three data
 # files are made, Space and Enter press nothing in the fresh window, and the quit button's
 # click ends the program. Libraries planted in the data folder and on LD_LIBRARY_PATH are never
-# loaded: a Qt library there would stop the start.
+# loaded: a Qt library there would stop the start. Without a desktop it says so and ends.
 source "$(dirname "$0")/lib.sh"
 lib=$(dirname "$VELMORA")/libsony_idm.so && mkdir "$T/plant"
 cp "$lib" "$WORK/libQt6DBus.so.6" && cp "$lib" "$WORK/" && cp "$lib" "$T/plant/"
@@ -15,3 +15,6 @@ kill -0 "$VPID" || fail "Space or Enter pressed the quit button"
 grep -q "library: $lib$" "$T/log" || fail "not the program's own card reader library"
 click "$form" 160 13
 ends 0
+# No desktop: one line saying so, status 2, and nothing made in the folder.
+status=0 && out=$(cd "$T/plant" && env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$VELMORA" 2>&1) || status=$?
+[[ $status == 2 && $out == *"no desktop session"* && ! -e $T/plant/使用者データ ]] || fail "no desktop: $out"

@@ -14,13 +14,7 @@
 using namespace velmora;
 
 int main(int argc, char** argv) {
-#ifdef _WIN32
-    const bool desktop = true; // Windows always has one
-#else
-    const bool desktop =
-        qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
-#endif
-    if (argc == 1 && desktop) {
+    if (argc == 1 && hasDesktop()) {
         QApplication app(argc, argv);
 #ifdef _WIN32
         logAlsoTo(windowsLogPath());

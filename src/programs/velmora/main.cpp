@@ -11,14 +11,20 @@
 #include "terminal/terminal.h"
 #include "terminalwidgets/dialogprompts.h"
 #include "terminalwidgets/terminalwindow.h"
+#include "texts/texts.h"
 
 #include <QApplication>
 #include <QIcon>
+#include <cstdio>
 
 int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("Velmora"));
     QApplication::setApplicationVersion(QStringLiteral(VELMORA_VERSION));
     const velmora::StartOptions options = velmora::readCommandLine(argc, argv);
+    if (!velmora::hasDesktop() && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
+        std::fprintf(stderr, "velmora: %s\n", qPrintable(velmora::texts::kNoDesktop));
+        return 2;
+    }
     QApplication app(argc, argv);
 #ifdef _WIN32
     velmora::logAlsoTo(velmora::windowsLogPath());
