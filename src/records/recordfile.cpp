@@ -1,5 +1,6 @@
 #include "records/recordfile.h"
 
+#include "recordchain/chainwriter.h"
 #include "storage/cp932.h"
 #include "storage/fields.h"
 #include "storage/names.h"
@@ -32,7 +33,11 @@ void appendRecord(const DataFolder& files, const AttendanceRecord& record) {
                                  : texts::kUnstorableField.arg(kRecordFile, fields[i]));
         encoded[i] = *toCp932(fields[i]);
     }
-    files.appendLine(kRecordFile, quotedLine({encoded[0], encoded[1], encoded[2], encoded[3]}));
+    // Chained under the record's lock, so that another PC's record cannot come between.
+    files.appendLine(kRecordFile, quotedLine({encoded[0], encoded[1], encoded[2], encoded[3]}),
+                     [&](const OsFile& locked, qint64 lineStart) {
+                         chainAppendedRecord(files, kRecordFile, locked, lineStart);
+                     });
 }
 
 QString arrivalTime(const QString& clockText) {

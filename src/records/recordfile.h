@@ -32,7 +32,8 @@ AttendanceRecord findLastRecord(const DataFolder& files, const QString& name,
 // The same over lines at hand.
 AttendanceRecord lastRecordIn(BackwardLineReader& lines, const QString& name);
 
-// Appends one record line; it is on the disk when this returns. Faults throw Failure.
+// Appends one record line; it is on the disk when this returns. Faults throw Failure. Then,
+// under the same lock, chains it in "Velmora.chain" (recordchain/chain.h).
 void appendRecord(const DataFolder& files, const AttendanceRecord& record);
 
 // Computed times from the clock text H:MM:SS: an arrival rounds down to five minutes and

@@ -75,12 +75,14 @@ void DataFolder::replace(const QString& name, const QByteArray& bytes) const {
     replaceWhole(path(name), name, bytes, name + u'.', calls_);
 }
 
-void DataFolder::appendLine(const QString& name, const QByteArray& line) const {
+void DataFolder::appendLine(const QString& name, const QByteArray& line,
+                            const std::function<void(const OsFile&, qint64)>& whileLocked) const {
     OsFile file = *OsFile::open(path(name), name, OsFile::Access::Append, calls_);
     file.lockForAppending(kLockWait);
     const qint64 size = file.size();
     const bool endsMidLine = size > 0 && !QByteArray("\r\n").contains(file.readAt(size - 1, 1));
     file.appendWhole(endsMidLine ? "\r\n" + line : line, size);
+    if (whileLocked) whileLocked(file, endsMidLine ? size + 2 : size);
 }
 
 } // namespace velmora

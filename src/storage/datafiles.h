@@ -70,8 +70,13 @@ public:
     void replace(const QString& name, const QByteArray& bytes) const;
     // Adds a whole line at the end, or nothing; it is on the disk when this returns. A file
     // left by an edit without its final line end gets one first: the line would otherwise
-    // be glued to the last one and misread.
-    void appendLine(const QString& name, const QByteArray& line) const;
+    // be glued to the last one and misread. `whileLocked`, when given, runs after the line is
+    // on the disk and before the lock is given up, with the file and where the line begins.
+    void
+    appendLine(const QString& name, const QByteArray& line,
+               const std::function<void(const OsFile&, qint64 lineStart)>& whileLocked = {}) const;
+    // The calls its files go through: a file kept beside another goes through the same.
+    const std::shared_ptr<const FileCalls>& calls() const { return calls_; }
 
 private:
     QDir dir_;

@@ -383,4 +383,27 @@ inline const QString kDayOffTooLong = QStringLiteral("\"%1\" %2行目: 行が長
 inline const QString kBadHoursRange =
     QStringLiteral("--hours %1: 0:00〜24:00 の時間 (H:MM) ではありません");
 
+// The record files' chains. %1 the record file's name, %2 its line's number.
+inline const QString kChainChanged = QStringLiteral("%1 %2行目は書き込みの後で変えられています");
+inline const QString kChainInserted = QStringLiteral("%1 %2行目は書き込みの後で加えられています");
+inline const QString kChainRemoved =
+    QStringLiteral("%1 %2行目にあった行は書き込みの後で除かれています");
+inline const QString kChainTruncated =
+    QStringLiteral("%1 は書き込みの後で短くされています（%2行目から後がありません）");
+inline const QString kChainUnchained =
+    QStringLiteral("%1 %2行目から後は .chain にありません（書き込みの後で加えられたか、.chain "
+                   "への追記が失敗しています）");
+// %1 the record file's name.
+inline const QString kChainMissing = QStringLiteral(
+    "%1 に .chain がありません（古い端末の記録です。書き込みの後の変更は分かりません）");
+// %1 the chain file's name, %2 its line's number.
+inline const QString kChainBad =
+    QStringLiteral("%1 %2行目が読めません（.chain が書き換えられたか壊れています）");
+// %1 the record file's name, %2 the fault.
+inline const QString kChainUnchecked = QStringLiteral("%1 を .chain と照らし合わせられません: %2");
+// The terminal's log. %1 the chain's name.
+inline const QString kChainLastLineBad = QStringLiteral("%1 の最後の行が読めません");
+// %1 the record file's name.
+inline const QString kChainLineTooLong = QStringLiteral("%1 に長すぎる行があります");
+
 } // namespace velmora::texts

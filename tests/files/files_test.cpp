@@ -2,6 +2,7 @@
 // PCs, and files that are not files or are too big to hold.
 
 #include "cards/cards.h"
+#include "recordchain/chaincheck.h"
 #include "storage/filecalls.h"
 #include "storage/outputfiles.h"
 #include "support/tmpfs.h"
@@ -33,8 +34,14 @@ AttendanceRecord arrival(const QString& name, int n) {
     return {name, "07/01", QString::number(n), kArrival};
 }
 
-// The file calls made, in their order: the doubles below note each before making it.
+// The file calls made, in their order: the doubles below note each before making it, those on
+// a chain file as "chain:".
 QStringList made;
+
+bool onChain(int fd) {
+    return QFile::symLinkTarget(QStringLiteral("/proc/self/fd/%1").arg(fd)).endsWith(".chain");
+}
+QString note(int fd, const char* call) { return (onChain(fd) ? "chain:" : "") + QString(call); }
 
 FileCalls noted() {
     FileCalls calls;
@@ -43,12 +50,14 @@ FileCalls noted() {
         return lockRange(fd, how, range);
     };
     calls.write = [](int fd, const void* bytes, size_t n) {
-        made << "write";
+        made << note(fd, "write");
         return ::write(fd, bytes, n);
     };
-    calls.fsync = [](int fd) { return made << "fsync", ::fsync(fd); };
-    calls.ftruncate = [](int fd, off_t size) { return made << "truncate", ::ftruncate(fd, size); };
-    calls.close = [](int fd) { return made << "close", ::close(fd); };
+    calls.fsync = [](int fd) { return made << note(fd, "fsync"), ::fsync(fd); };
+    calls.ftruncate = [](int fd, off_t size) {
+        return made << note(fd, "truncate"), ::ftruncate(fd, size);
+    };
+    calls.close = [](int fd) { return made << note(fd, "close"), ::close(fd); };
     return calls;
 }
 
@@ -80,7 +89,9 @@ TEST(Files, AnAppendIsLockedWrittenAndFlushedOrTakenBackWhole) {
         calls.timerDelete = [](timer_t) { return 0; };
     };
     const std::tuple<const char*, void (*)(FileCalls&), QString, const char*> cases[] = {
-        {"a good append", [](FileCalls&) {}, "", "lock write fsync close"},
+        // The chain after the record, before the record file's close gives up the lock.
+        {"a good append", [](FileCalls&) {}, "",
+         "lock write fsync chain:write chain:fsync chain:close close"},
         {"a full disk", fullDisk, "No space left on device",
          "lock write write truncate fsync close"},
         {"a failed flush", flushFails, qt_error_string(EIO),
@@ -147,6 +158,28 @@ TEST(Files, WritersOnSeveralPcsTakeTurnsAndLoseNothing) {
                             .chopped(1);
     std::sort(lines.begin(), lines.end()), std::sort(expected.begin(), expected.end());
     EXPECT_TRUE(lines == expected);
+    EXPECT_EQ(checkChain(w.dir.filePath(kRecordFile)).kind, ChainFinding::Kind::Intact);
+}
+
+// The chain's append fails after the record's: the record stands, and the next append chains
+// it first, marked late, as it does an older terminal's records.
+TEST(Files, ARecordTheChainLacksIsChainedLateByTheNext) {
+    World w;
+    w.write(kRecordFile, sjis("\"Sato\",\"06/30\",\"17:10\",\"退\"\r\n"));
+    FileCalls chainFull;
+    chainFull.write = [](int fd, const void* bytes, size_t n) {
+        return onChain(fd) ? (errno = ENOSPC, -1) : ::write(fd, bytes, n);
+    };
+    const DataFolder files(QDir(w.dir.path())),
+        failing(QDir(w.dir.path()), std::make_shared<FileCalls>(chainFull));
+    EXPECT_NO_THROW(appendRecord(failing, arrival("Sato", 1)));
+    EXPECT_EQ(findLastRecord(files, "Sato").time, "1");
+    EXPECT_EQ(w.read("Velmora.chain"), "");
+    appendRecord(files, arrival("Sato", 2));
+    const QByteArrayList links = w.read("Velmora.chain").split('\n');
+    EXPECT_EQ(links.size(), 4); // and the empty piece after the last
+    for (int n = 0; n < 3; ++n) EXPECT_EQ(links[n].endsWith(",\"late\"\r"), n < 2) << n;
+    EXPECT_EQ(checkChain(w.dir.filePath(kRecordFile)).kind, ChainFinding::Kind::Intact);
 }
 
 TEST(Files, FilesThatAreNoFilesOrTooBigGiveAMessageOrASkippedLine) {
