@@ -7,6 +7,8 @@
 #include "cards/cards.h"
 #include "ledger/csv.h"
 #include "ledger/ledger.h"
+#include "recordchain/chain.h"
+#include "recordchain/chaincheck.h"
 #include "records/recordfile.h"
 #include "report/report.h"
 #include "reportwindow/ledgersheet.h"
@@ -343,6 +345,37 @@ void firstYearReport(benchmark::State& state) { runReport(state, QDate(2017, 3, 
 
 void monthReportRaw(benchmark::State& state) { raw(state, reportOf(state.range(0)).file, 0); }
 
+// A year's records with the chain the terminal writes, beside a copy of the report's file.
+QString chainedOf(long records) {
+    static std::map<long, QString> made;
+    if (auto it = made.find(records); it != made.end()) return it->second;
+    QFile source(reportOf(records).file);
+    (void)source.open(QIODevice::ReadOnly);
+    const QByteArray bytes = source.readAll();
+    const QString path = DataFolder(QDir(folderFor("chain", records))).path(kRecordFile);
+    QByteArray chain, value;
+    Chainer chainer;
+    for (qsizetype at = 0, end; at < bytes.size(); at = end + 1) {
+        end = bytes.indexOf('\n', at);
+        value = chainer.next(value, QByteArrayView(bytes).sliced(at, end + 1 - at));
+        chain += chainLine({at, value});
+    }
+    writeOnce(path, bytes), writeOnce(chainFileOf(path), chain);
+    return made.emplace(records, path).first->second;
+}
+
+void chainCheck(benchmark::State& state) {
+    const QString path = chainedOf(state.range(0));
+    for (auto _ : state)
+        if (checkChain(path).kind != ChainFinding::Kind::Intact) {
+            state.SkipWithError("chain not intact");
+            break;
+        }
+}
+
+// The newest month of the same year's file without its chain.
+void yearReport(benchmark::State& state) { runReport(state, std::nullopt); }
+
 // ---------------------------------------------------------------------------------------
 // The school's files: a month's report over a 申告.dat of a million entries (trips of the
 // records' teachers, every tenth a cancellation of the one before it), spread over ten school
@@ -598,6 +631,10 @@ int main(int argc, char** argv) {
         Case("monthly report, 2017-03 (whole file), 1M", "≤ 2× raw",
              [](double, double ratio) { return ratio <= 2.0; }));
 
+    // A school year of 200 teachers: about 245 days of two records each.
+    add("chain", chainCheck, yearReport, 100000,
+        Case("chain check, a year of 200 teachers (raw: its report)", "≤ 1.5× raw",
+             [](double, double ratio) { return ratio <= 1.5; }));
     add("entries", entriesSpread, entriesRaw, 1000000,
         Case("report, 1M entries over ten years", "≤ 2 s",
              [](double seconds, double) { return seconds <= 2.0; }));

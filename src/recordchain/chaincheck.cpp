@@ -66,13 +66,23 @@ ChainFinding compare(const OsFile& records, const OsFile& chain) {
     }
 }
 
+// The report names a record file it cannot read itself.
+std::optional<OsFile> openedOrNone(const QString& path, const QString& name,
+                                   std::shared_ptr<const FileCalls> calls) {
+    try {
+        return OsFile::open(path, name, OsFile::Access::Read, std::move(calls));
+    } catch (const Failure&) {
+        return std::nullopt;
+    }
+}
+
 } // namespace
 
 ChainFinding checkChain(const QString& path, std::shared_ptr<const FileCalls> calls) {
     const QString name = QFileInfo(path).fileName(), chainPath = chainFileOf(path);
+    const std::optional<OsFile> records = openedOrNone(path, name, calls);
+    if (!records) return {};
     try {
-        const auto records = OsFile::open(path, name, OsFile::Access::Read, calls);
-        if (!records) return {};
         const auto chain =
             OsFile::open(chainPath, QFileInfo(chainPath).fileName(), OsFile::Access::Read, calls);
         if (!chain) return {Kind::NoChain};
@@ -108,6 +118,13 @@ QString chainNote(const QString& path, const ChainFinding& finding) {
         return texts::kChainUnchecked.arg(name, finding.reason);
     }
     return {};
+}
+
+QStringList chainNotes(const QStringList& paths) {
+    QStringList notes;
+    for (const QString& path : paths)
+        if (const QString note = chainNote(path, checkChain(path)); !note.isEmpty()) notes << note;
+    return notes;
 }
 
 } // namespace velmora

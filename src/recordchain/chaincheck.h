@@ -4,6 +4,7 @@
 #include "storage/filecalls.h"
 
 #include <QString>
+#include <QStringList>
 #include <memory>
 
 namespace velmora {
@@ -25,11 +26,14 @@ struct ChainFinding {
     QString reason{};
 };
 
-// The first place where the record file at `path` and its chain part; a missing record file
-// is Intact, since the report names it itself. Both files are read once, in order.
+// The first place where the record file at `path` and its chain part; a record file that is
+// missing or cannot be read is Intact here, since the report names it itself. Both files are read
+// once, in order.
 ChainFinding checkChain(const QString& path, std::shared_ptr<const FileCalls> calls = nullptr);
 
 // The report's note on the file (by its name alone); empty for an intact file.
 QString chainNote(const QString& path, const ChainFinding& finding);
+// The notes on the record files at `paths`.
+QStringList chainNotes(const QStringList& paths);
 
 } // namespace velmora

@@ -1,5 +1,6 @@
 #include "report/report.h"
 
+#include "recordchain/chaincheck.h"
 #include "report/records.h"
 #include "storage/cp932.h"
 #include "storage/datafiles.h"
@@ -376,6 +377,7 @@ MonthReport buildReport(const ReportRequest& request) {
     report.month = range.month;
     report.skipped = reading.skipped;
     report.warnings = reading.warnings;
+    report.chainNotes = chainNotes(request.files);
 
     // Only the entries of the days the figures need are kept, however long 申告.dat grows.
     report.ledger = readLedger(QDir(request.ledgerFolder.value_or(ledgerFolderOf(request.files))),

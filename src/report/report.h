@@ -35,6 +35,7 @@ struct MonthReport {
                                   // lines skipped in its problems
     QList<EntryState> entries;    // the ledger's entries as they stand, cancellations matched
     QStringList recorded;         // the names with records in the school year, as written
+    QStringList chainNotes;       // record files edited since written, or without a chain
 };
 
 // A record file left out of a report, and why.

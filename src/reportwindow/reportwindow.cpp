@@ -547,6 +547,7 @@ void ReportWindow::askEntry(int day) {
 void ReportWindow::showNotices(const MonthReport& report) {
     QStringList lines;
     if (!faults_.isEmpty()) lines << texts::kFilesLeftOut.arg(faults_.size());
+    lines << report.chainNotes; // few, and each names an edit: shown whole
     if (report.skipped > 0) lines << texts::kLinesSkipped.arg(report.skipped);
     if (!report.warnings.isEmpty()) lines << texts::kDatesAssumed.arg(report.warnings.size());
     const QStringList problems = problemTexts(report);
@@ -554,7 +555,7 @@ void ReportWindow::showNotices(const MonthReport& report) {
     noticeText_->setText(lines.join(QStringLiteral("。")) + QStringLiteral("。"));
     noticeText_->setToolTip((report.warnings + problems).join(u'\n'));
     warningsButton_->setVisible(!report.warnings.isEmpty() || !problems.isEmpty() ||
-                                !faults_.isEmpty());
+                                !faults_.isEmpty() || !report.chainNotes.isEmpty());
     notices_->setVisible(!lines.isEmpty());
 }
 
@@ -566,9 +567,9 @@ void ReportWindow::listWarnings() {
     dialog.setWindowTitle(texts::kNoticesTitle);
     QStringList lines;
     for (const FileFault& fault : faults_) lines << texts::kFileLeftOut.arg(fault.reason);
-    auto* list =
-        new QPlainTextEdit((lines + model_.report().warnings + problemTexts(model_.report()))
-                               .join(QStringLiteral("\n\n")));
+    auto* list = new QPlainTextEdit((lines + model_.report().chainNotes + model_.report().warnings +
+                                     problemTexts(model_.report()))
+                                        .join(QStringLiteral("\n\n")));
     list->setReadOnly(true);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close);
     connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);

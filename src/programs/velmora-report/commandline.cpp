@@ -132,6 +132,7 @@ int buildAndSave(Run& run, const Console& console, std::shared_ptr<const FileCal
         if (run.daysOff) run.request.rules.daysOff = readDaysOff(*run.daysOff);
         const MonthReport report = buildReport(run.request);
         for (const QString& warning : report.warnings) say(console, warning);
+        for (const QString& note : report.chainNotes) say(console, note);
         for (const LedgerProblem& problem : report.ledger.problems) say(console, problem.text());
         saveReport(report, run.outDir, run.formats, pdfBytes, std::move(calls));
         if (report.skipped > 0) say(console, texts::kLinesSkipped.arg(report.skipped));
