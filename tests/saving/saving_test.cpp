@@ -2,6 +2,7 @@
 // the real program and poppler, on the hand-made files of two terminals.
 
 #include "programs/velmora-report/commandline.h"
+#include "records/recordfile.h"
 #include "support/print.h"
 #include "support/reportfiles.h"
 #include "support/tmpfs.h"
@@ -137,4 +138,22 @@ int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
+}
+
+// A card line edited after the terminal wrote it is named on standard error; the figures
+// still come from the file as it is.
+TEST(CommandLine, NamesARecordLineEditedSinceWritten) {
+    QTemporaryDir dir;
+    const DataFolder files{QDir(dir.path())};
+    appendRecord(files, {"Sato", "07/01", "8:05", kArrival});
+    appendRecord(files, {"Sato", "07/01", "17:10", kLeaving});
+    write(files.path(kRecordFile), contents(files.path(kRecordFile)).replace("17:10", "19:10"));
+    QString err;
+    EXPECT_EQ(runReport({"velmora-report", "--last-year", "2026", "-o", dir.path(),
+                         files.path(kRecordFile)},
+                        {[](const QString&) {}, [&](const QString& t) { err += t; }}),
+              0);
+    EXPECT_TRUE(err.contains("Velmora.dat 2行目は書き込みの後で変えられています"))
+        << err.toStdString();
+    EXPECT_TRUE(contents(dir.filePath("在校等時間_2026-07.csv")).contains("19:10"));
 }
