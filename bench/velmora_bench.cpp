@@ -357,7 +357,7 @@ QString chainedOf(long records) {
     Chainer chainer;
     for (qsizetype at = 0, end; at < bytes.size(); at = end + 1) {
         end = bytes.indexOf('\n', at);
-        value = chainer.next(value, QByteArrayView(bytes).sliced(at, end + 1 - at));
+        value = chainer.next(value, QByteArrayView(bytes).sliced(at, end + 1 - at)).toByteArray();
         chain += chainLine({at, value});
     }
     writeOnce(path, bytes), writeOnce(chainFileOf(path), chain);

@@ -15,10 +15,31 @@ namespace {
 constexpr qint64 kBlock = 64 * 1024;
 constexpr std::string_view kLate = "late";
 
-bool isHexValue(std::string_view text) {
-    return text.size() == 64 && std::all_of(text.begin(), text.end(), [](char c) {
-               return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
-           });
+int hexDigit(char c) {
+    return c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+}
+
+// The 32 bytes of a value in lower-case hex; empty for other text. Every line of a chain is
+// read by the report, so neither this nor the offset goes through a conversion of its own.
+QByteArray valueOf(std::string_view hex) {
+    if (hex.size() != 64) return {};
+    QByteArray value(32, Qt::Uninitialized);
+    for (size_t i = 0; i < 32; ++i) {
+        const int high = hexDigit(hex[2 * i]), low = hexDigit(hex[2 * i + 1]);
+        if (high < 0 || low < 0) return {};
+        value[qsizetype(i)] = char(high << 4 | low);
+    }
+    return value;
+}
+
+std::optional<qint64> offsetOf(std::string_view digits) {
+    if (digits.empty() || digits.size() > 18) return std::nullopt;
+    qint64 offset = 0;
+    for (const char c : digits) {
+        if (c < '0' || c > '9') return std::nullopt;
+        offset = offset * 10 + (c - '0');
+    }
+    return offset;
 }
 
 } // namespace
@@ -39,20 +60,18 @@ QByteArray chainLine(const ChainLink& link) {
 std::optional<ChainLink> parseChainLine(std::string_view line) {
     std::string_view fields[4];
     const size_t count = readFields(line, fields, 4);
-    const std::string_view offset = fields[0];
     if (count < 2 || count > 3 || (count == 3 && fields[2] != kLate)) return std::nullopt;
-    if (offset.empty() || offset.size() > 18 || !isHexValue(fields[1]) ||
-        !std::all_of(offset.begin(), offset.end(), [](char c) { return c >= '0' && c <= '9'; }))
-        return std::nullopt;
-    return ChainLink{std::stoll(std::string(offset)),
-                     QByteArray::fromHex(QByteArray(fields[1].data(), 64)), count == 3};
+    const std::optional<qint64> offset = offsetOf(fields[0]);
+    QByteArray value = valueOf(fields[1]);
+    if (!offset || value.isEmpty()) return std::nullopt;
+    return ChainLink{*offset, std::move(value), count == 3};
 }
 
-QByteArray Chainer::next(const QByteArray& previous, QByteArrayView recordLine) {
+QByteArrayView Chainer::next(QByteArrayView previous, QByteArrayView recordLine) {
     hash_.reset();
     hash_.addData(previous);
     hash_.addData(recordLine);
-    return hash_.result();
+    return hash_.resultView();
 }
 
 std::optional<ForwardLine> ForwardLines::next() {
@@ -61,7 +80,7 @@ std::optional<ForwardLine> ForwardLines::next() {
         const bool allRead = next_ >= to_;
         if (end >= 0 || (allRead && start_ < buffer_.size())) {
             const qsizetype n = (end >= 0 ? end + 1 : buffer_.size()) - start_;
-            ForwardLine line{bufferAt_ + start_, buffer_.sliced(start_, n)};
+            ForwardLine line{bufferAt_ + start_, QByteArrayView(buffer_).sliced(start_, n)};
             start_ += n;
             if (std::exchange(skipping_, false)) continue; // the rest of a line too long
             return line;

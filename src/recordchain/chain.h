@@ -30,21 +30,23 @@ struct ChainLink {
 QByteArray chainLine(const ChainLink& link);
 std::optional<ChainLink> parseChainLine(std::string_view line);
 
-// The value that follows `previous` for a record line's bytes. One hash serves every call.
+// The value that follows `previous` for a record line's bytes, held until the next call: one
+// hash serves every call, and the report makes one for every line it reads.
 class Chainer {
 public:
-    QByteArray next(const QByteArray& previous, QByteArrayView recordLine);
+    QByteArrayView next(QByteArrayView previous, QByteArrayView recordLine);
 
 private:
     QCryptographicHash hash_{QCryptographicHash::Sha256};
 };
 
 // A file's lines in order from `from` up to `to`, each with its line end (the last may have
-// none) and where it begins, read in blocks. A line longer than any the terminal writes
-// (kLongestLine) is given without its bytes, so that memory stays small.
+// none) and where it begins, read in blocks; its bytes are held until the next call. A line longer
+// than any the terminal writes (kLongestLine) is given without its bytes, so that memory stays
+// small.
 struct ForwardLine {
     qint64 offset = 0;
-    QByteArray bytes;
+    QByteArrayView bytes;
     bool tooLong = false;
 };
 

@@ -24,7 +24,7 @@ public:
         ++number_;
         std::optional<ChainLink> link;
         if (!line->tooLong && line->bytes.endsWith("\r\n"))
-            link = parseChainLine(view(line->bytes.chopped(2)));
+            link = parseChainLine({line->bytes.data(), size_t(line->bytes.size() - 2)});
         if (!link) throw ChainFinding{Kind::BadChain, number_};
         return link;
     }
@@ -36,17 +36,17 @@ private:
 
 // Line `n` gives another value than `link`: a line put in before it gives the value of the
 // line after; a line taken out, the value of the next link.
-ChainFinding whatChanged(qint64 n, const ForwardLine& line, const ChainLink& link,
+// `line` is a copy: the next line's reading takes the one read.
+ChainFinding whatChanged(qint64 n, const QByteArray& line, bool tooLong, const ChainLink& link,
                          const QByteArray& value, ForwardLines& lines, Links& links) {
     Chainer chainer;
     const std::optional<ForwardLine> following = lines.next();
-    if (!following && !line.bytes.endsWith('\n')) return {Kind::Truncated, n}; // cut within it
-    if (line.tooLong ||
+    if (!following && !line.endsWith('\n')) return {Kind::Truncated, n}; // cut within it
+    if (tooLong ||
         (following && !following->tooLong && chainer.next(value, following->bytes) == link.value))
         return {Kind::Inserted, n};
     const std::optional<ChainLink> nextLink = links.next();
-    if (nextLink && chainer.next(link.value, line.bytes) == nextLink->value)
-        return {Kind::Removed, n};
+    if (nextLink && chainer.next(link.value, line) == nextLink->value) return {Kind::Removed, n};
     return {Kind::Changed, n};
 }
 
@@ -60,9 +60,10 @@ ChainFinding compare(const OsFile& records, const OsFile& chain) {
         const std::optional<ChainLink> link = links.next();
         if (!line) return {link ? Kind::Truncated : Kind::Intact, link ? n : 0};
         if (!link) return {Kind::Unchained, n};
-        const QByteArray next = line->tooLong ? QByteArray() : chainer.next(value, line->bytes);
-        if (next != link->value) return whatChanged(n, *line, *link, value, lines, links);
-        value = next;
+        if (line->tooLong || chainer.next(value, line->bytes) != link->value)
+            return whatChanged(n, line->bytes.toByteArray(), line->tooLong, *link, value, lines,
+                               links);
+        value = link->value;
     }
 }
 

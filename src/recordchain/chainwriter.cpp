@@ -47,7 +47,7 @@ void chainRecords(const DataFolder& files, const QString& recordFile, const OsFi
     Chainer chainer;
     while (const std::optional<ForwardLine> line = lines.next()) {
         if (line->tooLong) throw Failure(texts::kChainLineTooLong.arg(recordFile));
-        value = chainer.next(value, line->bytes);
+        value = chainer.next(value, line->bytes).toByteArray();
         links += chainLine({line->offset, value, line->offset < recordStart});
     }
     chain.appendWhole(links, chain.size());
