@@ -396,7 +396,7 @@ inline const QString kFingerprint = QStringLiteral("指紋 %1");
 // %1 the fingerprint at closing, %2 today's.
 inline const QString kFingerprintChanged = QStringLiteral("指紋 %1 → %2");
 inline const QString kNoFingerprint = QStringLiteral("なし");
-// %1 the teachers changed since the closing, or a day's changes.
+// %1 a day's changes since the closing.
 inline const QString kChangedMark = QStringLiteral("締め後に変更: %1");
 inline const QString kAfterClosing = QStringLiteral("締め後");
 inline const QString kCloseMonthButton = QStringLiteral("月を締める(&K)…");
