@@ -324,10 +324,12 @@ void ReportWindow::choose(int teacher) {
         return;
     }
     const TeacherMonth& t = report.teachers[teacher];
-    message_->setText(texts::kTeacherTotals.arg(t.workedDays)
-                          .arg(hoursText(t.inSchool), hoursText(t.beyond), hoursText(t.yearBeyond),
-                               flagsText(t.flags)) +
-                      QStringLiteral("　") + teacherClosingText(report, t));
+    QString totals = texts::kTeacherTotals.arg(t.workedDays)
+                         .arg(hoursText(t.inSchool), hoursText(t.beyond), hoursText(t.yearBeyond),
+                              flagsText(t.flags));
+    if (const QString closing = teacherClosingText(report, t); !closing.isEmpty())
+        totals += QStringLiteral("　") + closing;
+    message_->setText(totals);
 }
 
 void ReportWindow::activated(const QModelIndex& index) {
