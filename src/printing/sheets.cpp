@@ -1,5 +1,6 @@
 #include "printing/sheets.h"
 
+#include "report/closing.h"
 #include "saving/output.h"
 #include "saving/saving.h"
 #include "texts/texts.h"
@@ -151,7 +152,7 @@ void summaryPages(QPainter& p, QPagedPaintDevice& device, const MonthReport& rep
         {texts::kName, 330, Qt::AlignLeft}, {names[0], 140, Qt::AlignRight},
         {names[1], 110, Qt::AlignRight},    {names[2], 210, Qt::AlignRight},
         {names[3], 180, Qt::AlignRight},    {names[4], 210, Qt::AlignRight},
-        {names[5], 680, Qt::AlignLeft},
+        {names[5], 520, Qt::AlignLeft},     {texts::kClosingColumn, 160, Qt::AlignLeft},
     };
     const QString heading = texts::kSummaryHeading.arg(monthTitle(report.month));
     const QString printed = texts::kTeachers.arg(report.teachers.size());
@@ -172,14 +173,21 @@ void summaryPages(QPainter& p, QPagedPaintDevice& device, const MonthReport& rep
         const bool over45 = t.flags.testFlag(Flag::Over45);
         if (flagged) p.fillRect(0, y, kWidth, kRow, kFlagFill);
         row(p, y, columns,
-            QStringList{(flagged ? QStringLiteral("▲ ") : QString()) + t.name} + totalCells(t),
-            {flagged, false, t.toCorrect > 0, false, over45, false, true});
+            QStringList{(flagged ? QStringLiteral("▲ ") : QString()) + t.name} +
+                    totalCells(t).mid(0, 6)
+                << closingCell(t),
+            {flagged, false, t.toCorrect > 0, false, over45, false, true,
+             t.closing == ClosingState::Changed});
         bars << Bar{t.name, t.beyond, over45};
     }
     y += kRow + 20;
     p.setPen(Qt::black);
     p.setFont(font(26));
     p.drawText(0, y, kWidth, 40, Qt::AlignLeft, texts::kFlagLegend);
+    if (const QString closing = monthClosingText(report); !closing.isEmpty()) {
+        y += 44;
+        p.drawText(0, y, kWidth, 40, Qt::AlignLeft, closing);
+    }
     y += 80;
     // One scale on every page of the chart; as many bars on a page as fit, none overlapping.
     int most = 100 * 60;
@@ -213,13 +221,19 @@ int dayRows(QPainter& p, const TeacherMonth& t) {
         {names[4], 240, Qt::AlignRight},  {names[5], 200, Qt::AlignRight},
         {names[6], 750, Qt::AlignLeft},
     };
-    int y = 120;
+    int y = 125;
     header(p, y, columns);
     for (const Day& d : t.days) {
         y += kRow;
         if (d.offDay) p.fillRect(0, y, kWidth, kRow, kOffFill);
-        row(p, y, columns, dayCells(d),
-            {false, d.date.dayOfWeek() == 7, false, false, false, false, hasMark(d.notes)});
+        QStringList cells = dayCells(d);
+        if (d.closedAs)
+            cells[6] = QStringList{cells[6], texts::kChangedMark.arg(dayClosingCell(d))}
+                           .join(QStringLiteral("　"))
+                           .trimmed();
+        row(p, y, columns, cells,
+            {false, d.date.dayOfWeek() == 7, false, false, false, false,
+             hasMark(d.notes) || d.closedAs});
     }
     return y + kRow;
 }
@@ -298,8 +312,18 @@ void seals(QPainter& p) {
     }
 }
 
+// 締め済み or 締め後に変更 and the fingerprint a board checks the page against later.
+void closingLine(QPainter& p, const MonthReport& report, const TeacherMonth& t) {
+    const QString text = teacherClosingText(report, t);
+    if (text.isEmpty()) return;
+    p.setPen(t.closing == ClosingState::Changed ? kRed : Qt::black);
+    p.setFont(font(26));
+    fitText(p, QRect(0, 82, kWidth, 40), Qt::AlignLeft | Qt::AlignVCenter, text);
+}
+
 void teacherPage(QPainter& p, const MonthReport& report, const TeacherMonth& t) {
     title(p, texts::kSheetTitle.arg(monthTitle(report.month), t.name), texts::kBeyondNote);
+    closingLine(p, report, t);
     const int daysEnd = dayRows(p, t);
     const int totalsEnd = totalsRow(p, daysEnd + 30, t);
     dailyChart(p, totalsEnd + 40, t);
@@ -311,7 +335,12 @@ QString spanText(const Entry& e) {
     return velmora::spanText(e.start, e.end);
 }
 
-QString writtenText(const Entry& e) { return velmora::writtenText(e.written); }
+// An entry written after the month was closed says so: the sheet closed did not have it.
+QString writtenText(const Entry& e, const MonthReport& report) {
+    const QString when = velmora::writtenText(e.written);
+    return writtenAfterClosing(e, report) ? when + QStringLiteral(" ") + texts::kAfterClosing
+                                          : when;
+}
 
 // 変更の記録: the teacher's entries of the month in the order of their days, a cancelled one
 // struck through with its cancellation under it, so that the sheet shows what was changed.
@@ -342,7 +371,7 @@ void entriesPages(QPainter& p, QPagedPaintDevice& device, const MonthReport& rep
         room(state.cancelled() ? 2 : 1);
         row(p, y, columns,
             {e.date.toString(Qt::ISODate), entryKindName(e.kind), spanText(e), e.reason, e.writer,
-             writtenText(e)});
+             writtenText(e, report)});
         y += kRow;
         if (!state.cancelled()) continue;
         p.setPen(QPen(Qt::black, 3));
@@ -350,7 +379,7 @@ void entriesPages(QPainter& p, QPagedPaintDevice& device, const MonthReport& rep
         const Entry& c = *state.cancelledBy;
         row(p, y, under,
             {QString(), texts::kCancelledBy.arg(entryKindName(c.kind, true), c.writer,
-                                                writtenText(c), c.reason)});
+                                                writtenText(c, report), c.reason)});
         y += kRow;
     }
 }

@@ -3,6 +3,8 @@
 #include "ledger/csv.h"
 #include "report/month.h"
 #include "report/nearestname.h"
+#include "reportwindow/closingdialog.h"
+#include "saving/output.h"
 #include "storage/datafiles.h"
 #include "texts/texts.h"
 
@@ -130,9 +132,12 @@ void EntryDialog::listDay() {
         const Entry& e = s.entry;
         QString text =
             texts::kEntryListed.arg(entryKindName(e.kind), span(e), e.reason, e.writer, when(e));
+        if (afterClosing(e, closings_)) text += QStringLiteral("　") + texts::kAfterClosing;
         if (s.cancelled())
             text += texts::kEntryCancelled.arg(s.cancelledBy->reason, s.cancelledBy->writer,
                                                when(*s.cancelledBy));
+        if (s.cancelled() && afterClosing(*s.cancelledBy, closings_))
+            text += QStringLiteral("　") + texts::kAfterClosing;
         auto* item = new QListWidgetItem(text, history_);
         item->setToolTip(text);
         QFont font = item->font();
@@ -199,7 +204,20 @@ void EntryDialog::accept() {
         if (!dialogs_.confirm(this, QStringLiteral("unknownName"), texts::kUnknownNameTitle, text))
             return;
     }
-    if (append(e)) QDialog::accept();
+    if (allowedOn(e.date) && append(e)) QDialog::accept();
+}
+
+void EntryDialog::setClosings(const QList<Closing>& closings) {
+    closings_ = closings;
+    listDay();
+}
+
+// Allowed after a warning: a late correction is still a correction, and the sheets then mark
+// the day changed since the closing.
+bool EntryDialog::allowedOn(QDate date) {
+    return !inClosedMonth(closings_, date) ||
+           dialogs_.confirm(this, QStringLiteral("closedMonth"), texts::kClosedMonthTitle,
+                            texts::kEntryInClosedMonth.arg(monthTitle(date)));
 }
 
 // An entry the cancellation would not cancel (a later one of the same keys stands) is refused
@@ -217,6 +235,7 @@ void EntryDialog::cancelChosen() {
         fault_->show();
         return;
     }
+    if (!allowedOn(chosen.date)) return;
     const std::optional<QString> reason = dialogs_.text(this, QStringLiteral("cancelReason"),
                                                         texts::kCancelTitle, texts::kCancelPrompt);
     if (!reason) return;

@@ -31,6 +31,9 @@ public:
                 const QString& name, QDate date, QWidget* parent = nullptr);
 
     void accept() override;
+    // The school's closings: an entry dated in a closed month is asked about first, and one
+    // written after its month's closing is listed with 締め後.
+    void setClosings(const QList<Closing>& closings);
 
 signals:
     // An entry was appended: the report is out of date.
@@ -42,6 +45,8 @@ private:
     // Appends `entry`, or says why not; true when it was appended.
     bool append(const Entry& entry);
     Entry stamped() const;
+    // False when `date` lies in a closed month and the office says no.
+    bool allowedOn(QDate date);
     void index(qsizetype entry);
 
     Dialogs& dialogs_;
@@ -54,6 +59,7 @@ private:
     QSet<QString> recordedSet_;
     QString writer_;
     QList<EntryState> listed_; // the day's, as listed
+    QList<Closing> closings_;
     QLineEdit* name_;
     QDateEdit* date_;
     QComboBox* kind_;

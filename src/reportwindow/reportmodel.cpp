@@ -11,8 +11,10 @@ namespace velmora {
 namespace {
 
 const QStringList kSummary = QStringList{texts::kName} + texts::kTotalColumns
-                             << texts::kRegularTotal;
-const QStringList kDays = texts::kDayColumns + texts::kDayFigureColumns;
+                             << texts::kRegularTotal << texts::kClosingColumn;
+const QStringList kDays = texts::kDayColumns + texts::kDayFigureColumns << texts::kClosingColumn;
+// 締め, red where the figures changed since the closing.
+const int kSummaryClosing = 8, kDayClosing = 10;
 
 } // namespace
 
@@ -68,23 +70,29 @@ QVariant ReportModel::data(const QModelIndex& index, int role) const {
         // teacher to find a forgotten leaving.
         if (role == Qt::ForegroundRole)
             return (c == 6 && t.flags.toInt() != 0) || (c == 4 && t.flags.testFlag(Flag::Over45)) ||
-                           (c == 2 && t.toCorrect > 0)
+                           (c == 2 && t.toCorrect > 0) ||
+                           (c == kSummaryClosing && t.closing == ClosingState::Changed)
                        ? QVariant(QBrush(Qt::red))
                        : QVariant();
         if (role == Qt::BackgroundRole)
             return t.toCorrect > 0 ? QVariant(QBrush(QColor(0xff, 0xf0, 0xc8))) : QVariant();
         if (role == Qt::TextAlignmentRole)
-            return c == 0 || c == 6 ? QVariant() : QVariant(Qt::AlignRight | Qt::AlignVCenter);
+            return c == 0 || c == 6 || c == kSummaryClosing
+                       ? QVariant()
+                       : QVariant(Qt::AlignRight | Qt::AlignVCenter);
         if (role != Qt::DisplayRole) return {};
         return cells(index.row()).value(c);
     }
     const Day& d = report_.teachers[teacher_].days[index.row()];
     if (role == Qt::ForegroundRole)
-        return c == 6 && hasMark(d.notes) ? QVariant(QBrush(Qt::red)) : QVariant();
+        return (c == 6 && hasMark(d.notes)) || (c == kDayClosing && d.closedAs)
+                   ? QVariant(QBrush(Qt::red))
+                   : QVariant();
     if (role == Qt::BackgroundRole)
         return d.offDay ? QVariant(QBrush(QColor(0xe8, 0xe8, 0xe8))) : QVariant();
     if (role == Qt::TextAlignmentRole)
-        return c >= 2 && c != 6 ? QVariant(Qt::AlignRight | Qt::AlignVCenter) : QVariant();
+        return c >= 2 && c != 6 && c != kDayClosing ? QVariant(Qt::AlignRight | Qt::AlignVCenter)
+                                                    : QVariant();
     if (role != Qt::DisplayRole) return {};
     return cells(index.row()).value(c);
 }

@@ -2,8 +2,10 @@
 
 #include "assets/assets.h"
 #include "printing/sheets.h"
+#include "reportwindow/closingdialog.h"
 #include "reportwindow/entrydialog.h"
 #include "reportwindow/listtab.h"
+#include "saving/output.h"
 #include "storage/datafiles.h"
 #include "texts/texts.h"
 
@@ -46,6 +48,8 @@ QString teachersLine(const MonthReport& report) {
                                          [](const TeacherMonth& t) { return t.toCorrect > 0; });
     QString line = texts::kTeachers.arg(report.teachers.size());
     if (toCorrect > 0) line += QStringLiteral("　") + texts::kTeachersToCorrect.arg(toCorrect);
+    if (const QString closing = monthClosingNotice(report); !closing.isEmpty())
+        line += QStringLiteral("　") + closing;
     return line;
 }
 
@@ -159,6 +163,10 @@ QLayout* ReportWindow::choiceRow() {
     choice->addWidget(teacherLabel);
     choice->addWidget(teacher_, 1);
     choice->addWidget(entryButton_);
+    auto* closeButton = new QPushButton(texts::kCloseMonthButton);
+    closeButton->setObjectName(QStringLiteral("closeMonth"));
+    connect(closeButton, &QPushButton::clicked, this, &ReportWindow::askClose);
+    choice->addWidget(closeButton);
     return choice;
 }
 
@@ -316,9 +324,12 @@ void ReportWindow::choose(int teacher) {
         return;
     }
     const TeacherMonth& t = report.teachers[teacher];
-    message_->setText(texts::kTeacherTotals.arg(t.workedDays)
-                          .arg(hoursText(t.inSchool), hoursText(t.beyond), hoursText(t.yearBeyond),
-                               flagsText(t.flags)));
+    QString totals = texts::kTeacherTotals.arg(t.workedDays)
+                         .arg(hoursText(t.inSchool), hoursText(t.beyond), hoursText(t.yearBeyond),
+                              flagsText(t.flags));
+    if (const QString closing = teacherClosingText(report, t); !closing.isEmpty())
+        totals += QStringLiteral("　") + closing;
+    message_->setText(totals);
 }
 
 void ReportWindow::activated(const QModelIndex& index) {
@@ -540,8 +551,22 @@ void ReportWindow::askEntry(int day) {
     for (const StaffLine& s : report.ledger.staff) know(s.name);
     EntryDialog dialog(dialogs_, QDir(ledgerFolder()), report.ledger.entries, known,
                        report.recorded, writer_, name, date, this);
+    dialog.setClosings(report.ledger.closings);
     connect(&dialog, &EntryDialog::appended, this, &ReportWindow::recompute);
     dialogs_.run(dialog);
+}
+
+// The month shown, closed by 記入者 as entries are written; its report read again at once.
+void ReportWindow::askClose() {
+    const MonthReport& report = model_.report();
+    if (files_.isEmpty() || reading_ || report.teachers.isEmpty()) return;
+    if (writer_.isEmpty() && !askWriter()) return;
+    const QDateTime now = QDateTime::currentDateTime();
+    const ClosingOutcome outcome =
+        askClosing(dialogs_, this, report, writer_,
+                   QDateTime(now.date(), QTime(now.time().hour(), now.time().minute())));
+    if (outcome.closed) recompute();
+    if (!outcome.said.isEmpty()) message_->setText(outcome.said);
 }
 
 void ReportWindow::showNotices(const MonthReport& report) {

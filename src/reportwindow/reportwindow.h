@@ -91,6 +91,7 @@ private:
     void activated(const QModelIndex& index);
     bool askWriter();
     void askEntry(int day);
+    void askClose();
     void askFiles();
     void askFolder();
     void askSave(Formats formats);

@@ -45,18 +45,21 @@ QStringList dayCells(const Day& d) {
             dayNotesText(d),
             hoursText(d.regular),
             durationText(d.outside),
-            durationText(d.takenOut)};
+            durationText(d.takenOut),
+            dayClosingCell(d)};
 }
 
 QStringList totalCells(const TeacherMonth& t) {
-    return {QString::number(t.workedDays), QString::number(t.toCorrect), hoursText(t.inSchool),
-            hoursText(t.beyond),           hoursText(t.yearBeyond),      flagsText(t.flags),
-            hoursText(t.regular)};
+    return {QString::number(t.workedDays), QString::number(t.toCorrect),
+            hoursText(t.inSchool),         hoursText(t.beyond),
+            hoursText(t.yearBeyond),       flagsText(t.flags),
+            hoursText(t.regular),          closingCell(t)};
 }
 
 QByteArray dailyCsv(const MonthReport& report) {
     QByteArray out = withBom();
-    addRow(out, QStringList{texts::kName} + texts::kDayColumns + texts::kDayFigureColumns);
+    addRow(out, QStringList{texts::kName} + texts::kDayColumns + texts::kDayFigureColumns
+                    << texts::kClosingColumn);
     for (const TeacherMonth& t : report.teachers)
         for (const Day& d : t.days) addRow(out, QStringList{t.name} + dayCells(d));
     return out;
@@ -64,7 +67,8 @@ QByteArray dailyCsv(const MonthReport& report) {
 
 QByteArray summaryCsv(const MonthReport& report) {
     QByteArray out = withBom();
-    addRow(out, QStringList{texts::kName} + texts::kTotalColumns << texts::kRegularTotal);
+    addRow(out, QStringList{texts::kName} + texts::kTotalColumns << texts::kRegularTotal
+                                                                 << texts::kClosingColumn);
     for (const TeacherMonth& t : report.teachers) addRow(out, QStringList{t.name} + totalCells(t));
     return out;
 }

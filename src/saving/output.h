@@ -9,10 +9,21 @@
 
 namespace velmora {
 
-// A day's cells under texts::kDayColumns and kDayFigureColumns, and a teacher's under
-// texts::kTotalColumns and kRegularTotal, as every output shows them.
+// A day's cells under texts::kDayColumns, kDayFigureColumns and kClosingColumn, and a
+// teacher's under texts::kTotalColumns, kRegularTotal and kClosingColumn, as every output
+// shows them.
 QStringList dayCells(const Day& day);
 QStringList totalCells(const TeacherMonth& teacher);
+
+// 締め: a teacher's state (empty while the month is open), a changed day's figures at closing
+// beside today's.
+QString closingCell(const TeacherMonth& teacher);
+QString dayClosingCell(const Day& day);
+// The marks beside the figures on a teacher's page and in the window: the state with when and
+// by whom the month was closed, and the teacher's fingerprint (at closing → today's when
+// changed); the month's state alone. Empty for a month never closed and without fingerprints.
+QString teacherClosingText(const MonthReport& report, const TeacherMonth& teacher);
+QString monthClosingText(const MonthReport& report);
 
 // One row per teacher and day: 氏名 and the day's columns.
 QByteArray dailyCsv(const MonthReport& report);

@@ -162,12 +162,22 @@ private:
     lxw_format* title_;
 };
 
+// A change since the closing in red, as the flags are.
+void closing(Book& book, lxw_worksheet* s, int row, int col, const QString& text, bool changed,
+             bool shaded = false) {
+    if (changed)
+        book.flags(s, row, col, text);
+    else
+        book.text(s, row, col, text, shaded);
+}
+
 void fill(Book& book, const MonthReport& report) {
     const QString summaryName = QStringLiteral("集計");
     lxw_worksheet* summary = book.sheet(summaryName);
     book.headers(summary, 0,
-                 QStringList{texts::kName} + texts::kTotalColumns << texts::kRegularTotal,
-                 {20, 10, 8, 14, 12, 14, 50, 10});
+                 QStringList{texts::kName} + texts::kTotalColumns << texts::kRegularTotal
+                                                                  << texts::kClosingColumn,
+                 {20, 10, 8, 14, 12, 14, 50, 10, 14});
     QSet<QString> used = {summaryName, QStringLiteral("history")};
     int row = 1;
     for (const TeacherMonth& t : report.teachers) {
@@ -179,12 +189,14 @@ void fill(Book& book, const MonthReport& report) {
         book.hours(summary, row, 5, t.yearBeyond);
         book.flags(summary, row, 6, flagsText(t.flags));
         book.hours(summary, row, 7, t.regular);
+        closing(book, summary, row, 8, closingCell(t), t.closing == ClosingState::Changed);
         ++row;
 
         lxw_worksheet* sheet = book.sheet(sheetName(t.name, used));
         book.title(sheet, texts::kSheetTitle.arg(monthTitle(report.month), t.name));
-        book.headers(sheet, 1, texts::kDayColumns + texts::kDayFigureColumns,
-                     {12, 6, 8, 8, 12, 10, 30, 8, 8, 8});
+        book.headers(sheet, 1,
+                     texts::kDayColumns + texts::kDayFigureColumns << texts::kClosingColumn,
+                     {12, 6, 8, 8, 12, 10, 30, 8, 8, 8, 30});
         int r = 2;
         for (const Day& d : t.days) {
             book.date(sheet, r, 0, d.date, d.offDay);
@@ -197,6 +209,7 @@ void fill(Book& book, const MonthReport& report) {
             book.hours(sheet, r, 7, d.regular, d.offDay);
             book.hours(sheet, r, 8, d.outside, d.offDay);
             book.hours(sheet, r, 9, d.takenOut, d.offDay);
+            closing(book, sheet, r, 10, dayClosingCell(d), d.closedAs.has_value(), d.offDay);
             ++r;
         }
         book.text(sheet, r, 0, texts::kTotal);

@@ -405,5 +405,45 @@ inline const QString kChainUnchecked = QStringLiteral("%1 を .chain と照ら�
 inline const QString kChainLastLineBad = QStringLiteral("%1 の最後の行が読めません");
 // %1 the record file's name.
 inline const QString kChainLineTooLong = QStringLiteral("%1 に長すぎる行があります");
+// A closed month (締め) as the office sees it: the window's closing, the marks of a closed or
+// changed month in every output, and an entry written after the closing.
+inline const QString kClosingColumn = QStringLiteral("締め");
+inline const QString kChangeSeparator = QStringLiteral("、");
+// %1 when it was closed, %2 who closed it.
+inline const QString kClosedBy = QStringLiteral("%1　%2");
+// %1 the state (締め済み, 締め後に変更), %2 kClosedBy.
+inline const QString kClosingMark = QStringLiteral("%1（%2）");
+// %1 the 12 hex characters of a teacher's fingerprint.
+inline const QString kFingerprint = QStringLiteral("指紋 %1");
+// %1 the fingerprint at closing, %2 today's.
+inline const QString kFingerprintChanged = QStringLiteral("指紋 %1 → %2");
+inline const QString kNoFingerprint = QStringLiteral("なし");
+// %1 a day's changes since the closing.
+inline const QString kChangedMark = QStringLiteral("締め後に変更: %1");
+inline const QString kAfterClosing = QStringLiteral("締め後");
+inline const QString kCloseMonthButton = QStringLiteral("月を締める(&K)…");
+inline const QString kCloseMonthTitle = QStringLiteral("月を締める");
+// %1 the month (2026年7月).
+inline const QString kCloseMonthConfirm =
+    QStringLiteral("%1を締めます。締めた後の変更は「締め後に変更」と示されます。締めますか？");
+// %1 the days still to correct, one a line.
+inline const QString kCloseWithDaysToCorrect =
+    QStringLiteral("要確認の日が残っています:\n%1\n\nこのまま締めるには理由を入力してください。");
+// %1 when the month was closed and by whom (kClosedBy).
+inline const QString kCloseAgain =
+    QStringLiteral("この月はすでに締めてあります（%1）。締め直すには理由を入力してください。");
+// %1 the teacher, %2 the day (07/08), %3 its marks.
+inline const QString kDayToCorrect = QStringLiteral("%1　%2　%3");
+inline const QString kClosingReasonLabel = QStringLiteral("理由:");
+inline const QString kCloseNeedsReason = QStringLiteral("理由がないため締めませんでした。");
+// %1 the month.
+inline const QString kClosedNow = QStringLiteral("%1を締めました。");
+// %1 why.
+inline const QString kCloseFailed = QStringLiteral("月を締められませんでした: %1");
+inline const QString kClosedMonthTitle = QStringLiteral("締め済みの月");
+// %1 the month.
+inline const QString kEntryInClosedMonth =
+    QStringLiteral("%1は締め済みです。この記入は「締め後」と記録され、締めた時の数字と違えば「締め"
+                   "後に変更」と示されます。記入しますか？");
 
 } // namespace velmora::texts

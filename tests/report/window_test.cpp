@@ -4,6 +4,7 @@
 #include "ledger/ledger.h"
 #include "programs/velmora-report/commandline.h"
 #include "report/month.h"
+#include "reportwindow/closingdialog.h"
 #include "reportwindow/entrydialog.h"
 #include "reportwindow/listtab.h"
 #include "reportwindow/reportmodel.h"
@@ -69,12 +70,39 @@ TEST(Window, ShowsTheLibrarysFiguresWithTheMarksInRed) {
     EXPECT_FALSE(model.index(0, 6).data(Qt::ForegroundRole).isValid()); // 祝日 is no mark
 }
 
+// A month closed on 08/03: the summary's 締め and the status line say how each teacher stands,
+// the one changed since in red, and their changed day has its figures at closing beside today's.
+TEST(Window, MarksAClosedMonthAndAChangedDay) {
+    MonthReport report;
+    report.month = QDate(2026, 7, 1);
+    Closing closing;
+    closing.month = report.month, closing.at = QDateTime(QDate(2026, 8, 3), QTime(17, 0));
+    closing.by = "教頭";
+    report.closings = {closing};
+    Day day;
+    day.date = QDate(2026, 7, 8), day.inSchool = 630;
+    day.closedAs.emplace().inSchool = 555;
+    report.teachers = {{.name = "A", .closing = ClosingState::Closed},
+                       {.name = "B", .days = {day}, .closing = ClosingState::Changed}};
+    ReportModel model;
+    model.setReport(report);
+    EXPECT_EQ(model.index(0, 8).data().toString() + model.index(1, 8).data().toString(),
+              "締め済み締め後に変更");
+    EXPECT_FALSE(model.index(0, 8).data(Qt::ForegroundRole).isValid());
+    EXPECT_TRUE(model.index(1, 8).data(Qt::ForegroundRole).isValid());
+    EXPECT_EQ(monthClosingNotice(report), "締め後に変更（2026-08-03 17:00　教頭）　「B」");
+    model.showTeacher(1);
+    EXPECT_EQ(model.index(0, 10).data().toString(), "在校等時間 9:15 → 10:30");
+    EXPECT_TRUE(model.index(0, 10).data(Qt::ForegroundRole).isValid());
+}
+
 // The window's questions answered in order, each one's text (or title) kept; none left is a test
 // failure. A dialog of the window's own is answered by an Act, which fills and closes it.
 using Act = std::function<int(QDialog&)>;
 struct Answers : Dialogs {
     QVariantList next;
     QStringList asked;
+    QStringList labels; // of the texts asked
     QVariant take(const QString& question) {
         asked << question;
         EXPECT_FALSE(next.isEmpty()) << question.toStdString();
@@ -84,7 +112,8 @@ struct Answers : Dialogs {
     Unsaved unsaved(QWidget*, const QString& text) override { return Unsaved(take(text).value<int>()); }
     bool confirm(QWidget*, const QString&, const QString&, const QString& text) override { return take(text).toBool(); }
     void warn(QWidget*, const QString&, const QString& text) override { take(text); }
-    std::optional<QString> text(QWidget*, const QString&, const QString& title, const QString&) override {
+    std::optional<QString> text(QWidget*, const QString&, const QString& title, const QString& label) override {
+        labels << label;
         const QVariant t = take(title);
         return t.isValid() ? std::optional(t.toString()) : std::nullopt;
     }
@@ -364,6 +393,56 @@ TEST(Workbench, EntryNameWithoutRecordsNamesTheNearest) {
     EXPECT_EQ(entriesIn(dir.path()).size(), 1);
     EXPECT_EQ(answers.asked.value(0), "「佐藤健」には今年度の記録がありません。近い氏名の記録: "
                                       "「佐藤　健」。このまま記入しますか？");
+}
+
+// January has days to correct: they are listed, and without a reason nothing is closed; with
+// one, a 締め.dat that cannot be written is said in a warning and on the status line.
+TEST(Workbench, ClosingWithDaysToCorrectNeedsAReason) {
+    // clang-format off
+    const struct { const char* name; QVariant reason; const char* said; } cases[] = {
+        {"no reason", QVariant(), "理由がないため締めませんでした。"},
+        {"a folder in 締め.dat's place", "冬休み明けに確認", "月を締められませんでした: "}};
+    // clang-format on
+    for (const auto& c : cases) {
+        Bench bench;
+        bench.find<QDateEdit>("month")->setDate(QDate(2026, 1, 1));
+        bench.shown();
+        ASSERT_TRUE(QDir(bench.dir.path()).mkdir(kClosingsFile));
+        bench.answers.next = {"教頭", c.reason};
+        if (c.reason.isValid()) bench.answers.next << QVariant();
+        bench.find<QPushButton>("closeMonth")->click();
+        EXPECT_TRUE(bench.answers.labels.value(1).contains("佐藤　花子　01/13　出のみ")) << c.name;
+        EXPECT_TRUE(bench.find<QLabel>("status")->text().startsWith(c.said)) << c.name;
+        EXPECT_TRUE(bench.answers.next.isEmpty()) << c.name;
+        EXPECT_TRUE(QFileInfo(bench.dir.filePath(kClosingsFile)).isDir()) << c.name;
+    }
+}
+
+// An entry dated in a closed month is asked about and, once allowed, listed with 締め後 as
+// written after the closing.
+TEST(Workbench, AnEntryInAClosedMonthIsAllowedAfterAWarning) {
+    QTemporaryDir dir;
+    Answers answers;
+    answers.next = {false, true};
+    EntryDialog dialog(answers, QDir(dir.path()), {}, {"佐藤　健"}, {"佐藤　健"}, "教頭",
+                       "佐藤　健", QDate(2026, 7, 8));
+    Closing july;
+    july.month = QDate(2026, 7, 1), july.at = QDateTime(QDate(2026, 8, 3), QTime(17, 0));
+    dialog.setClosings({july});
+    dialog.findChild<QComboBox*>("entryKind")->setCurrentIndex(4); // 退訂正
+    dialog.findChild<QLineEdit*>("entryEnd")->setText("19:00");
+    dialog.findChild<QLineEdit*>("entryReason")->setText("退勤の記録漏れ");
+    dialog.accept();
+    EXPECT_TRUE(entriesIn(dir.path()).isEmpty());
+    dialog.accept();
+    EXPECT_EQ(entriesIn(dir.path()).size(), 1);
+    EXPECT_TRUE(answers.asked.value(0).startsWith("2026年7月は締め済みです。"));
+    EntryDialog again(answers, QDir(dir.path()), entriesIn(dir.path()), {}, {}, "教頭", "佐藤　健",
+                      QDate(2026, 7, 8));
+    again.setClosings({july});
+    const QListWidgetItem* listed = again.findChild<QListWidget*>("entryHistory")->item(0);
+    ASSERT_TRUE(listed);
+    EXPECT_TRUE(listed->text().endsWith("締め後")) << listed->text().toStdString();
 }
 
 // Every line of the file is a row; those the reader cannot use are marked, written back byte

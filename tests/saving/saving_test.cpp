@@ -1,8 +1,10 @@
 // The month's files saved as one set, through the command line, and the printed sheets through
 // the real program and poppler, on the hand-made files of two terminals.
 
+#include "printing/sheets.h"
 #include "programs/velmora-report/commandline.h"
 #include "records/recordfile.h"
+#include "saving/output.h"
 #include "support/print.h"
 #include "support/reportfiles.h"
 #include "support/tmpfs.h"
@@ -73,6 +75,84 @@ TEST(Sheets, ListTheEntriesAfterTheirTeachersPage) {
     EXPECT_TRUE(entries.contains("2026-07-06 出張 9:00〜16:00 市教委会議 教頭 2026-07-01 12:00") &&
                 entries.contains("出張取消（教頭 2026-07-05 09:00） 会議延期"))
         << entries.toStdString();
+}
+
+// July closed on 08/03 by 教頭: A as closed, B changed since on 07/08 (9:15 then, 10:30 now),
+// with an entry written after the closing; C open.
+MonthReport closedJuly() {
+    MonthReport r;
+    r.month = QDate(2026, 7, 1);
+    Closing closing;
+    closing.month = r.month, closing.at = QDateTime(QDate(2026, 8, 3), QTime(17, 0));
+    closing.by = "教頭";
+    r.closings = {closing};
+    const QString hex = QString("0123456789abcdef").repeated(4);
+    Day day;
+    day.date = QDate(2026, 7, 8), day.inSchool = 630, day.beyond = 165;
+    Day closed = day;
+    closed.closedAs.emplace().inSchool = 555;
+    closed.closedAs->beyond = 90;
+    r.teachers = {{.name = "A", .days = {day}, .fingerprint = hex, .closing = ClosingState::Closed},
+                  {.name = "B",
+                   .days = {closed},
+                   .fingerprint = QString(hex).replace('0', 'f'),
+                   .closing = ClosingState::Changed,
+                   .closedAs = ClosedFigures{-1, -1, -1, -1, 0, hex}},
+                  {.name = "C", .days = {day}}};
+    const Entry late{.written = QDateTime(QDate(2026, 8, 5), QTime(10, 0)),
+                     .writer = "教頭",
+                     .name = "B",
+                     .date = day.date,
+                     .kind = EntryKind::LeavingFix,
+                     .end = 19 * 60,
+                     .reason = "退勤の記録漏れ"};
+    r.entries = {{late, nullptr}};
+    return r;
+}
+
+// 締め comes last in both files, empty while open; a changed day has its figures at closing
+// beside today's, a day as closed nothing.
+TEST(Saving, TheClosingColumnComesLast) {
+    const MonthReport july = closedJuly();
+    const QString summary = QString::fromUtf8(summaryCsv(july)),
+                  days = QString::fromUtf8(dailyCsv(july));
+    EXPECT_EQ(
+        summary.split("\r\n").mid(0, 4),
+        QStringList(
+            {"\uFEFF氏名,出勤日数,要確認,在校等時間合計,時間外合計,年度累計時間外,判定,所定,締め",
+             "A,0,0,0:00,0:00,0:00,,0:00,締め済み", "B,0,0,0:00,0:00,0:00,,0:00,締め後に変更",
+             "C,0,0,0:00,0:00,0:00,,0:00,"}));
+    const QStringList rows = days.split("\r\n");
+    EXPECT_TRUE(rows[0].endsWith(",控除,締め"));
+    EXPECT_TRUE(rows[1].endsWith(",0:00,,,")) << rows[1].toStdString();
+    EXPECT_TRUE(rows[2].endsWith(",0:00,,,在校等時間 9:15 → 10:30、時間外 1:30 → 2:45"))
+        << rows[2].toStdString();
+}
+
+// Each teacher's page says how the month stands with its closing and prints the fingerprint a
+// board checks with --verify; a changed day has its figures at closing, an entry written after
+// the closing is marked so.
+TEST(Sheets, MarkAClosedMonthWithItsFingerprints) {
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath("july.pdf");
+    write(pdf, pdfBytes(closedJuly()));
+    QStringList pages;
+    for (int page = 1; page <= 5; ++page) {
+        const QString n = QString::number(page);
+        pages << run("pdftotext", {"-layout", "-f", n, "-l", n, pdf, "-"});
+    }
+    // clang-format off
+    const struct { int page; const char* text; } marks[] = {
+        {0, "締め後に変更（2026-08-03 17:00 教頭）"},
+        {1, "締め済み（2026-08-03 17:00 教頭） 指紋 0123456789ab"},
+        {2, "締め後に変更（2026-08-03 17:00 教頭） 指紋 0123456789ab → f123456789ab"},
+        {2, "締め後に変更: 在校等時間 9:15 → 10:30、時間外 1:30 → 2:45"},
+        {3, "2026-08-05 10:00 締め後"}};
+    // clang-format on
+    for (const auto& m : marks)
+        EXPECT_TRUE(pages[m.page].contains(m.text)) << m.text << "\n"
+                                                    << pages[m.page].toStdString();
+    EXPECT_FALSE(pages[4].contains("締め") || pages[4].contains("指紋")) << pages[4].toStdString();
 }
 
 // Old files, and a full disk during each format: the old files stay and nothing is left

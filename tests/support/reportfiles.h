@@ -28,8 +28,8 @@ inline QList<QStringList> goldenSummary() {
     QList<QStringList> rows;
     for (const QByteArray& line : contents(DATA "/expected_集計.csv").split('\n').mid(1, 2)) {
         const QStringList cells = QString::fromUtf8(line).remove(u'"').trimmed().split(u',');
-        rows << QStringList{cells.mid(0, cells.size() - 7).join(u',')} +
-                    cells.mid(cells.size() - 7, 6); // not 所定, last
+        rows << QStringList{cells.mid(0, cells.size() - 8).join(u',')} +
+                    cells.mid(cells.size() - 8, 6); // not 所定 and 締め, last
     }
     return rows;
 }
