@@ -182,7 +182,7 @@ ListFile readListFile(const QDir& folder, const QString& name) {
 }
 
 Ledger readLedger(const QDir& folder, std::optional<DateRange> dates) {
-    Ledger ledger{folder.path(), {}, {}, {}, {}};
+    Ledger ledger{folder.path(), {}, {}, {}, {}, {}};
     QByteArray bytes;
     if (versionOf(folder.filePath(kStaffFile), kStaffFile, &bytes).exists)
         addProblems(readStaff(bytes, &ledger.staff), kStaffFile, ledger.problems);

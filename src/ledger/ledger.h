@@ -13,6 +13,7 @@
 #include <QDate>
 #include <QDateTime>
 #include <QDir>
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -27,6 +28,8 @@ struct FileCalls;
 inline const QString kStaffFile = QStringLiteral("職員.csv");
 inline const QString kCalendarFile = QStringLiteral("年間予定.csv");
 inline const QString kEntriesFile = QStringLiteral("申告.dat");
+// 締め.dat is one of the school's files, beside 申告.dat
+inline const QString kClosingsFile = QStringLiteral("締め.dat");
 
 // A line that could not be taken: "職員.csv 3行目: …".
 struct LedgerProblem {
@@ -85,12 +88,31 @@ struct EntryState {
     bool cancelled() const { return cancelledBy != nullptr; }
 };
 
+// A day's or a teacher's month figures as closed; -1: not counted (as in Day).
+struct ClosedFigures {
+    int arrival = -1, leaving = -1; // a day's only
+    int inSchool = -1, beyond = -1, regular = 0;
+    QString fingerprint; // SHA-256 as 64 lower-case hex characters
+    bool operator==(const ClosedFigures&) const = default;
+};
+
+// One closing of a month (締め): its figures as they were, appended to 締め.dat, never changed.
+struct Closing {
+    QDate month;                            // its first day
+    QDateTime at;                           // when it was closed, to the minute
+    QString by;                             // who closed it (記入者)
+    QString reason;                         // empty for a first closing without days to correct
+    QHash<QString, ClosedFigures> teachers; // by name: the month's totals
+    QHash<QString, QHash<QDate, ClosedFigures>> days; // by name, then date
+};
+
 struct Ledger {
     QString folder; // where it was read from
     QList<StaffLine> staff;
     QList<CalendarLine> calendar;
     QList<Entry> entries; // in the file's order, cancellations included
     QList<LedgerProblem> problems;
+    QList<Closing> closings; // in the file's order
 };
 
 // The dates a report needs: only the entries of these are kept.

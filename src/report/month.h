@@ -13,6 +13,7 @@
 #include <QSet>
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 namespace velmora {
 
@@ -82,6 +83,9 @@ struct Day {
     bool offDay = false; // weekend, national holiday or day off, unless the calendar gives hours
     Notes notes;
     QStringList remarks; // after the notes in 備考: the calendar's 名称 and the day's entries
+    QString fingerprint; // this day's (64 hex)
+    // Only when the day changed since the month's latest closing.
+    std::optional<ClosedFigures> closedAs;
 };
 
 // 備考: the notes, then the remarks.

@@ -14,6 +14,8 @@
 
 namespace velmora {
 
+enum class ClosingState { Open, Closed, Changed }; // 未締め, 締め済み, 締め後に変更
+
 struct TeacherMonth {
     QString name{};
     QList<Day> days{};  // every day of the month
@@ -24,6 +26,9 @@ struct TeacherMonth {
     int yearBeyond = 0; // April to this month
     int regular = 0;    // 所定: the month's regular hours, after leave
     Flags flags{};
+    QString fingerprint{};                     // the month's, over its days' fingerprints
+    ClosingState closing = ClosingState::Open; // Changed also for a teacher the closing lacks
+    std::optional<ClosedFigures> closedAs{};   // the month's totals at closing, when Changed
 };
 
 struct MonthReport {
@@ -35,6 +40,7 @@ struct MonthReport {
                                   // lines skipped in its problems
     QList<EntryState> entries;    // the ledger's entries as they stand, cancellations matched
     QStringList recorded;         // the names with records in the school year, as written
+    QList<Closing> closings;      // this month's, oldest first; the last is the one compared with
 };
 
 // A record file left out of a report, and why.

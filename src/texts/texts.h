@@ -383,4 +383,8 @@ inline const QString kDayOffTooLong = QStringLiteral("\"%1\" %2行目: 行が長
 inline const QString kBadHoursRange =
     QStringLiteral("--hours %1: 0:00〜24:00 の時間 (H:MM) ではありません");
 
+// A month closed (締め).
+inline const QStringList kClosingStates = {QStringLiteral("未締め"), QStringLiteral("締め済み"),
+                                           QStringLiteral("締め後に変更")};
+
 } // namespace velmora::texts
