@@ -18,6 +18,9 @@ using namespace ledger;
 // Reads 申告.dat a block at a time (entries.cpp).
 QList<Entry> readEntries(const QDir& folder, std::optional<DateRange> dates,
                          QList<LedgerProblem>& problems);
+// Reads 締め.dat (closings.cpp).
+QList<Closing> readClosings(const QDir& folder, std::optional<DateRange> dates,
+                            QList<LedgerProblem>& problems);
 
 namespace {
 
@@ -189,6 +192,7 @@ Ledger readLedger(const QDir& folder, std::optional<DateRange> dates) {
     if (versionOf(folder.filePath(kCalendarFile), kCalendarFile, &bytes).exists)
         addProblems(readCalendar(bytes, &ledger.calendar), kCalendarFile, ledger.problems);
     ledger.entries = readEntries(folder, dates, ledger.problems);
+    ledger.closings = readClosings(folder, dates, ledger.problems);
     return ledger;
 }
 

@@ -199,6 +199,20 @@ QByteArray entryLine(const Entry& entry, bool utf8 = false);
 // Failure, also for an entry with a fault.
 void appendEntry(const QDir& folder, const Entry& entry);
 
+// 締め.dat: one line per teacher and day, then one with the teacher's month totals (its date
+// field "月計"), each "月","締め日時","記入者","氏名","日付","出","退","在校等時間","時間外",
+// "所定","指紋","理由" in CP932 with CR LF. The lines of one closing share its month, time,
+// writer and reason.
+QByteArray closingBytes(const Closing& closing);
+// The closings of the bytes, in their order; a malformed line is a problem naming `file`.
+// With `dates`, only the closings of the months whose first day lies within.
+QList<Closing> parseClosings(const QByteArray& bytes, const QString& file,
+                             QList<LedgerProblem>& problems,
+                             std::optional<DateRange> dates = std::nullopt);
+// Appends the closing to the folder's 締め.dat as appendEntry appends an entry. Throws Failure,
+// also for a name or reason CP932 cannot hold.
+void appendClosing(const QDir& folder, const Closing& closing);
+
 // Every entry that is no cancellation, with the cancellation that cancelled it. A
 // cancellation with nothing left to cancel is a problem. Matched through a hash of the keys.
 QList<EntryState> entryStates(const QList<Entry>& entries,
