@@ -20,8 +20,20 @@ QString closingStateText(ClosingState state);
 QStringList changeTexts(const Day& day);
 // Whether the entry was written after the latest closing of the month its date lies in.
 bool writtenAfterClosing(const Entry& entry, const MonthReport& report);
+// Takes the month's closings from the report's ledger and compares each teacher and day with
+// the latest: its state, and for what changed the figures at closing.
+void compareWithClosings(MonthReport& report);
+// The figures a closing keeps of a day and of a teacher's month.
+ClosedFigures closedFigures(const Day& day);
+ClosedFigures closedFigures(const TeacherMonth& teacher);
+// Whether closing the month takes a reason: it was closed before, or days still ask for a
+// correction.
+bool needsReason(const MonthReport& report);
+// Those days, each "山田 花子 2026-07-03 出のみ".
+QStringList daysToCorrect(const MonthReport& report);
 // Appends a closing of the report's month to report.ledger.folder's 締め.dat (locked, flushed,
-// whole or not at all, like appendEntry). Throws Failure.
+// whole or not at all, like appendEntry). Throws Failure, also without a reason needsReason()
+// asks for.
 void closeMonth(const MonthReport& report, const QString& by, const QString& reason,
                 const QDateTime& at);
 
