@@ -124,7 +124,7 @@ struct DateRange {
 // The three files of `folder`; a missing file means none of its kind. A file that is there but
 // cannot be read (no regular file, unreadable, a list over 16 MiB) throws Failure naming it.
 // 申告.dat has no limit: it is read a block at a time and only the entries within `dates`
-// (all without) are kept.
+// (all without) are kept; of 締め.dat, only the closings of the month `dates` end in.
 Ledger readLedger(const QDir& folder, std::optional<DateRange> dates = std::nullopt);
 
 // The staff list or the calendar line by line as the file holds it, for the window: nothing
@@ -205,7 +205,7 @@ void appendEntry(const QDir& folder, const Entry& entry);
 // writer and reason.
 QByteArray closingBytes(const Closing& closing);
 // The closings of the bytes, in their order; a malformed line is a problem naming `file`.
-// With `dates`, only the closings of the months whose first day lies within.
+// With `dates`, only the closings of the month they end in: the report's.
 QList<Closing> parseClosings(const QByteArray& bytes, const QString& file,
                              QList<LedgerProblem>& problems,
                              std::optional<DateRange> dates = std::nullopt);

@@ -18,7 +18,8 @@ QString closingStateText(ClosingState state);
 // A changed day's differences, each "在校等時間 9:15 → 10:30" (also 出, 退, 時間外, 所定); empty
 // when unchanged.
 QStringList changeTexts(const Day& day);
-// Whether the entry was written after the latest closing of the month its date lies in.
+// Whether the entry was written after the latest closing of the month its date lies in (of the
+// closings the report read: its own month's).
 bool writtenAfterClosing(const Entry& entry, const MonthReport& report);
 // Takes the month's closings from the report's ledger and compares each teacher and day with
 // the latest: its state, and for what changed the figures at closing.

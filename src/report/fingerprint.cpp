@@ -18,7 +18,11 @@ void addLine(QByteArray& text, const char* key, const QByteArray& value) {
 }
 
 // An entry's line without its line end: what it says, wherever in the file it stands.
-QByteArray entryText(const Entry& entry) { return entryLine(entry, true).chopped(2); }
+QByteArray entryText(const Entry& entry) {
+    QByteArray line = entryLine(entry, true);
+    if (line.endsWith("\r\n")) line.chop(2);
+    return line;
+}
 
 QByteArray staffText(const StaffLine& line) {
     QStringList fields{line.name};
