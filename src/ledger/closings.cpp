@@ -212,7 +212,8 @@ QList<Closing> parseClosings(const QByteArray& bytes, const QString& file,
     FieldReader reader;
     eachLine(bytes, [&](int number, QByteArrayView raw) {
         if (raw.trimmed().isEmpty()) return;
-        if (std::exchange(header, false) && raw.startsWith("\"\xE6\x9C\x88\"")) return; // "月"
+        if (std::exchange(header, false) && decodeLine(raw).startsWith(QStringLiteral("\"月\"")))
+            return;
         if (only.isValid() && otherMonth(raw, quoted)) return;
         const auto fields = reader.fields(raw);
         if (!fields) return problems.append({file, number, texts::kLedgerBadQuotes});
