@@ -10,6 +10,7 @@
 #include "recordchain/chain.h"
 #include "recordchain/chaincheck.h"
 #include "records/recordfile.h"
+#include "report/closing.h"
 #include "report/report.h"
 #include "reportwindow/ledgersheet.h"
 #include "storage/cp932.h"
@@ -377,6 +378,48 @@ void chainCheck(benchmark::State& state) {
 void yearReport(benchmark::State& state) { runReport(state, std::nullopt); }
 
 // ---------------------------------------------------------------------------------------
+// A school year of the report's records closed month by month, then verified: each month's
+// report compared with its closing in 締め.dat, beside the same twelve reports of a school
+// without one.
+
+constexpr long kYearRecords = 100000; // 200 teachers, April 2016 to March 2017
+
+ReportRequest yearRequest(const QString& ledger, int month) {
+    ReportRequest request;
+    request.files = {reportOf(kYearRecords).file};
+    request.lastYear = reportOf(kYearRecords).lastYear;
+    request.month = QDate(2016, 4, 1).addMonths(month);
+    request.ledgerFolder = ledger;
+    return request;
+}
+
+const QString& closedFolder() {
+    static const QString folder = [] {
+        const QString path = folderFor("closed", kYearRecords);
+        for (int month = 0; month < 12; ++month)
+            closeMonth(buildReport(yearRequest(path, month)), QStringLiteral("教頭"),
+                       QStringLiteral("bench"), QDateTime::currentDateTime());
+        return path;
+    }();
+    return folder;
+}
+
+void yearOfReports(benchmark::State& state, const QString& ledger, bool closed) {
+    for (auto _ : state)
+        for (int month = 0; month < 12; ++month) {
+            const MonthReport report = buildReport(yearRequest(ledger, month));
+            const auto state_ = closed ? ClosingState::Closed : ClosingState::Open;
+            if (report.teachers.size() != kTeachers || report.teachers[0].closing != state_)
+                return state.SkipWithError("wrong report");
+        }
+}
+
+void verifyYear(benchmark::State& state) { yearOfReports(state, closedFolder(), true); }
+void reportYear(benchmark::State& state) {
+    yearOfReports(state, folderFor("open", kYearRecords), false);
+}
+
+// ---------------------------------------------------------------------------------------
 // The school's files: a month's report over a 申告.dat of a million entries (trips of the
 // records' teachers, every tenth a cancellation of the one before it), spread over ten school
 // years or all within the days the report needs; a staff list of 30,000 names read into the
@@ -570,7 +613,7 @@ public:
                         c.goal, c.met ? (c.met(work->second, ratio) ? "met" : "NOT MET") : ""});
         }
         out += "raw: the whole file; for the last record within the last 1,000 lines, the bytes "
-               "from that record to the end\n";
+               "from that record to the end; for the closed year, its twelve reports\n";
         for (const std::string& e : errors_) out += "ERROR " + e + "\n";
         std::fputs(out.c_str(), stdout);
         std::fflush(stdout);
@@ -635,6 +678,10 @@ int main(int argc, char** argv) {
     add("chain", chainCheck, yearReport, 100000,
         Case("chain check, a year of 200 teachers (raw: its report)", "≤ 1.5× raw",
              [](double, double ratio) { return ratio <= 1.5; }));
+    add("verify", verifyYear, reportYear, kYearRecords,
+        Case("verify a closed year, 200 teachers", "≤ 1.5× raw",
+             [](double, double ratio) { return ratio <= 1.5; }));
+
     add("entries", entriesSpread, entriesRaw, 1000000,
         Case("report, 1M entries over ten years", "≤ 2 s",
              [](double seconds, double) { return seconds <= 2.0; }));

@@ -9,6 +9,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 
 namespace velmora::ledger {
@@ -49,5 +50,11 @@ std::optional<QByteArray> quotedLine(const QStringList& fields, bool utf8 = fals
 inline std::optional<QByteArray> quotedCp932(const QStringList& fields) {
     return quotedLine(fields);
 }
+
+// Appends to the folder's file `name` what `lines(utf8)` gives, locked and on the disk as the
+// terminals' records are, whole or not at all, after a line end when the file lacks one;
+// `utf8` tells whether the file is UTF-8 (see appendEntry). Throws Failure.
+void appendLines(const QString& folder, const QString& name,
+                 const std::function<QByteArray(bool utf8)>& lines);
 
 } // namespace velmora::ledger

@@ -331,17 +331,21 @@ bool isUtf8(const OsFile& file, qint64 size) {
 
 } // namespace
 
-void appendEntry(const QDir& folder, const Entry& entry) {
-    if (const auto fault = entryFault(entry)) throw Failure(*fault);
-    OsFile file =
-        *OsFile::open(folder.filePath(kEntriesFile), kEntriesFile, OsFile::Access::Append);
+void ledger::appendLines(const QString& folder, const QString& name,
+                         const std::function<QByteArray(bool utf8)>& lines) {
+    OsFile file = *OsFile::open(QDir(folder).filePath(name), name, OsFile::Access::Append);
     // Held across the look at the encoding and the last line end, the write and any
     // take-back, as the terminals' records are.
     file.lockForAppending(std::chrono::seconds(3));
     const qint64 size = file.size();
-    const QByteArray line = entryLine(entry, size > 0 && isUtf8(file, size));
+    const QByteArray bytes = lines(size > 0 && isUtf8(file, size));
     const bool endsMidLine = size > 0 && !QByteArray("\r\n").contains(file.readAt(size - 1, 1));
-    file.appendWhole(endsMidLine ? "\r\n" + line : line, size);
+    file.appendWhole(endsMidLine ? "\r\n" + bytes : bytes, size);
+}
+
+void appendEntry(const QDir& folder, const Entry& entry) {
+    if (const auto fault = entryFault(entry)) throw Failure(*fault);
+    appendLines(folder.path(), kEntriesFile, [&](bool utf8) { return entryLine(entry, utf8); });
 }
 
 QList<EntryState> entryStates(const QList<Entry>& entries, QList<LedgerProblem>* problems) {

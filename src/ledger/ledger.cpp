@@ -18,6 +18,9 @@ using namespace ledger;
 // Reads 申告.dat a block at a time (entries.cpp).
 QList<Entry> readEntries(const QDir& folder, std::optional<DateRange> dates,
                          QList<LedgerProblem>& problems);
+// Reads 締め.dat (closings.cpp).
+QList<Closing> readClosings(const QDir& folder, std::optional<DateRange> dates,
+                            QList<LedgerProblem>& problems);
 
 namespace {
 
@@ -182,13 +185,14 @@ ListFile readListFile(const QDir& folder, const QString& name) {
 }
 
 Ledger readLedger(const QDir& folder, std::optional<DateRange> dates) {
-    Ledger ledger{folder.path(), {}, {}, {}, {}};
+    Ledger ledger{folder.path(), {}, {}, {}, {}, {}};
     QByteArray bytes;
     if (versionOf(folder.filePath(kStaffFile), kStaffFile, &bytes).exists)
         addProblems(readStaff(bytes, &ledger.staff), kStaffFile, ledger.problems);
     if (versionOf(folder.filePath(kCalendarFile), kCalendarFile, &bytes).exists)
         addProblems(readCalendar(bytes, &ledger.calendar), kCalendarFile, ledger.problems);
     ledger.entries = readEntries(folder, dates, ledger.problems);
+    ledger.closings = readClosings(folder, dates, ledger.problems);
     return ledger;
 }
 

@@ -93,7 +93,10 @@ struct ClosedFigures {
     int arrival = -1, leaving = -1; // a day's only
     int inSchool = -1, beyond = -1, regular = 0;
     QString fingerprint; // SHA-256 as 64 lower-case hex characters
+    bool operator==(const ClosedFigures&) const = default;
 };
+
+// One closing of a month (締め): its figures as they were, appended to 締め.dat, never changed.
 struct Closing {
     QDate month;                            // its first day
     QDateTime at;                           // when it was closed, to the minute
@@ -121,7 +124,7 @@ struct DateRange {
 // The three files of `folder`; a missing file means none of its kind. A file that is there but
 // cannot be read (no regular file, unreadable, a list over 16 MiB) throws Failure naming it.
 // 申告.dat has no limit: it is read a block at a time and only the entries within `dates`
-// (all without) are kept.
+// (all without) are kept; of 締め.dat, only the closings of the month `dates` end in.
 Ledger readLedger(const QDir& folder, std::optional<DateRange> dates = std::nullopt);
 
 // The staff list or the calendar line by line as the file holds it, for the window: nothing
@@ -195,6 +198,20 @@ QByteArray entryLine(const Entry& entry, bool utf8 = false);
 // byte-order mark or its first line holding more than ASCII is UTF-8, CP932 otherwise. Throws
 // Failure, also for an entry with a fault.
 void appendEntry(const QDir& folder, const Entry& entry);
+
+// 締め.dat: one line per teacher and day, then one with the teacher's month totals (its date
+// field "月計"), each "月","締め日時","記入者","氏名","日付","出","退","在校等時間","時間外",
+// "所定","指紋","理由" in CP932 with CR LF. The lines of one closing share its month, time,
+// writer and reason.
+QByteArray closingBytes(const Closing& closing);
+// The closings of the bytes, in their order; a malformed line is a problem naming `file`.
+// With `dates`, only the closings of the month they end in: the report's.
+QList<Closing> parseClosings(const QByteArray& bytes, const QString& file,
+                             QList<LedgerProblem>& problems,
+                             std::optional<DateRange> dates = std::nullopt);
+// Appends the closing to the folder's 締め.dat as appendEntry appends an entry. Throws Failure,
+// also for a name or reason CP932 cannot hold.
+void appendClosing(const QDir& folder, const Closing& closing);
 
 // Every entry that is no cancellation, with the cancellation that cancelled it. A
 // cancellation with nothing left to cancel is a problem. Matched through a hash of the keys.

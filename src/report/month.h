@@ -84,8 +84,8 @@ struct Day {
     Notes notes;
     QStringList remarks; // after the notes in 備考: the calendar's 名称 and the day's entries
     QString fingerprint; // this day's (64 hex)
-    std::optional<ClosedFigures>
-        closedAs; // only when the day changed since the month's latest closing
+    // Only when the day changed since the month's latest closing.
+    std::optional<ClosedFigures> closedAs;
 };
 
 // 備考: the notes, then the remarks.

@@ -300,7 +300,8 @@ inline void RecordDater::take(std::string_view line, int64_t from, int64_t to,
         // A record of the level's day, with only such records held: whatever comes before
         // them, each takes that day and is in place. Decided at once.
         while (held_ > 0) decide(from, to, records);
-        if (level_ >= from && level_ <= to) records.push_back({r.name, r.time, level_, r.arrival});
+        if (level_ >= from && level_ <= to)
+            records.push_back({r.name, r.time, level_, r.arrival, line});
         afterArrival_ = r.arrival;
         afterName_ = r.name;
         afterDay_ = level_;
@@ -368,7 +369,7 @@ void RecordDater::decide(int64_t from, int64_t to, std::vector<DatedRecord>& rec
             level_ = day;
             levelMonthDay_ = x.monthDay;
         }
-        if (day >= from && day <= to) records.push_back({x.name, x.time, day, x.arrival});
+        if (day >= from && day <= to) records.push_back({x.name, x.time, day, x.arrival, x.line});
         afterArrival_ = x.arrival;
         afterName_ = x.name;
         afterDay_ = day;

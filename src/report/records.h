@@ -34,6 +34,7 @@ struct DatedRecord {
     std::string_view time; // as written
     int64_t day;           // Julian day
     bool arrival;
+    std::string_view line; // the whole line's bytes, without its line end, valid alike
 };
 
 // A record more than a day out of its place, named for the office to check.

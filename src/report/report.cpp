@@ -1,6 +1,8 @@
 #include "report/report.h"
 
 #include "recordchain/chaincheck.h"
+#include "report/closing.h"
+#include "report/fingerprint.h"
 #include "report/records.h"
 #include "storage/cp932.h"
 #include "storage/datafiles.h"
@@ -89,7 +91,9 @@ struct Reading {
     int skipped = 0;
     QStringList warnings;
     ProgressMeter* progress = nullptr;
-    qint64 passed = 0; // bytes of the files before this one
+    qint64 passed = 0;             // bytes of the files before this one
+    std::vector<CardLine> lines{}; // the month's, for the fingerprints
+    int fileRank = 0;              // of the file read, by its name
 };
 
 // A file whose last record's year is not known.
@@ -129,6 +133,8 @@ void readFile(const QString& path, const ReportRequest& request, std::optional<i
     std::vector<std::string_view> block;
     std::vector<DatedRecord> dated;
     bool newestKnown = false;
+    int64_t linesFrom = month ? month->toJulianDay() : INT64_MAX;
+    int64_t place = 0;
     auto keep = [&]() {
         // The file's newest day comes with its first records: without a month asked for, it
         // names the days to keep.
@@ -136,6 +142,7 @@ void readFile(const QString& path, const ReportRequest& request, std::optional<i
             newestKnown = true;
             out.newest = std::max(out.newest, dater.newest());
             if (!month) keepFrom = rangeStartOf(monthOf(dater.newest())).toJulianDay();
+            if (!month) linesFrom = monthOf(dater.newest()).toJulianDay();
         }
         for (const DatedRecord& r : dated) {
             if (r.day < keepFrom || r.day > keepTo) continue;
@@ -145,6 +152,10 @@ void readFile(const QString& path, const ReportRequest& request, std::optional<i
             else
                 out.kept.push_back(
                     {teacher, {int32_t(r.day), {r.arrival, parseTime(r.time).value_or(-1)}}});
+            // Decided from the file's end back: a falling place is the file's order.
+            if (teacher >= 0 && r.day >= linesFrom)
+                out.lines.push_back(
+                    {teacher, int32_t(r.day), out.fileRank, --place, std::string(r.line)});
         }
     };
     while (dater.bound() >= keepFrom && lines.previousLines(block)) {
@@ -171,6 +182,7 @@ void readOrLeaveOut(const QString& path, const ReportRequest& request, Reading& 
         given != request.lastYears.cend() ? std::optional(*given) : request.lastYear;
     if (!request.fileFaults) return readFile(path, request, lastYear, out);
     const size_t kept = out.kept.size();
+    const size_t lines = out.lines.size();
     const int64_t newest = out.newest;
     const int skipped = out.skipped;
     const qsizetype warnings = out.warnings.size();
@@ -181,6 +193,7 @@ void readOrLeaveOut(const QString& path, const ReportRequest& request, Reading& 
         throw;
     } catch (const Failure& failure) {
         out.kept.resize(kept);
+        out.lines.erase(out.lines.begin() + ptrdiff_t(lines), out.lines.end());
         out.newest = newest;
         out.skipped = skipped;
         out.warnings.resize(warnings);
@@ -199,7 +212,15 @@ Reading readAll(const ReportRequest& request) {
         for (const QString& path : request.files) total += QFileInfo(path).size();
         reading.progress->start(total);
     }
-    for (const QString& path : request.files) readOrLeaveOut(path, request, reading);
+    // The fingerprints take the card lines by file name, whatever order the files are given in.
+    QStringList byName = request.files;
+    std::stable_sort(byName.begin(), byName.end(), [](const QString& a, const QString& b) {
+        return QFileInfo(a).fileName() < QFileInfo(b).fileName();
+    });
+    for (const QString& path : request.files) {
+        reading.fileRank = int(byName.indexOf(path));
+        readOrLeaveOut(path, request, reading);
+    }
     return reading;
 }
 
@@ -256,7 +277,8 @@ Index indexRecords(const Reading& reading, const Range& range) {
 struct Person {
     QString name;
     std::pair<CardEntry*, CardEntry*> records{};
-    QHash<int64_t, QList<EntryState>> entries{}; // by Julian day
+    std::pair<const CardLine*, const CardLine*> lines{}; // of the month
+    QHash<int64_t, QList<EntryState>> entries{};         // by Julian day
 };
 
 // The teachers: those with records in the school year, those with entries in the range and
@@ -264,6 +286,14 @@ struct Person {
 // that of their runs in memory.
 std::vector<Person> gatherPeople(const Reading& reading, const Index& index, const Range& range,
                                  const WorkRules& rules, MonthReport& report) {
+    const auto linesOf = [&](int id) {
+        const auto [first, last] = std::equal_range(
+            reading.lines.begin(), reading.lines.end(), CardLine{id, 0, 0, 0, {}},
+            [](const CardLine& a, const CardLine& b) { return a.teacher < b.teacher; });
+        const CardLine* base = reading.lines.data();
+        return std::pair{base + (first - reading.lines.begin()),
+                         base + (last - reading.lines.begin())};
+    };
     std::vector<Person> people;
     QHash<QString, size_t> byName;
     const auto person = [&](const QString& name) -> Person& {
@@ -277,7 +307,9 @@ std::vector<Person> gatherPeople(const Reading& reading, const Index& index, con
     for (size_t id = 0; id < names.size(); ++id)
         if (index.inYear[id]) {
             report.recorded << fromCp932(*names[id]);
-            person(report.recorded.last()).records = index.runs[id];
+            Person& one = person(report.recorded.last());
+            one.records = index.runs[id];
+            one.lines = linesOf(int(id));
         }
     for (const EntryState& state : report.entries) {
         const int64_t day = state.entry.date.toJulianDay();
@@ -320,6 +352,7 @@ TeacherMonth evaluatePerson(const Person& one, const Range& range, const Calenda
     QList<int> monthly(months, 0);
     QList<DayRecord> dayRecords;
     auto next = first;
+    auto nextLine = one.lines.first;
     for (int64_t jd = range.from; jd <= range.to; ++jd) {
         dayRecords.clear();
         for (; next != last && next->day == jd; ++next) dayRecords << next->record;
@@ -328,10 +361,14 @@ TeacherMonth evaluatePerson(const Person& one, const Range& range, const Calenda
         const bool anyEntry = dayEntries != one.entries.cend();
         if (dayRecords.isEmpty() && !anyEntry && jd < range.monthFrom) continue;
         const Day& date = calendar.days[size_t(jd - range.from)];
-        const Day day = evaluateDay(date, dayRecords, anyEntry ? *dayEntries : none,
-                                    regularMinutes(one.name, date, rules), rules);
+        Day day = evaluateDay(date, dayRecords, anyEntry ? *dayEntries : none,
+                              regularMinutes(one.name, date, rules), rules);
         if (day.beyond > 0) monthly[calendar.monthOfDay[size_t(jd - range.from)]] += day.beyond;
         if (jd < range.monthFrom) continue;
+        const CardLine* dayLines = nextLine;
+        while (nextLine != one.lines.second && nextLine->day == jd) ++nextLine;
+        day.fingerprint = dayFingerprint(
+            {one.name, day.date, dayLines, nextLine, anyEntry ? *dayEntries : none, rules});
         if (day.inSchool >= 0) {
             ++teacher.workedDays;
             teacher.inSchool += day.inSchool;
@@ -343,6 +380,7 @@ TeacherMonth evaluatePerson(const Person& one, const Range& range, const Calenda
     }
     for (int i = months - schoolMonths; i < months; ++i) teacher.yearBeyond += monthly[i];
     teacher.flags = monthFlags(monthly, schoolMonths);
+    teacher.fingerprint = monthFingerprint(teacher.name, teacher.days);
     return teacher;
 }
 
@@ -369,7 +407,7 @@ QStringList recordFiles(const QStringList& paths, QStringList* others) {
 }
 
 MonthReport buildReport(const ReportRequest& request) {
-    const Reading reading = readAll(request);
+    Reading reading = readAll(request);
     const QString fileList = request.files.join(QStringLiteral(", "));
     if (reading.newest < 0) throw Failure(texts::kNoRecords.arg(fileList));
     const Range range(request.month.value_or(monthOf(reading.newest)));
@@ -378,6 +416,9 @@ MonthReport buildReport(const ReportRequest& request) {
     report.skipped = reading.skipped;
     report.warnings = reading.warnings;
     report.chainNotes = chainNotes(request.files);
+    std::erase_if(reading.lines,
+                  [&](const CardLine& l) { return l.day < range.monthFrom || l.day > range.to; });
+    sortCardLines(reading.lines);
 
     // Only the entries of the days the figures need are kept, however long 申告.dat grows.
     report.ledger = readLedger(QDir(request.ledgerFolder.value_or(ledgerFolderOf(request.files))),
@@ -397,6 +438,7 @@ MonthReport buildReport(const ReportRequest& request) {
         report.teachers << evaluatePerson(one, range, calendar, rules);
     std::sort(report.teachers.begin(), report.teachers.end(),
               [](const TeacherMonth& a, const TeacherMonth& b) { return a.name < b.name; });
+    compareWithClosings(report);
     return report;
 }
 

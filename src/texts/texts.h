@@ -445,5 +445,49 @@ inline const QString kClosedMonthTitle = QStringLiteral("締め済みの月");
 inline const QString kEntryInClosedMonth =
     QStringLiteral("%1は締め済みです。この記入は「締め後」と記録され、締めた時の数字と違えば「締め"
                    "後に変更」と示されます。記入しますか？");
+// A month closed (締め).
+inline const QString kNoFigure = QStringLiteral("なし");
+inline const QStringList kClosedFigureNames = {QStringLiteral("出"), QStringLiteral("退"),
+                                               QStringLiteral("在校等時間"),
+                                               QStringLiteral("時間外"), QStringLiteral("所定")};
+inline const QString kFingerprintName = QStringLiteral("指紋");
+// %1 what, %2 at closing, %3 now: "在校等時間 9:15 → 10:30".
+inline const QString kChangedFigure = QStringLiteral("%1 %2 → %3");
+// %1 the teacher, %2 the date, %3 its marks.
+inline const QString kDayToCorrect = QStringLiteral("%1 %2 %3");
+inline const QString kCloseNeedsReason =
+    QStringLiteral("締め直しと要確認の日が残る月の締めには理由が要ります（--reason）");
+// velmora-report --close and --verify.
+inline const QString kCloseHelp =
+    QStringLiteral("月を締めます（締め.dat に記録。--month と --by が要ります）");
+inline const QString kVerifyHelp =
+    QStringLiteral("締めた月の指紋を今のファイルから計算し直して照合します（一致 0、不一致 1）");
+inline const QString kByHelp = QStringLiteral("締める人（記入者）");
+inline const QString kReasonHelp = QStringLiteral("締めの理由（締め直し・要確認の日が残る月）");
+inline const QString kCloseOrVerify = QStringLiteral("--close と --verify は一緒に使えません");
+inline const QString kClosingNeedsMonth =
+    QStringLiteral("--close と --verify には --month (YYYY-MM) が要ります");
+inline const QString kCloseNeedsBy = QStringLiteral("--close には --by（締める人）が要ります");
+// %1 when, %2 by whom.
+inline const QString kClosedBefore = QStringLiteral("この月は %1 に %2 が締めています");
+// %1 a day from kDayToCorrect.
+inline const QString kToCorrectDay = QStringLiteral("要確認: %1");
+// %1 the month, %2 how many teachers.
+inline const QString kMonthClosed = QStringLiteral("%1 を締めました: 教職員 %2名");
+// %1 the month.
+inline const QString kNotClosed = QStringLiteral("%1 は締められていません");
+inline const QString kMatches = QStringLiteral("一致");
+inline const QString kDiffers = QStringLiteral("不一致");
+// %1 the teacher, %2 the fingerprint now, %3 at closing, %4 一致 or 不一致 (the days follow).
+inline const QString kVerifyLine = QStringLiteral("%1 %2 締め %3 %4");
+// %1 the teacher, %2 the date, %3 締め後に変更, %4 the changes.
+inline const QString kChangedDay = QStringLiteral("%1 %2 %3: %4");
+// %1 the teacher, %2 締め後に変更: no day differs, the month does (a teacher the closing lacks).
+inline const QString kChangedTeacher = QStringLiteral("%1 %2");
+inline const QString kChangesSeparator = QStringLiteral("、");
+inline const QString kClosingFieldCount = QStringLiteral("項目が12ではありません（%1）");
+inline const QString kClosingBadFingerprint = QStringLiteral("指紋が読めません「%1」");
+inline const QStringList kClosingStates = {QStringLiteral("未締め"), QStringLiteral("締め済み"),
+                                           QStringLiteral("締め後に変更")};
 
 } // namespace velmora::texts

@@ -1,6 +1,7 @@
 #include "programs/velmora-report/commandline.h"
 
 #include "printing/sheets.h"
+#include "programs/velmora-report/closingcommand.h"
 #include "report/daysoff.h"
 #include "report/report.h"
 #include "saving/saving.h"
@@ -44,6 +45,7 @@ void addOptions(QCommandLineParser& parser) {
         {QStringLiteral("days-off"), texts::kDaysOffHelp, QStringLiteral("FILE")},
         {QStringLiteral("ledger"), texts::kLedgerHelp, QStringLiteral("DIR")},
     });
+    addClosingOptions(parser);
 }
 
 // `lineOpen`: the progress line is left unfinished, and is ended first.
@@ -134,6 +136,7 @@ int buildAndSave(Run& run, const Console& console, std::shared_ptr<const FileCal
         for (const QString& warning : report.warnings) say(console, warning);
         for (const QString& note : report.chainNotes) say(console, note);
         for (const LedgerProblem& problem : report.ledger.problems) say(console, problem.text());
+        tellChanges(report, console);
         saveReport(report, run.outDir, run.formats, pdfBytes, std::move(calls));
         if (report.skipped > 0) say(console, texts::kLinesSkipped.arg(report.skipped));
         console.out(texts::kReportDone.arg(report.month.toString(QStringLiteral("yyyy-MM")))
@@ -170,6 +173,14 @@ int runReport(const QStringList& arguments, const Console& console,
     run.request.files = chooseFiles(parser.positionalArguments(), console);
     if (const QString fault = readOptions(parser, run); !fault.isNull())
         return say(console, fault), 2;
+    if (isClosingCommand(parser))
+        return runClosingCommand(
+            parser,
+            [&] {
+                if (run.daysOff) run.request.rules.daysOff = readDaysOff(*run.daysOff);
+                return buildReport(run.request);
+            },
+            console);
     return buildAndSave(run, console, std::move(calls));
 }
 
