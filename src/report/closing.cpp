@@ -107,7 +107,7 @@ QStringList daysToCorrect(const MonthReport& report) {
 
 void closeMonth(const MonthReport& report, const QString& by, const QString& reason,
                 const QDateTime& at) {
-    if (reason.isEmpty() && needsReason(report)) throw Failure(texts::kCloseNeedsReason);
+    if (reason.isEmpty() && needsReason(report)) throw Failure(texts::kCloseNeedsReasonOption);
     const auto [date, time] = wallClock(at);
     Closing closing{report.month, QDateTime(date, time, Qt::UTC), by, reason, {}, {}};
     for (const TeacherMonth& teacher : report.teachers) {

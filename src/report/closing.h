@@ -30,7 +30,7 @@ ClosedFigures closedFigures(const TeacherMonth& teacher);
 // Whether closing the month takes a reason: it was closed before, or days still ask for a
 // correction.
 bool needsReason(const MonthReport& report);
-// Those days, each "山田 花子 2026-07-03 出のみ".
+// Those days, each "山田 花子　2026-07-03　出のみ".
 QStringList daysToCorrect(const MonthReport& report);
 // Appends a closing of the report's month to report.ledger.folder's 締め.dat (locked, flushed,
 // whole or not at all, like appendEntry). Throws Failure, also without a reason needsReason()

@@ -10,17 +10,6 @@ namespace velmora {
 
 namespace {
 
-// Every day of the month with a mark, "氏名　07/08　出のみ" a line.
-QStringList daysToCorrect(const MonthReport& report) {
-    QStringList lines;
-    for (const TeacherMonth& t : report.teachers)
-        for (const Day& d : t.days)
-            if (hasMark(d.notes))
-                lines << texts::kDayToCorrect.arg(t.name, d.date.toString(QStringLiteral("MM/dd")),
-                                                  notesText(d.notes));
-    return lines;
-}
-
 QDate firstOfMonth(QDate date) { return date.addDays(1 - date.day()); }
 
 // The month's closings alone, as a report of it holds them.

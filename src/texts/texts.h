@@ -454,8 +454,7 @@ inline const QString kFingerprintName = QStringLiteral("指紋");
 // %1 what, %2 at closing, %3 now: "在校等時間 9:15 → 10:30".
 inline const QString kChangedFigure = QStringLiteral("%1 %2 → %3");
 // %1 the teacher, %2 the date, %3 its marks.
-inline const QString kDayToCorrect = QStringLiteral("%1 %2 %3");
-inline const QString kCloseNeedsReason =
+inline const QString kCloseNeedsReasonOption =
     QStringLiteral("締め直しと要確認の日が残る月の締めには理由が要ります（--reason）");
 // velmora-report --close and --verify.
 inline const QString kCloseHelp =

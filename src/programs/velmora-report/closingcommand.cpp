@@ -29,7 +29,7 @@ QString monthText(const MonthReport& report) {
 int close(const QCommandLineParser& parser, const MonthReport& report, const Console& console) {
     const QString reason = parser.value(kReason);
     if (reason.isEmpty() && needsReason(report)) {
-        say(console, texts::kCloseNeedsReason);
+        say(console, texts::kCloseNeedsReasonOption);
         if (!report.closings.isEmpty())
             say(console, texts::kClosedBefore.arg(writtenText(report.closings.last().at),
                                                   report.closings.last().by));
