@@ -14,6 +14,9 @@ namespace velmora {
 QStringList dayCells(const Day& day);
 QStringList totalCells(const TeacherMonth& teacher);
 
+// The rows as one CSV file, a BOM first.
+QByteArray csvFile(const QList<QStringList>& rows);
+
 // One row per teacher and day: 氏名 and the day's columns.
 QByteArray dailyCsv(const MonthReport& report);
 // One row per teacher: 氏名 and the totals' columns.
