@@ -46,7 +46,7 @@ Outcome readSchool(const QString& folder, const ReportRequest& base) {
 QString schoolName(const QString& folder) {
     const std::optional<QByteArray> line = DataFolder(QDir(folder)).firstLine(kSchoolNameFile);
     const QString named = line ? ledger::decodeLine(*line).trimmed() : QString();
-    return named.isEmpty() ? QFileInfo(QDir::cleanPath(folder)).fileName() : named;
+    return named.isEmpty() ? QFileInfo(QDir(folder).absolutePath()).fileName() : named;
 }
 
 QStringList folderRecordFiles(const QString& folder) {
