@@ -56,6 +56,12 @@ QStringList totalCells(const TeacherMonth& t) {
             hoursText(t.regular),          closingCell(t)};
 }
 
+QByteArray csvFile(const QList<QStringList>& rows) {
+    QByteArray out = withBom();
+    for (const QStringList& row : rows) addRow(out, row);
+    return out;
+}
+
 QByteArray dailyCsv(const MonthReport& report) {
     QByteArray out = withBom();
     addRow(out, QStringList{texts::kName} + texts::kDayColumns + texts::kDayFigureColumns

@@ -24,6 +24,8 @@ QString dayClosingCell(const Day& day);
 // changed); the month's state alone. Empty for a month never closed and without fingerprints.
 QString teacherClosingText(const MonthReport& report, const TeacherMonth& teacher);
 QString monthClosingText(const MonthReport& report);
+// The rows as one CSV file, a BOM first.
+QByteArray csvFile(const QList<QStringList>& rows);
 
 // One row per teacher and day: 氏名 and the day's columns.
 QByteArray dailyCsv(const MonthReport& report);

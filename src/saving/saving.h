@@ -13,6 +13,7 @@
 namespace velmora {
 
 struct FileCalls;
+struct BoardReport;
 
 struct Formats {
     bool csv = false, xlsx = false, pdf = false;
@@ -34,5 +35,15 @@ using PdfMaker = std::function<QByteArray(const MonthReport&)>;
 // system's own when none). Throws Failure.
 QStringList saveReport(const MonthReport& report, const QDir& folder, Formats formats,
                        const PdfMaker& pdf = {}, std::shared_ptr<const FileCalls> calls = nullptr);
+
+// The board's month: "在校等時間_教育委員会_2026年07月", and its files in the order written:
+// by school (.csv), the teachers to be told ("_通知対象.csv"), the XLSX, the PDF.
+QString boardBaseName(QDate month);
+QStringList boardOutputNames(QDate month, Formats formats);
+using BoardPdfMaker = std::function<QByteArray(const BoardReport&)>;
+// As saveReport(), for the board's files.
+QStringList saveBoard(const BoardReport& board, const QDir& folder, Formats formats,
+                      const BoardPdfMaker& pdf = {},
+                      std::shared_ptr<const FileCalls> calls = nullptr);
 
 } // namespace velmora

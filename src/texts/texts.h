@@ -488,5 +488,54 @@ inline const QString kClosingFieldCount = QStringLiteral("項目が12ではあ�
 inline const QString kClosingBadFingerprint = QStringLiteral("指紋が読めません「%1」");
 inline const QStringList kClosingStates = {QStringLiteral("未締め"), QStringLiteral("締め済み"),
                                            QStringLiteral("締め後に変更")};
+// The board of education's month over the schools' folders.
+inline const QString kBoardTotal = QStringLiteral("教育委員会計");
+// %1 the folder.
+inline const QString kNoRecordFilesIn = QStringLiteral("記録ファイルがありません: %1");
+// %1 the folder, %2 why.
+inline const QString kSchoolLeftOut = QStringLiteral("集計から除いた学校 \"%1\": %2");
+inline const QString kBoardNeedsMonth =
+    QStringLiteral("--board には -m YYYY-MM で月を指定してください");
+inline const QString kBoardNoSchool = QStringLiteral("読めた学校がありません");
+// %1 the month, %2 schools, %3 teachers, %4 schools left out.
+inline const QString kBoardDone = QStringLiteral("%1: 学校 %2校　教職員 %3名　除いた学校 %4校");
+inline const QString kBoardHelp =
+    QStringLiteral("教育委員会の集計: 引数は学校ごとのフォルダ（記録ファイルと学校のファイル）");
+inline const QString kBoardName = QStringLiteral("教育委員会");
+inline const QString kSchool = QStringLiteral("学校");
+inline const QStringList kBands = {
+    QStringLiteral("45時間以下"), QStringLiteral("45時間超80時間未満"),
+    QStringLiteral("80時間以上100時間未満"), QStringLiteral("100時間以上")};
+inline const QStringList kBoardColumns = {QStringLiteral("学校"),
+                                          QStringLiteral("教職員"),
+                                          QStringLiteral("要確認の教職員"),
+                                          QStringLiteral("在校等時間合計"),
+                                          QStringLiteral("在校等時間平均"),
+                                          QStringLiteral("在校等時間中央値"),
+                                          QStringLiteral("在校等時間最大"),
+                                          QStringLiteral("時間外合計"),
+                                          QStringLiteral("時間外平均"),
+                                          QStringLiteral("時間外中央値"),
+                                          QStringLiteral("時間外最大"),
+                                          QStringLiteral("45時間以下"),
+                                          QStringLiteral("45時間超80時間未満"),
+                                          QStringLiteral("80時間以上100時間未満"),
+                                          QStringLiteral("100時間以上"),
+                                          QStringLiteral("年360時間超"),
+                                          QStringLiteral("年720時間超"),
+                                          QStringLiteral("除いた理由")};
+inline const QStringList kNoticeColumns = {
+    QStringLiteral("学校"),   QStringLiteral("氏名"),           QStringLiteral("在校等時間"),
+    QStringLiteral("時間外"), QStringLiteral("年度累計時間外"), QStringLiteral("該当する上限"),
+    QStringLiteral("判定")};
+inline const QString kBoardSheet = QStringLiteral("学校別");
+inline const QString kNoticeSheet = QStringLiteral("通知対象");
+// %1 the month.
+inline const QString kBoardHeading =
+    QStringLiteral("在校等時間 教育委員会 %1　時間外の教職員数（学校別）");
+inline const QString kNoticeHeading = QStringLiteral(
+    "通知対象の教職員 %1（月80時間以上・2〜6か月平均80時間超・45時間超が年7か月以上）");
+inline const QString kNoNotice = QStringLiteral("該当する教職員はいません");
+inline const QString kBoardView = QStringLiteral("教育委員会");
 
 } // namespace velmora::texts

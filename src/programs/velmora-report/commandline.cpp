@@ -1,6 +1,7 @@
 #include "programs/velmora-report/commandline.h"
 
 #include "printing/sheets.h"
+#include "programs/velmora-report/boardcommand.h"
 #include "programs/velmora-report/closingcommand.h"
 #include "report/daysoff.h"
 #include "report/report.h"
@@ -44,6 +45,7 @@ void addOptions(QCommandLineParser& parser) {
          QStringLiteral("45")},
         {QStringLiteral("days-off"), texts::kDaysOffHelp, QStringLiteral("FILE")},
         {QStringLiteral("ledger"), texts::kLedgerHelp, QStringLiteral("DIR")},
+        {QStringLiteral("board"), texts::kBoardHelp},
     });
     addClosingOptions(parser);
 }
@@ -170,9 +172,13 @@ int runReport(const QStringList& arguments, const Console& console,
         return 0;
     }
     Run run;
-    run.request.files = chooseFiles(parser.positionalArguments(), console);
     if (const QString fault = readOptions(parser, run); !fault.isNull())
         return say(console, fault), 2;
+    if (parser.isSet(QStringLiteral("board")))
+        return runBoard(
+            {parser.positionalArguments(), run.request, run.formats, run.outDir, run.daysOff},
+            console, std::move(calls));
+    run.request.files = chooseFiles(parser.positionalArguments(), console);
     if (isClosingCommand(parser))
         return runClosingCommand(
             parser,
