@@ -383,4 +383,9 @@ inline const QString kDayOffTooLong = QStringLiteral("\"%1\" %2行目: 行が長
 inline const QString kBadHoursRange =
     QStringLiteral("--hours %1: 0:00〜24:00 の時間 (H:MM) ではありません");
 
+// Trying the time clock in a folder of its own (velmora --try). %1 the folder.
+inline const QString kNotTryFolder = QStringLiteral(
+    "\"%1\" には試しに使えません。空のフォルダーか、前に --try で作ったフォルダーを指定してください"
+    "（学校のデータフォルダーには例のカードを登録しません）");
+
 } // namespace velmora::texts
