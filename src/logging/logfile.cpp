@@ -53,7 +53,9 @@ const char* levelName(QtMsgType type) {
 }
 
 void writeBoth(QtMsgType type, const QMessageLogContext& context, const QString& message) {
-    const QString category = QString::fromLatin1(context.category ? context.category : "");
+    // Qt's messages outside a category (qErrnoWarning and the like) carry none.
+    const bool none = !context.category || !*context.category;
+    const QString category = QString::fromLatin1(none ? "default" : context.category);
     if (isPlatformNoise(category, message)) return;
     {
         static QMutex oneAtATime;

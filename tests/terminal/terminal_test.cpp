@@ -158,7 +158,7 @@ TEST(Terminal, FirstStartAsksForTheOwnerAndMakesOnlyMissingFiles) {
 TEST(Terminal, TryFolderHasTheExampleCardsAndNeverTakesAnotherFolder) {
     World w;
     const QString folder = w.dir.filePath(QStringLiteral("try"));
-    const auto read = [&](const QString& name) { return w.read(u"try/" + name); };
+    const auto read = [&](const QString& name) { return w.read(QStringLiteral("try/") + name); };
     for (int time = 1; time <= 2; ++time) {
         ASSERT_EQ(prepareTryFolder(folder), std::nullopt);
         EXPECT_EQ(read(kRegistryFile), sjis(QStringLiteral("\"0123456789ABCDEF\",\"職員A\"\r\n"

@@ -55,7 +55,7 @@ StartOptions readCommandLine(int argc, char* argv[]) {
     if (!parser.parse(QCoreApplication::arguments()) || !parser.positionalArguments().isEmpty() ||
         (parser.isSet(menu) && parser.isSet(tryIn))) {
         const QString given = QCoreApplication::arguments().mid(1).join(u' ');
-        endWith(u"velmora: " + texts::kBadArgument.arg(given) + u'\n', 2);
+        endWith(QStringLiteral("velmora: ") + texts::kBadArgument.arg(given) + u'\n', 2);
     }
     if (parser.isSet(help)) endWith(parser.helpText(), 0);
     if (parser.isSet(version))
