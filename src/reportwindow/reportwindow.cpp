@@ -4,6 +4,7 @@
 #include "printing/sheets.h"
 #include "reportwindow/entrydialog.h"
 #include "reportwindow/listtab.h"
+#include "reportwindow/startfolders.h"
 #include "storage/datafiles.h"
 #include "texts/texts.h"
 
@@ -292,6 +293,7 @@ void ReportWindow::addFiles(const QStringList& files) {
         files_ << path;
         fileList_->addItem(QDir::toNativeSeparators(path));
     }
+    rememberFolders();
     reread();
 }
 
@@ -582,16 +584,13 @@ void ReportWindow::listWarnings() {
 void ReportWindow::askFiles() {
     const QStringList files =
         dialogs_.openFiles(this, texts::kAddFilesTitle, texts::kRecordFilesFilter);
-    if (!files.isEmpty() && settleEdits({staffTab_, calendarTab_})) addFiles(files);
+    if (!files.isEmpty() && settleEdits({staffTab_, calendarTab_})) addFiles(recordFiles(files));
 }
 
 void ReportWindow::askFolder() {
     const QString folder = dialogs_.folder(this, texts::kAddFolderTitle);
     if (folder.isEmpty() || !settleEdits({staffTab_, calendarTab_})) return;
-    QStringList files;
-    for (const QFileInfo& f : QDir(folder).entryInfoList({QStringLiteral("*.dat")}, QDir::Files))
-        files << f.absoluteFilePath();
-    addFiles(recordFiles(files));
+    addFiles(recordFilesIn(folder));
 }
 
 // The report shown is saved; while another is read, nothing is (it would be the old one).

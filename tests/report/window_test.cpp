@@ -8,9 +8,11 @@
 #include "reportwindow/listtab.h"
 #include "reportwindow/reportmodel.h"
 #include "reportwindow/reportwindow.h"
+#include "reportwindow/startfolders.h"
 #include "storage/cp932.h"
 #include "storage/datafiles.h"
 #include "support/reportfiles.h"
+#include "texts/texts.h"
 
 #include <QApplication>
 #include <QBrush>
@@ -25,6 +27,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSettings>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -318,6 +321,46 @@ TEST(Workbench, SavesTheCommandLinesFilesAskingBeforeReplacing) {
               QDir(command.path()).entryList(QDir::Files));
 }
 
+// Started without arguments, the window opens the folders of its last run, or else the
+// installation's data folder; of a folder, and of files chosen, the record files only.
+TEST(Workbench, OpensTheLastFoldersElseTheDataFolderRecordsOnly) {
+    QTemporaryDir data, other;
+    for (const QString& name : {kRecordFile, kRegistryFile, QStringLiteral("申告.dat")})
+        write(data.filePath(name), "");
+    const QString gone = other.filePath("gone"), record = data.filePath(kRecordFile);
+    const struct {
+        QStringList remembered;
+        QString data;
+        QStringList folders;
+    } rows[] = {
+        {{}, data.path(), {data.path()}},
+        {{gone, other.path()}, data.path(), {other.path()}},
+        {{gone}, data.path(), {data.path()}},
+        {{gone}, gone, {}},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(foldersAtStart(row.remembered, row.data), row.folders) << row.data.toStdString();
+    EXPECT_EQ(recordFilesIn(data.path()), QStringList{record});
+    const auto opened = [&](const QStringList& chosen) {
+        Answers answers;
+        answers.next = {chosen};
+        ReportWindow window{answers};
+        window.openStartFolders(data.path());
+        for (QPushButton* button : window.findChildren<QPushButton*>())
+            if (!chosen.isEmpty() && button->text() == texts::kAddFilesButton) button->click();
+        QStringList files;
+        for (const QListWidgetItem* item :
+             window.findChild<QListWidget*>("files")->findItems("*", Qt::MatchWildcard))
+            files << QDir::fromNativeSeparators(item->text());
+        return files;
+    };
+    QSettings(QStringLiteral("Velmora"), QStringLiteral("velmora-report")).clear();
+    EXPECT_EQ(opened({data.filePath(kRegistryFile)}), QStringList{record});
+    Bench bench;
+    EXPECT_EQ(opened({}),
+              QStringList({bench.dir.filePath("t0.dat"), bench.dir.filePath("t1.dat")}));
+}
+
 // A link and a file dated 2031 in the folder: each listed with its reason, the report made of
 // the rest; the far file's year asked once, and with it given that file counts too.
 TEST(Workbench, OneBadFileIsOneFile) {
@@ -499,11 +542,12 @@ TEST(Lists, AnImportRefusesAFifoAtOnce) {
 
 } // namespace
 
-// A QApplication of its own on the offscreen platform, its home (and so its settings) and runtime
-// folder temporary.
+// A QApplication of its own on the offscreen platform, its home, settings and runtime folder
+// temporary.
 int main(int argc, char** argv) {
     QTemporaryDir home;
     qputenv("HOME", home.path().toUtf8());
+    qputenv("XDG_CONFIG_HOME", home.path().toUtf8());
     qputenv("XDG_RUNTIME_DIR", home.path().toUtf8());
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
