@@ -11,7 +11,7 @@ struct Noise {
     QStringView start; // the message's beginning
 };
 
-// The one list. qErrnoWarning() writes these at the critical level, in Qt's default category.
+// The one list. qErrnoWarning() writes these at the critical level, in no category.
 constexpr std::array kNoise{
     // Per window under Wine: its DPI awareness has no non-client scaling.
     Noise{u"default", u"EnableNonClientDpiScaling() failed"},
