@@ -169,7 +169,8 @@ TEST(Terminal, TryFolderHasTheExampleCardsAndNeverTakesAnotherFolder) {
         services.files = DataFolder(QDir(folder));
         Terminal terminal(services, w);
         ASSERT_TRUE(terminal.start());
-        w.card = kCard, w.at("08:07:00"), terminal.clockTick(), w.card = "";
+        w.card = kCard, w.at(time == 1 ? "08:07:00" : "17:30:00"), terminal.clockTick();
+        w.card = "";
         EXPECT_EQ(read(kRecordFile).count('\n'), time);
     }
     w.write(kRecordFile, "x");
