@@ -9,10 +9,10 @@ QString installationDataFolder() {
 #ifdef _WIN32
     const QSettings installed(QStringLiteral("HKEY_LOCAL_MACHINE\\Software\\Velmora"),
                               QSettings::Registry64Format);
-    return QDir::fromNativeSeparators(installed.value(QStringLiteral("DataFolder")).toString());
-#else
-    return QDir::home().filePath(QStringLiteral("Velmora"));
+    const QString chosen = installed.value(QStringLiteral("DataFolder")).toString();
+    if (!chosen.isEmpty()) return QDir::fromNativeSeparators(chosen);
 #endif
+    return QDir::home().filePath(QStringLiteral("Velmora"));
 }
 
 } // namespace velmora

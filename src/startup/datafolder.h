@@ -6,8 +6,8 @@
 
 namespace velmora {
 
-// Windows: the installer's choice (HKLM\Software\Velmora, DataFolder), "" when not installed.
-// Linux: ~/Velmora, the folder of the desktop entry's `velmora --menu`.
+// Windows: the installer's choice (HKLM\Software\Velmora, DataFolder). Otherwise, as on Linux,
+// ~/Velmora, the folder of the desktop entry's `velmora --menu`.
 QString installationDataFolder();
 
 } // namespace velmora
