@@ -1,5 +1,7 @@
 #include "logging/logfile.h"
 
+#include "logging/noise.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -51,14 +53,16 @@ const char* levelName(QtMsgType type) {
 }
 
 void writeBoth(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    // Qt's messages outside a category (qErrnoWarning and the like) carry none.
+    const bool none = !context.category || !*context.category;
+    const QString category = QString::fromLatin1(none ? "default" : context.category);
+    if (isPlatformNoise(category, message)) return;
     {
         static QMutex oneAtATime;
         const QMutexLocker locked(&oneAtATime);
         logFile->append(QStringLiteral("%1 %2 %3: %4")
                             .arg(QDateTime::currentDateTime().toString(Qt::ISODate),
-                                 QString::fromLatin1(levelName(type)),
-                                 QString::fromLatin1(context.category ? context.category : ""),
-                                 message));
+                                 QString::fromLatin1(levelName(type)), category, message));
     }
     standardError(type, context, message);
 }

@@ -1,11 +1,14 @@
 #include "reportwindow/dialogs.h"
 
+#include "report/report.h"
 #include "texts/texts.h"
 
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSortFilterProxyModel>
 
 namespace velmora {
 
@@ -46,8 +49,26 @@ std::optional<QString> QtDialogs::text(QWidget* parent, const QString& name, con
     return ask.textValue().trimmed();
 }
 
+namespace {
+
+// The files this dialog offers are record files: 申告.dat and the card registry end in .dat too
+// but are not shown. A proxy of its list needs Qt's own dialog, not the system's.
+class RecordFilesOnly final : public QSortFilterProxyModel {
+protected:
+    bool filterAcceptsRow(int row, const QModelIndex& parent) const override {
+        const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
+        return !files || isRecordFile(files->fileName(files->index(row, 0, parent)));
+    }
+};
+
+} // namespace
+
 QStringList QtDialogs::openFiles(QWidget* parent, const QString& title, const QString& filter) {
-    return QFileDialog::getOpenFileNames(parent, title, {}, filter);
+    QFileDialog dialog(parent, title, {}, filter);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    dialog.setProxyModel(new RecordFilesOnly);
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles() : QStringList();
 }
 
 QString QtDialogs::openFile(QWidget* parent, const QString& title, const QString& start,

@@ -6,6 +6,7 @@
 #include "reportwindow/entrydialog.h"
 #include "reportwindow/listtab.h"
 #include "saving/output.h"
+#include "reportwindow/startfolders.h"
 #include "storage/datafiles.h"
 #include "texts/texts.h"
 
@@ -300,6 +301,7 @@ void ReportWindow::addFiles(const QStringList& files) {
         files_ << path;
         fileList_->addItem(QDir::toNativeSeparators(path));
     }
+    rememberFolders();
     reread();
 }
 
@@ -608,16 +610,13 @@ void ReportWindow::listWarnings() {
 void ReportWindow::askFiles() {
     const QStringList files =
         dialogs_.openFiles(this, texts::kAddFilesTitle, texts::kRecordFilesFilter);
-    if (!files.isEmpty() && settleEdits({staffTab_, calendarTab_})) addFiles(files);
+    if (!files.isEmpty() && settleEdits({staffTab_, calendarTab_})) addFiles(recordFiles(files));
 }
 
 void ReportWindow::askFolder() {
     const QString folder = dialogs_.folder(this, texts::kAddFolderTitle);
     if (folder.isEmpty() || !settleEdits({staffTab_, calendarTab_})) return;
-    QStringList files;
-    for (const QFileInfo& f : QDir(folder).entryInfoList({QStringLiteral("*.dat")}, QDir::Files))
-        files << f.absoluteFilePath();
-    addFiles(recordFiles(files));
+    addFiles(recordFilesIn(folder));
 }
 
 // The report shown is saved; while another is read, nothing is (it would be the old one).

@@ -49,6 +49,9 @@ public:
     ~ReportWindow() override;
 
     void addFiles(const QStringList& files);
+    // At a start without arguments: the record files of the folders of the last run, or else
+    // of the installation's data folder (startfolders.h).
+    void openStartFolders(const QString& dataFolder);
 
 signals:
     // A report (or why there is none) is shown: the reading asked for last is done.
@@ -94,6 +97,8 @@ private:
     void askClose();
     void askFiles();
     void askFolder();
+    // The record files' folders, offered again at the next start.
+    void rememberFolders() const;
     void askSave(Formats formats);
     void preview();
     void showNotices(const MonthReport& report);

@@ -537,5 +537,9 @@ inline const QString kNoticeHeading = QStringLiteral(
     "通知対象の教職員 %1（月80時間以上・2〜6か月平均80時間超・45時間超が年7か月以上）");
 inline const QString kNoNotice = QStringLiteral("該当する教職員はいません");
 inline const QString kBoardView = QStringLiteral("教育委員会");
+// Trying the time clock in a folder of its own (velmora --try). %1 the folder.
+inline const QString kNotTryFolder = QStringLiteral(
+    "\"%1\" には試しに使えません。空のフォルダーか、前に --try で作ったフォルダーを指定してください"
+    "（学校のデータフォルダーには例のカードを登録しません）");
 
 } // namespace velmora::texts

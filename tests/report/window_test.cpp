@@ -9,9 +9,11 @@
 #include "reportwindow/listtab.h"
 #include "reportwindow/reportmodel.h"
 #include "reportwindow/reportwindow.h"
+#include "reportwindow/startfolders.h"
 #include "storage/cp932.h"
 #include "storage/datafiles.h"
 #include "support/reportfiles.h"
+#include "texts/texts.h"
 
 #include <QApplication>
 #include <QBrush>
@@ -26,6 +28,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSettings>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -347,6 +350,34 @@ TEST(Workbench, SavesTheCommandLinesFilesAskingBeforeReplacing) {
               QDir(command.path()).entryList(QDir::Files));
 }
 
+// Started without arguments, the window opens the folders of its last run, or else the
+// installation's data folder; of a folder, and of files chosen, the record files only.
+TEST(Workbench, OpensTheLastFoldersElseTheDataFolderRecordsOnly) {
+    QTemporaryDir data;
+    for (const QString& name : {kRecordFile, kRegistryFile, QStringLiteral("申告.dat")})
+        write(data.filePath(name), "");
+    const QString record = data.filePath(kRecordFile);
+    EXPECT_EQ(foldersAtStart({data.filePath("gone")}, data.filePath("gone")), QStringList());
+    const auto opened = [&](const QStringList& chosen) {
+        Answers answers;
+        answers.next = {chosen};
+        ReportWindow window{answers};
+        window.openStartFolders(data.path());
+        for (QPushButton* button : window.findChildren<QPushButton*>())
+            if (!chosen.isEmpty() && button->text() == texts::kAddFilesButton) button->click();
+        QStringList files;
+        const auto* list = window.findChild<QListWidget*>("files");
+        for (int row = 0; row < list->count(); ++row)
+            files << QDir::fromNativeSeparators(list->item(row)->text());
+        return files;
+    };
+    QSettings(QStringLiteral("Velmora"), QStringLiteral("velmora-report")).clear();
+    EXPECT_EQ(opened({data.filePath(kRegistryFile)}), QStringList{record});
+    Bench bench;
+    EXPECT_EQ(opened({}),
+              QStringList({bench.dir.filePath("t0.dat"), bench.dir.filePath("t1.dat")}));
+}
+
 // A link and a file dated 2031 in the folder: each listed with its reason, the report made of
 // the rest; the far file's year asked once, and with it given that file counts too.
 TEST(Workbench, OneBadFileIsOneFile) {
@@ -578,11 +609,12 @@ TEST(Lists, AnImportRefusesAFifoAtOnce) {
 
 } // namespace
 
-// A QApplication of its own on the offscreen platform, its home (and so its settings) and runtime
-// folder temporary.
+// A QApplication of its own on the offscreen platform, its home, settings and runtime folder
+// temporary.
 int main(int argc, char** argv) {
     QTemporaryDir home;
     qputenv("HOME", home.path().toUtf8());
+    qputenv("XDG_CONFIG_HOME", home.path().toUtf8());
     qputenv("XDG_RUNTIME_DIR", home.path().toUtf8());
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);

@@ -1,6 +1,7 @@
 // CP932 byte for byte, the names the files can hold, the files' field rules, times and dates.
 
 #include "logging/logfile.h"
+#include "logging/noise.h"
 #include "startup/qtjapanese.h"
 #include "storage/cp932.h"
 #include "storage/datafiles.h"
@@ -137,6 +138,23 @@ TEST(LogFile, RotatesAtItsLimitKeepingTwoOldFiles) {
     EXPECT_EQ(read(path + QStringLiteral(".2")),
               QStringLiteral("line 5 of the log\r\nline 6 of the log\r\n"));
     EXPECT_FALSE(QFile::exists(path + QStringLiteral(".3")));
+}
+
+// Wine's platform messages leave the log; Velmora's own and Qt's other warnings stay.
+TEST(LogFile, DropsThePlatformsNoiseOnly) {
+    const struct {
+        const char16_t *category, *message;
+        bool noise;
+    } rows[] = {
+        {u"default", u"EnableNonClientDpiScaling() failed for HWND 0x1 (Invalid handle.)", true},
+        {u"default", u"QPixmap::fromWinHICON(), failed to GetIconInfo() ()", true},
+        {u"velmora.card", u"EnableNonClientDpiScaling() failed", false},
+        {u"default", u"QFont: the font has no family", false},
+        {u"velmora.files", u"ファイルに書き込めません: Velmora.dat", false},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(isPlatformNoise(row.category, row.message), row.noise)
+            << QString::fromUtf16(row.message).toStdString();
 }
 
 // The seam's calls that a row makes fail, each at its nth use with the system's own error for it;

@@ -2,6 +2,7 @@
 // and the timers' states.
 
 #include "support/world.h"
+#include "terminal/tryfolder.h"
 
 #include <gtest/gtest.h>
 
@@ -150,6 +151,32 @@ TEST(Terminal, FirstStartAsksForTheOwnerAndMakesOnlyMissingFiles) {
         EXPECT_EQ(w.screen.personalPc && w.screen.shutdownChosen, missing);
         EXPECT_EQ(t.state().clock, State::ClockTick::EverySecond);
     }
+}
+
+// A try folder records the first example card; made again it keeps what it holds, and a
+// folder of other files, a school's data, is refused and left as it was.
+TEST(Terminal, TryFolderHasTheExampleCardsAndNeverTakesAnotherFolder) {
+    World w;
+    const QString folder = w.dir.filePath(QStringLiteral("try"));
+    const auto read = [&](const QString& name) { return w.read(QStringLiteral("try/") + name); };
+    for (int time = 1; time <= 2; ++time) {
+        ASSERT_EQ(prepareTryFolder(folder), std::nullopt);
+        EXPECT_EQ(read(kRegistryFile), sjis(QStringLiteral("\"0123456789ABCDEF\",\"職員A\"\r\n"
+                                                           "\"FEDCBA9876543210\",\"職員B\"\r\n")));
+        EXPECT_EQ(read(kUserDataFile), "\r\n");
+        EXPECT_EQ(read(kTryCardFile), "");
+        Services services = w.services();
+        services.files = DataFolder(QDir(folder));
+        Terminal terminal(services, w);
+        ASSERT_TRUE(terminal.start());
+        w.card = kCard, w.at(time == 1 ? "08:07:00" : "17:30:00"), terminal.clockTick();
+        w.card = "";
+        EXPECT_EQ(read(kRecordFile).count('\n'), time);
+    }
+    w.write(kRecordFile, "x");
+    EXPECT_EQ(prepareTryFolder(w.dir.path()),
+              texts::kNotTryFolder.arg(QDir::toNativeSeparators(w.dir.path())));
+    EXPECT_FALSE(QFile::exists(w.dir.filePath(kRegistryFile)));
 }
 
 TEST(Terminal, PersonalPcEndsAfterACardAndShutsDownWhenChosen) {

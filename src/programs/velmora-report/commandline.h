@@ -1,19 +1,14 @@
 #pragma once
 // velmora-report's command line, apart from the program around it: tested through a table.
 
+#include "console/console.h"
+
 #include <QStringList>
-#include <functional>
 #include <memory>
 
 namespace velmora {
 
 struct FileCalls;
-
-// Where the command's words go, as they are (line ends included).
-struct Console {
-    std::function<void(const QString&)> out, err;
-    bool progress = false; // err is a terminal: the reading's progress is shown on it
-};
 
 // Whether `arguments` choose the PDF, as runReport() reads them: only its painting needs a
 // QGuiApplication.

@@ -2,9 +2,11 @@
 // Bad input gets one message on stderr and exit status 2, and no file is written. Started
 // without arguments in a desktop session, it opens the window instead.
 
+#include "console/console.h"
 #include "logging/logfile.h"
-#include "programs/velmora-report/console.h"
+#include "programs/velmora-report/commandline.h"
 #include "reportwindow/reportwindow.h"
+#include "startup/datafolder.h"
 #include "startup/qtjapanese.h"
 #include "startup/shippedfont.h"
 
@@ -25,6 +27,7 @@ int main(int argc, char** argv) {
         QtDialogs dialogs;
         ReportWindow window(dialogs);
         window.show();
+        window.openStartFolders(installationDataFolder());
         return QApplication::exec();
     }
     // The PDF's fonts need a QGuiApplication, on no screen; the other files only Qt Core. The

@@ -37,6 +37,8 @@ int main(int argc, char* argv[]) {
     velmora::SystemClock clock;
     velmora::DialogPrompts prompts;
     if (options.fromMenu && !velmora::enterMenuFolder(prompts)) return 1;
+    if (!options.tryFolder.isEmpty() && !velmora::enterTryFolder(options.tryFolder, prompts))
+        return 1;
     velmora::SystemBeeper beeper;
     velmora::SonyIdmLibrary cardLibrary;
     auto shutdown = velmora::makeSystemShutdown();

@@ -1,4 +1,4 @@
-#include "programs/velmora-report/console.h"
+#include "console/console.h"
 
 #include <cstdio>
 #ifdef _WIN32
@@ -48,7 +48,13 @@ Console openConsole() {
     const bool attached = AttachConsole(ATTACH_PARENT_PROCESS);
     const HANDLE out = streamHandle(STD_OUTPUT_HANDLE, attached);
     const HANDLE err = streamHandle(STD_ERROR_HANDLE, attached);
-    return {writer(out), writer(err), isConsole(err)};
+    const auto goes = [](HANDLE h) { return h != nullptr && h != INVALID_HANDLE_VALUE; };
+    return {writer(out), writer(err), isConsole(err), goes(out) || goes(err)};
+}
+
+void showInBox(const QString& title, const QString& text) {
+    MessageBoxW(nullptr, reinterpret_cast<const wchar_t*>(text.utf16()),
+                reinterpret_cast<const wchar_t*>(title.utf16()), MB_OK | MB_ICONINFORMATION);
 }
 
 #else
@@ -62,6 +68,8 @@ Console openConsole() {
     };
     return {print(stdout), print(stderr), bool(isatty(fileno(stderr)))};
 }
+
+void showInBox(const QString&, const QString& text) { std::fputs(qPrintable(text), stderr); }
 
 #endif
 
