@@ -4,9 +4,10 @@
 // the list's own text rectangles, and each component's description in the box beside it. Prints
 // what does not fit, once the page's 「次へ」 can be pressed (an install done); the exit status
 // counts the misfits.
+#include <windows.h>
+
 #include <commctrl.h>
 #include <stdio.h>
-#include <windows.h>
 
 static int misfits;
 static HANDLE installer;
