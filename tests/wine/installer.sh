@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# installer.sh SETUP: each page of an interactive install at 96 and 120 dpi, its texts against
-# their boxes and a picture of it in PAGES (default: installer-pages beside SETUP). Then the
+# installer.sh SETUP: each page of an interactive install at 96 and 120 dpi, its texts measured
+# against their boxes (fits.c), pictured in PAGES (default: installer-pages beside SETUP). Then the
 # installer under Wine, silently, as an IT department runs it: the
 # programs, the uninstaller, the Start menu's links and the logon link in place, the data
 # folder given; the installed report run on sample files in it gives the CSV the Linux build
@@ -12,23 +12,11 @@ wine() { bash "$(dirname "$0")/../../scripts/wine.sh" "${WINEPREFIX:?}" "$@"; }
 fail() { echo "installer.sh: $*" >&2 && exit 1; }
 c=$WINEPREFIX/drive_c programs="$c/Program Files/Velmora" records="$c/VelmoraData"
 menu="$c/ProgramData/Microsoft/Windows/Start Menu/Programs"
-rm -rf "$programs" "$records" "$c/Velmora"
-tmp=$(mktemp -d) pages=${PAGES:-$(dirname "$setup")/installer-pages} && mkdir -p "$pages"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$tmp/display" 2>/dev/null & xvfb=$!
-trap 'kill $xvfb; rm -rf "$tmp"' EXIT
-timeout 10 sh -c "until [ -s '$tmp/display' ]; do sleep 0.1; done" && export DISPLAY=:$(cat "$tmp/display")
+rm -rf "$programs" "$records" "$c/Velmora" && find "$c/users" -name velmora-setup.log -delete
+tmp=$(mktemp -d) && trap 'rm -rf "$tmp"' EXIT
 x86_64-w64-mingw32-gcc -O -o "$tmp/fits.exe" "$(dirname "$0")/fits.c" -lgdi32
-for dpi in 96 120; do
-  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d $dpi /f >/dev/null
-  WINE_TIMEOUT=120 wine "$setup" & timeout 60 xdotool search --sync --onlyvisible --name Velmora >/dev/null
-  for page in license components folder data finish; do
-    sleep 1 && wine "$tmp/fits.exe" || fail "the $page page at $dpi dpi"
-    sleep 1 && import -window root -crop 800x600+112+84 "$pages/$dpi-$page.png"
-    [ $page == finish ] || xdotool key Return
-  done
-  # Left at the finish page, which would open the quick start.
-  WINEPREFIX=$WINEPREFIX wineserver -k
-done
+bash "$(dirname "$0")/../../scripts/installer-pages.sh" "$setup" "${PAGES:-$(dirname "$setup")/installer-pages}" \
+  bash "$(dirname "$0")/../../scripts/wine.sh" "$WINEPREFIX" "$tmp/fits.exe"
 WINE_TIMEOUT=180 wine "$setup" /S '/DATA=C:\VelmoraData' /LOGON
 for f in velmora.exe velmora-report.exe sony_idm.dll uninstall.exe LICENSE.txt README-ja.txt; do
   [ -f "$programs/$f" ] || fail "$f not installed"
@@ -47,21 +35,20 @@ wine reg query 'HKLM\Software\Velmora' /v DataFolder | grep -F 'C:\VelmoraData' 
   [ -f "$menu/StartUp/Velmora.lnk" ] || fail "the upgrade forgot the data folder or the logon"
 wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Velmora' /v \
   QuietUninstallString | grep 'uninstall.exe" /S' >/dev/null || fail "not in the list of apps"
-# An upgrade while a program runs waits /WAIT= seconds for it, then gives up before the first
-# file: the old programs intact, status 2, the reason in the setup log.
+# An upgrade while the time clock runs (here a velmora.exe that ends after 20 s) waits /WAIT=
+# seconds for it, then gives up before the first file: the old programs intact, status 2, the
+# reason logged (checked below). The next install, waiting 60 s, goes on once it has ended.
 touch -d 2001-01-01Z "$programs"/*.exe
-wine "C:\\Program Files\\Velmora\\velmora-report.exe" & running=$!
-sleep 5 && s=0 && WINE_TIMEOUT=60 wine "$setup" /S /WAIT=2 || s=$?
-kill $running
+x86_64-w64-mingw32-gcc -o "$tmp/velmora.exe" -x c - <<<'void Sleep(int); int main(void) { Sleep(20000); }'
+WINE_TIMEOUT=60 bash "$(dirname "$0")/../../scripts/wine.sh" "$WINEPREFIX" "$tmp/velmora.exe" &
+sleep 3 && s=0 && WINE_TIMEOUT=60 wine "$setup" /S /WAIT=2 || s=$?
 [[ $s == 2 && $(stat -c %Y "$programs"/*.exe | sort -u) == 978307200 ]] || fail "upgraded ($s)"
-log=$(echo "$c"/users/*/AppData/Local/Temp/velmora-setup.log)
-iconv -f UTF-16 "$log" | grep -q 'velmora-report.exe が 2 秒たっても終了しない' || fail "no log"
 # A grant refused (the system's icacls replaced by one that fails, as on some shares): status 2.
-icacls=$c/windows/system32/icacls.exe && mv "$icacls" "$tmp/icacls.exe"
-x86_64-w64-mingw32-gcc -o "$icacls" -x c - <<<'int main(void) { return 5; }'
+# Without the override Wine runs its own icacls again.
+x86_64-w64-mingw32-gcc -o "$c/windows/system32/icacls.exe" -x c - <<<'int main(void) { return 5; }'
 s=0 && WINEDLLOVERRIDES=icacls.exe=n WINE_TIMEOUT=60 wine "$setup" /S || s=$?
-mv "$tmp/icacls.exe" "$icacls"
-[[ $s == 2 ]] && iconv -f UTF-16 "$log" | grep -q 'icacls: 5' || fail "the grant failed with $s"
+said=$(iconv -f UTF-16 "$(find "$c/users" -name velmora-setup.log)")
+[[ $s == 2 && $said == *"が 2 秒たっても終了しない"*"(icacls: 5)"* ]] || fail "the grant failed with $s: $said"
 # From a console, redirected: its messages in UTF-8, its exit status as on Linux.
 s=0 && said=$(WINE_TIMEOUT=60 wine "C:\\Program Files\\Velmora\\velmora-report.exe" --month 2026-13 \
   2>&1) || s=$?
