@@ -90,7 +90,7 @@ screenshots: setup app
 # Windows, cross-built with MinGW and the static Qt of ../shared/toolchains (setup.sh windows):
 # build-windows/velmora.exe, sony_idm.dll and velmora-report.exe, tested under Wine.
 WINDOWS_BUILD ?= build-windows
-.PHONY: windows-configure windows windows-test windows-run windows-package
+.PHONY: windows-configure windows windows-test windows-run windows-package windows-pages
 windows-configure:
 	bash scripts/setup.sh build windows
 	cmake -G Ninja -S . -B $(WINDOWS_BUILD) -DCMAKE_BUILD_TYPE=Release -DVELMORA_WERROR=$(WERROR) \
@@ -123,6 +123,11 @@ windows-run: windows
 # and the quick start in Japanese (docs/windows-quickstart-ja.txt).
 windows-package: windows
 	bash scripts/package-windows.sh $(WINDOWS_BUILD)
+
+# Pictures of the installer's pages at 96 and 120 dpi, in WINDOWS_BUILD/installer-pages.
+windows-pages: windows-package
+	WINEPREFIX=$(CURDIR)/$(WINDOWS_BUILD)/wine bash scripts/installer-pages.sh $(WINDOWS_BUILD)/velmora-$$(sed \
+	  -n 's/^VELMORA_VERSION:INTERNAL=//p' $(WINDOWS_BUILD)/CMakeCache.txt)-setup.exe $(WINDOWS_BUILD)/installer-pages
 
 # One format everywhere (.clang-format); CI refuses code that differs from it.
 SOURCES = $(shell git ls-files '*.c' '*.cpp' '*.h')

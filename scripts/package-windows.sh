@@ -23,9 +23,13 @@ text /usr/share/doc/fonts-ipafont-gothic/copyright IPAFONT-LICENSE.txt
 for l in LGPL-3 GPL-3 MPL-2.0; do text "/usr/share/common-licenses/$l" "$l.txt"; done
 (cd "$build/package" && zip -qr -X "../$name.zip" "$name")
 echo "$build/$name.zip"
+# The licence page: a Japanese summary, then the licence with its paragraphs unwrapped, for the
+# page's narrow box wraps them itself.
+{ cat "$root/packaging/windows/license-summary-ja.txt" && awk -v RS= '{ gsub(/\n/, " "); print $0 "\n" }' \
+  "$root/LICENSE"; } > "$build/package/license-raw.txt" && text "$build/package/license-raw.txt" ../license-page.txt
 # The installer of the same files (packaging/windows/velmora.nsi); Windows wants four numbers.
 numeric=$(sed -E 's/^([0-9]+)\.([0-9]+)[^+]*\+git([0-9]+)$/\1.\2.0.\3/; s/^([0-9]+)\.([0-9]+)$/\1.\2.0.0/' <<<"$version")
 makensis -V2 -DVERSION="$version" -DNUMERIC="$numeric" -DFILES="$build/package/$name" \
-  -DICON="$root/assets/icon.ico" -DOUT="$build/velmora-$version-setup.exe" \
+  -DICON="$root/assets/icon.ico" -DLICENSE="$build/package/license-page.txt" -DOUT="$build/velmora-$version-setup.exe" \
   "$root/packaging/windows/velmora.nsi"
 echo "$build/velmora-$version-setup.exe"

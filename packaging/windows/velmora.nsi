@@ -2,8 +2,9 @@
 ; uninstaller in the system's list of apps, the time clock at logon if chosen, and the data
 ; folder, which is made writable for the PC's users and never removed.
 ;   makensis -DVERSION=1.0+git142 -DNUMERIC=1.0.0.142 -DFILES=folder -DICON=icon.ico
-;            -DOUT=velmora-1.0+git142-setup.exe velmora.nsi
-; Silent (IT departments): setup.exe /S [/DATA=C:\Velmora] [/LOGON]; uninstall.exe /S.
+;            -DLICENSE=license-page.txt -DOUT=velmora-1.0+git142-setup.exe velmora.nsi
+; Silent (IT departments): setup.exe /S [/DATA=C:\Velmora] [/LOGON] [/WAIT=60]; uninstall.exe /S.
+; A silent run's failures go to %TEMP%\velmora-setup.log and its exit status.
 ; A 64-bit installer, like the programs it installs (and Wine without 32-bit support runs it).
 Target amd64-unicode
 !include MUI2.nsh
@@ -30,11 +31,14 @@ VIAddVersionKey /LANG=1041 "FileDescription" "Velmora セットアップ"
 VIAddVersionKey /LANG=1041 "LegalCopyright" "MIT License"
 
 Var DataFolder
+Var Wait
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
 !define MUI_ABORTWARNING
-!insertmacro MUI_PAGE_LICENSE "${FILES}\LICENSE.txt"
+!define MUI_CUSTOMFUNCTION_GUIINIT WidenButtons
+!define MUI_CUSTOMFUNCTION_UNGUIINIT un.WidenButtons
+!insertmacro MUI_PAGE_LICENSE "${LICENSE}"
 !insertmacro MUI_PAGE_COMPONENTS
 !insertmacro MUI_PAGE_DIRECTORY
 !define MUI_PAGE_HEADER_TEXT "データフォルダー"
@@ -44,14 +48,21 @@ Var DataFolder
 !define MUI_DIRECTORYPAGE_VARIABLE $DataFolder
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
+!define MUI_FINISHPAGE_SHOWREADME "$INSTDIR\README-ja.txt"
+!define MUI_FINISHPAGE_SHOWREADME_TEXT "かんたんな使い方を開く"
 !insertmacro MUI_PAGE_FINISH
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "Japanese"
+!addincludedir "${__FILEDIR__}"
+!include "checks.nsh"
 
-Section "Velmora (タイムレコーダーと集計)" SecPrograms
+Section "Velmora 本体" SecPrograms
   SectionIn RO
   SetShellVarContext all
+  ; Both before the first file: a refused or failed install leaves the old one whole.
+  Call CloseRunning
+  Call GrantDataFolder
   SetOutPath "$INSTDIR"
   File "${FILES}\velmora.exe"
   File "${FILES}\velmora-report.exe"
@@ -59,11 +70,6 @@ Section "Velmora (タイムレコーダーと集計)" SecPrograms
   File "${FILES}\ipag.ttf"
   File "${FILES}\*.txt"
   WriteUninstaller "$INSTDIR\uninstall.exe"
-  ; The records are written by whoever is logged on: the PC's users (a well-known SID, whatever
-  ; the system's language) may change files in the data folder.
-  CreateDirectory "$DataFolder"
-  nsExec::ExecToLog 'icacls "$DataFolder" /grant *S-1-5-32-545:(OI)(CI)M'
-  Pop $0
   ; A shortcut starts in the folder set last: the programs work in the data folder.
   SetOutPath "$DataFolder"
   CreateDirectory "$SMPROGRAMS\Velmora"
@@ -86,7 +92,7 @@ Section "Velmora (タイムレコーダーと集計)" SecPrograms
   WriteRegDWORD HKLM "${UNINSTALL}" "EstimatedSize" $0
 SectionEnd
 
-Section /o "ログオン時にタイムレコーダーを起動する (職員室の PC)" SecLogon
+Section /o "ログオン時に起動" SecLogon
   SetShellVarContext all
   SetOutPath "$DataFolder"
   CreateShortCut "$SMSTARTUP\Velmora.lnk" "$INSTDIR\velmora.exe"
@@ -115,12 +121,34 @@ Function .onInit
   ${IfNot} ${Errors}
     !insertmacro SelectSection ${SecLogon}
   ${EndIf}
+  StrCpy $Wait 60
+  ClearErrors
+  ${GetOptions} $1 "/WAIT=" $0
+  ${IfNot} ${Errors}
+    IntOp $Wait $0 + 0
+  ${EndIf}
+FunctionEnd
+
+!insertmacro MUI_FUNCTION_DESCRIPTION_BEGIN
+  !insertmacro MUI_DESCRIPTION_TEXT ${SecPrograms} "タイムレコーダーと月の集計、スタート メニューの項目。データフォルダーを作り、PC を使う全員が書き込めるようにします。"
+  !insertmacro MUI_DESCRIPTION_TEXT ${SecLogon} "だれがログオンしてもタイムレコーダーを起動します。職員室の共用 PC に。"
+!insertmacro MUI_FUNCTION_DESCRIPTION_END
+
+Function un.onInit
+  StrCpy $Wait 60
+  ${GetParameters} $1
+  ClearErrors
+  ${GetOptions} $1 "/WAIT=" $0
+  ${IfNot} ${Errors}
+    IntOp $Wait $0 + 0
+  ${EndIf}
 FunctionEnd
 
 ; The data folder and everything in it stay: they are the school's records.
 Section "Uninstall"
   SetShellVarContext all
   SetRegView 64
+  Call un.CloseRunning
   Delete "$INSTDIR\velmora.exe"
   Delete "$INSTDIR\velmora-report.exe"
   Delete "$INSTDIR\sony_idm.dll"
@@ -134,4 +162,10 @@ Section "Uninstall"
   Delete "$SMSTARTUP\Velmora.lnk"
   DeleteRegKey HKLM "${UNINSTALL}"
   DeleteRegKey HKLM "${KEY}"
+  ; The log is the user's own and may still be asked for: kept unless they say otherwise.
+  SetShellVarContext current
+  ${If} ${FileExists} "$LOCALAPPDATA\Velmora\*.*"
+    MessageBox MB_YESNO|MB_ICONQUESTION|MB_DEFBUTTON2 "ログのフォルダー $LOCALAPPDATA\Velmora も削除しますか?$\n(問い合わせに使うことがあります。ふつうは残します。)" /SD IDNO IDNO +2
+    RMDir /r "$LOCALAPPDATA\Velmora"
+  ${EndIf}
 SectionEnd
