@@ -60,3 +60,25 @@ TEST(Year, MonthsAveragesAndCounts) {
         EXPECT_EQ(yearLine(teacherYear(u"甲"_qs, monthsOf(months))), QString::fromUtf8(expected))
             << months;
 }
+
+// 甲: Saturdays 2/7, 3/7 and 4/4 at 10:00 each, all beyond; 5/13 8:45, 1:00 beyond. February and
+//   March feed April's averages: over 2 and 3 months 10:00; over 4 the highest ends in May,
+//   31:00 / 4 = 7:45; over 5, 6:12; over 6, 5:10.
+// 乙, from September: 9/5 (Sat) 5:00, all beyond; 9/7 7:45, none. The months before count 0:
+//   5:00 / 2 = 2:30, / 3 = 1:40, / 4 = 1:15, / 5 = 1:00, / 6 = 0:50.
+// October to March are still to come. Only the year's files are written, in each format asked.
+TEST(Year, CommandLineWritesTheYearAlone) {
+    QTemporaryDir out;
+    QProcess p;
+    p.start(QStringLiteral(VELMORA_REPORT),
+            {u"--last-year"_qs, u"2026"_qs, u"-m"_qs, u"2026-09"_qs, u"-f"_qs, u"year"_qs, u"-f"_qs,
+             u"csv"_qs, u"-f"_qs, u"xlsx"_qs, u"-o"_qs, out.path(), DATA u"/year.dat"_qs});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    EXPECT_EQ(QString::fromUtf8(p.readAllStandardOutput()),
+              u"2026年度（2026-09まで）: 教職員 2名\n"_qs);
+    EXPECT_EQ(contents(out.filePath(u"在校等時間_2026年度.csv"_qs)),
+              contents(DATA u"/expected_year.csv"_qs));
+    EXPECT_EQ(QDir(out.path()).entryList(QDir::Files),
+              QStringList({u"在校等時間_2026年度.csv"_qs, u"在校等時間_2026年度.xlsx"_qs}));
+}

@@ -1,6 +1,7 @@
 #include "programs/velmora-report/commandline.h"
 
 #include "printing/sheets.h"
+#include "programs/velmora-report/yearcommand.h"
 #include "report/daysoff.h"
 #include "report/report.h"
 #include "saving/saving.h"
@@ -58,6 +59,7 @@ struct Run {
     Formats formats;
     QDir outDir;
     std::optional<QString> daysOff; // read with the records: its faults end the run alike
+    bool year = false;              // -f year: the school year's files in place of the month's
 };
 
 // The files named, or the terminal's own; those that hold no records left out, and said so.
@@ -94,7 +96,9 @@ QString readOptions(const QCommandLineParser& parser, Run& run) {
     request.rules.breakMinutes = value("break").toInt(&breakOk);
     if (!breakOk || request.rules.breakMinutes < 0 || request.rules.breakMinutes > 360)
         return texts::kBadBreak.arg(value("break"));
-    for (const QString& f : parser.values(QStringLiteral("format"))) {
+    QStringList formats = parser.values(QStringLiteral("format"));
+    run.year = request.wholeYear = takeYear(formats);
+    for (const QString& f : formats) {
         bool* chosen = f == u"csv"    ? &run.formats.csv
                        : f == u"xlsx" ? &run.formats.xlsx
                        : f == u"pdf"  ? &run.formats.pdf
@@ -133,11 +137,13 @@ int buildAndSave(Run& run, const Console& console, std::shared_ptr<const FileCal
         const MonthReport report = buildReport(run.request);
         for (const QString& warning : report.warnings) say(console, warning);
         for (const LedgerProblem& problem : report.ledger.problems) say(console, problem.text());
-        saveReport(report, run.outDir, run.formats, pdfBytes, std::move(calls));
+        const QString done =
+            run.year ? saveYearOf(report, run.outDir, run.formats, std::move(calls))
+                     : (saveReport(report, run.outDir, run.formats, pdfBytes, std::move(calls)),
+                        texts::kReportDone.arg(report.month.toString(QStringLiteral("yyyy-MM")))
+                            .arg(report.teachers.size()));
         if (report.skipped > 0) say(console, texts::kLinesSkipped.arg(report.skipped));
-        console.out(texts::kReportDone.arg(report.month.toString(QStringLiteral("yyyy-MM")))
-                        .arg(report.teachers.size()) +
-                    u'\n');
+        console.out(done + u'\n');
     } catch (const Failure& failure) {
         say(console, failure.message(), lineOpen);
         return 2;
