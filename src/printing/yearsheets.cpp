@@ -16,7 +16,7 @@ constexpr int kWidth = 1860;
 constexpr int kHeight = 2730;
 constexpr int kTop = 150;
 constexpr int kColumns = 4;
-constexpr int kCellHeight = 160; // 64 teachers a page
+constexpr int kCellHeight = 160; // the least: 64 teachers a page
 const QColor kRed(0xc0, 0x10, 0x10);
 const QColor kBar(0x4a, 0x6f, 0xa5);
 
@@ -53,9 +53,13 @@ void teacherChart(QPainter& p, const QRect& cell, const TeacherYear& t, int top)
     p.setFont(font(26, true));
     p.setPen(t.flags.toInt() != 0 ? kRed : Qt::black);
     fitText(p, QRect(cell.left() + 8, cell.top() + 2, cell.width() - 16, 34), t.name);
-    const QRect chart(cell.left() + 12, cell.top() + 40, cell.width() - 24, cell.height() - 50);
+    const QRect chart(cell.left() + 12, cell.top() + 40, cell.width() - 24, cell.height() - 70);
     const int step = chart.width() / 12;
+    p.setFont(font(16));
+    p.setPen(Qt::black);
     for (int i = 0; i < 12; ++i) {
+        p.drawText(QRect(chart.left() + i * step, chart.bottom() + 2, step, 22), Qt::AlignCenter,
+                   QString::number((i + 3) % 12 + 1));
         const int beyond = t.months[size_t(i)].beyond;
         if (beyond <= 0) continue;
         const int h = int(qint64(chart.height()) * beyond / top);
@@ -73,7 +77,7 @@ void heading(QPainter& p, const SchoolYear& school) {
     p.setPen(Qt::black);
     p.setFont(font(44, true));
     const QString title = texts::kYearTitle.arg(school.year.year);
-    fitText(p, QRect(0, 0, kWidth, 70), texts::kYearHeading.arg(title, school.school));
+    fitText(p, QRect(0, 0, kWidth, 70), texts::kYearHeading.arg(title, school.school).trimmed());
     p.setFont(font(26));
     const QString last = school.year.lastMonth.toString(QStringLiteral("yyyy-MM"));
     p.drawText(QRect(0, 80, kWidth, 50), Qt::AlignLeft | Qt::AlignVCenter,
@@ -83,7 +87,10 @@ void heading(QPainter& p, const SchoolYear& school) {
 // The school's pages; the first on the page the device stands at.
 void schoolPages(QPainter& p, QPagedPaintDevice& device, const SchoolYear& school) {
     const int top = scaleOf(school.year);
-    const int perPage = kColumns * ((kHeight - kTop) / kCellHeight);
+    // Few teachers get taller charts; many go on as many pages as they need.
+    const int rows = int(school.year.teachers.size() + kColumns - 1) / kColumns;
+    const int height = std::clamp((kHeight - kTop) / std::max(rows, 1), kCellHeight, 400);
+    const int perPage = kColumns * ((kHeight - kTop) / height);
     const int width = kWidth / kColumns;
     const auto& teachers = school.year.teachers;
     heading(p, school);
@@ -93,10 +100,9 @@ void schoolPages(QPainter& p, QPagedPaintDevice& device, const SchoolYear& schoo
             heading(p, school);
         }
         const int place = int(i % perPage);
-        teacherChart(p,
-                     QRect((place % kColumns) * width, kTop + (place / kColumns) * kCellHeight,
-                           width, kCellHeight),
-                     teachers[i], top);
+        teacherChart(
+            p, QRect((place % kColumns) * width, kTop + (place / kColumns) * height, width, height),
+            teachers[i], top);
     }
 }
 

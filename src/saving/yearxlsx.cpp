@@ -56,7 +56,8 @@ public:
         lxw_worksheet* s = workbook_add_worksheet(book_, sheet.toUtf8().constData());
         if (!s) fail(LXW_ERROR_PARAMETER_VALIDATION);
         const YearReport& year = school.year;
-        text(s, 0, 0, texts::kYearHeading.arg(texts::kYearTitle.arg(year.year), school.school),
+        text(s, 0, 0,
+             texts::kYearHeading.arg(texts::kYearTitle.arg(year.year), school.school).trimmed(),
              title_);
         const QStringList columns = yearColumns();
         for (qsizetype c = 0; c < columns.size(); ++c) {

@@ -2,6 +2,7 @@
 // school year's start, the months over 45 h; and the year's CSV through the real program.
 
 #include "report/year.h"
+#include "saving/yearoutput.h"
 #include "storage/times.h"
 #include "support/reportfiles.h"
 
@@ -81,4 +82,20 @@ TEST(Year, CommandLineWritesTheYearAlone) {
               contents(DATA u"/expected_year.csv"_qs));
     EXPECT_EQ(QDir(out.path()).entryList(QDir::Files),
               QStringList({u"在校等時間_2026年度.csv"_qs, u"在校等時間_2026年度.xlsx"_qs}));
+}
+
+// The board's workbook: a sheet per school, named after it (a name Excel refuses made one it
+// takes), the school year's title for a school without a name; a teacher's row on each.
+TEST(Year, BoardWorkbookHasASheetPerSchool) {
+    QTemporaryDir out;
+    YearReport year{2026, QDate(2026, 9, 1), {teacherYear(u"甲"_qs, monthsOf("0 0 0 0 0 | 46"))}};
+    const QString path = out.filePath(u"board.xlsx"_qs);
+    writeYearsXlsx({{u"東小学校"_qs, year}, {u"西/中学校"_qs, year}, {{}, year}}, path, path);
+    QProcess unzip;
+    unzip.start(u"unzip"_qs, {u"-p"_qs, path, u"xl/workbook.xml"_qs, u"xl/sharedStrings.xml"_qs});
+    ASSERT_TRUE(unzip.waitForFinished(60000));
+    const QString xml = QString::fromUtf8(unzip.readAllStandardOutput());
+    for (const char* name : {"name=\"東小学校\"", "name=\"西_中学校\"", "name=\"2026年度\"",
+                             "在校等時間 2026年度　西/中学校", "6か月平均最高", "月45時間超"})
+        EXPECT_TRUE(xml.contains(QString::fromUtf8(name))) << name;
 }
