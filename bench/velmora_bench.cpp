@@ -9,6 +9,7 @@
 #include "ledger/ledger.h"
 #include "records/recordfile.h"
 #include "report/report.h"
+#include "report/year.h"
 #include "reportwindow/ledgersheet.h"
 #include "storage/cp932.h"
 #include "storage/datafiles.h"
@@ -343,6 +344,22 @@ void firstYearReport(benchmark::State& state) { runReport(state, QDate(2017, 3, 
 
 void monthReportRaw(benchmark::State& state) { raw(state, reportOf(state.range(0)).file, 0); }
 
+// The newest month's school year, each teacher's months April on: one reading, as the month's.
+void yearReportOnly(benchmark::State& state) {
+    const ReportData& data = reportOf(state.range(0));
+    ReportRequest request;
+    request.files = {data.file};
+    request.lastYear = data.lastYear;
+    request.wholeYear = true;
+    for (auto _ : state) {
+        const YearReport year = yearReport(buildReport(request));
+        if (year.teachers.size() != kTeachers) {
+            state.SkipWithError("wrong year");
+            break;
+        }
+    }
+}
+
 // ---------------------------------------------------------------------------------------
 // The school's files: a month's report over a 申告.dat of a million entries (trips of the
 // records' teachers, every tenth a cancellation of the one before it), spread over ten school
@@ -607,6 +624,11 @@ int main(int argc, char** argv) {
     add("staff", staffList, staffListRaw, 30000,
         Case("staff list, 30,000 names into the tab", "≤ 100 ms",
              [](double seconds, double) { return seconds <= 0.1; }));
+
+    // Beside the month's report of the same file, in place of the raw read.
+    add("year", yearReportOnly, monthReport, 1000000,
+        Case("year report, newest school year, 1M (raw: month)", "≤ 2× month",
+             [](double, double ratio) { return ratio <= 2.0; }));
 
     TableReporter table;
     benchmark::RunSpecifiedBenchmarks(&table);
