@@ -96,7 +96,7 @@ inline const QString kBadLastYear = QStringLiteral("--last-year %1: 2000〜2099 
 inline const QString kBadHours = QStringLiteral("--hours %1: 時間 (H:MM) ではありません");
 inline const QString kBadBreak = QStringLiteral("--break %1: 0〜360 の分数ではありません");
 inline const QString kBadFormat =
-    QStringLiteral("--format %1: csv、xlsx、pdf、year のどれかを指定してください");
+    QStringLiteral("--format %1: csv、xlsx、pdf のどれか（年度は year）を指定してください");
 inline const QString kMissingFolder = QStringLiteral("フォルダが見つかりません \"%1\"");
 // %1 the file, %2 the line's number, %3 the line.
 inline const QString kBadDayOff =
