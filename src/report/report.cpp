@@ -320,7 +320,8 @@ TeacherMonth evaluatePerson(const Person& one, const Range& range, const Calenda
     const auto [first, last] = one.records;
     TeacherMonth teacher;
     teacher.name = one.name;
-    teacher.days.reserve(qsizetype(range.to - range.monthFrom + 1));
+    teacher.days.reserve(
+        qsizetype(range.to - (range.wholeYear ? range.from : range.monthFrom) + 1));
     QList<int> monthly(months, 0);
     QList<DayRecord> dayRecords;
     auto next = first;
