@@ -13,6 +13,7 @@
 #include "records/recordfile.h"
 #include "report/closing.h"
 #include "report/report.h"
+#include "report/year.h"
 #include "reportwindow/ledgersheet.h"
 #include "storage/cp932.h"
 #include "storage/datafiles.h"
@@ -379,7 +380,7 @@ void chainCheck(benchmark::State& state) {
 }
 
 // The newest month of the same year's file without its chain.
-void yearReport(benchmark::State& state) { runReport(state, std::nullopt); }
+void chainedYearReport(benchmark::State& state) { runReport(state, std::nullopt); }
 
 // ---------------------------------------------------------------------------------------
 // A school year of the report's records closed month by month, then verified: each month's
@@ -421,6 +422,20 @@ void yearOfReports(benchmark::State& state, const QString& ledger, bool closed) 
 void verifyYear(benchmark::State& state) { yearOfReports(state, closedFolder(), true); }
 void reportYear(benchmark::State& state) {
     yearOfReports(state, folderFor("open", kYearRecords), false);
+// The newest month's school year, each teacher's months April on: one reading, as the month's.
+void yearReportOnly(benchmark::State& state) {
+    const ReportData& data = reportOf(state.range(0));
+    ReportRequest request;
+    request.files = {data.file};
+    request.lastYear = data.lastYear;
+    request.wholeYear = true;
+    for (auto _ : state) {
+        const YearReport year = yearReport(buildReport(request));
+        if (year.teachers.size() != kTeachers) {
+            state.SkipWithError("wrong year");
+            break;
+        }
+    }
 }
 
 // ---------------------------------------------------------------------------------------
@@ -756,7 +771,7 @@ int main(int argc, char** argv) {
              [](double, double ratio) { return ratio <= 2.0; }));
 
     // A school year of 200 teachers: about 245 days of two records each.
-    add("chain", chainCheck, yearReport, 100000,
+    add("chain", chainCheck, chainedYearReport, 100000,
         Case("chain check, a year of 200 teachers (raw: its report)", "≤ 1.5× raw",
              [](double, double ratio) { return ratio <= 1.5; }));
     add("verify", verifyYear, reportYear, kYearRecords,
@@ -774,6 +789,10 @@ int main(int argc, char** argv) {
              [](double seconds, double) { return seconds <= 0.1; }));
 
     boardFigures();
+    // Beside the month's report of the same file, in place of the raw read.
+    add("year", yearReportOnly, monthReport, 1000000,
+        Case("year report, newest school year, 1M (raw: month)", "≤ 2× month",
+             [](double, double ratio) { return ratio <= 2.0; }));
 
     TableReporter table;
     benchmark::RunSpecifiedBenchmarks(&table);

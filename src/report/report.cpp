@@ -34,8 +34,11 @@ QDate schoolYearStart(QDate month) {
 }
 
 // The first day a month's report needs: April, or six months back for the averages, which
-// run across school years.
-QDate rangeStartOf(QDate month) { return std::min(schoolYearStart(month), month.addMonths(-5)); }
+// run across school years; the year's, the averages of its April.
+QDate rangeStartOf(QDate month, bool wholeYear) {
+    return wholeYear ? schoolYearStart(month).addMonths(-5)
+                     : std::min(schoolYearStart(month), month.addMonths(-5));
+}
 
 QDate monthOf(int64_t julianDay) {
     const QDate day = QDate::fromJulianDay(julianDay);
@@ -124,7 +127,7 @@ void readFile(const QString& path, const ReportRequest& request, std::optional<i
     const qint64 size = file->size();
     RecordDater dater(lastBound(path, lastYear, request.today), lastYear.has_value());
     const std::optional<QDate> month = request.month;
-    int64_t keepFrom = month ? rangeStartOf(*month).toJulianDay() : INT64_MIN;
+    int64_t keepFrom = month ? rangeStartOf(*month, request.wholeYear).toJulianDay() : INT64_MIN;
     const int64_t keepTo = month ? month->addMonths(1).toJulianDay() - 1 : INT64_MAX;
     BackwardLineReader lines = linesFromEnd(file, 64 * 1024, [&](qint64 unread) {
         if (out.progress) out.progress->advance(out.passed + size - unread);
@@ -141,7 +144,8 @@ void readFile(const QString& path, const ReportRequest& request, std::optional<i
         if (!newestKnown && dater.newest() >= 0) {
             newestKnown = true;
             out.newest = std::max(out.newest, dater.newest());
-            if (!month) keepFrom = rangeStartOf(monthOf(dater.newest())).toJulianDay();
+            if (!month)
+                keepFrom = rangeStartOf(monthOf(dater.newest()), request.wholeYear).toJulianDay();
             if (!month) linesFrom = monthOf(dater.newest()).toJulianDay();
         }
         for (const DatedRecord& r : dated) {
@@ -228,10 +232,11 @@ Reading readAll(const ReportRequest& request) {
 struct Range {
     QDate month, yearStart, start;
     int64_t from, yearFrom, monthFrom, to; // Julian days
-    explicit Range(QDate m)
-        : month(m), yearStart(schoolYearStart(m)), start(rangeStartOf(m)),
+    bool wholeYear;
+    Range(QDate m, bool year)
+        : month(m), yearStart(schoolYearStart(m)), start(rangeStartOf(m, year)),
           from(start.toJulianDay()), yearFrom(yearStart.toJulianDay()), monthFrom(m.toJulianDay()),
-          to(m.addMonths(1).toJulianDay() - 1) {}
+          to(m.addMonths(1).toJulianDay() - 1), wholeYear(year) {}
     QDate monthEnd() const { return month.addMonths(1).addDays(-1); }
 };
 
@@ -348,7 +353,8 @@ TeacherMonth evaluatePerson(const Person& one, const Range& range, const Calenda
     const auto [first, last] = one.records;
     TeacherMonth teacher;
     teacher.name = one.name;
-    teacher.days.reserve(qsizetype(range.to - range.monthFrom + 1));
+    teacher.days.reserve(
+        qsizetype(range.to - (range.wholeYear ? range.from : range.monthFrom) + 1));
     QList<int> monthly(months, 0);
     QList<DayRecord> dayRecords;
     auto next = first;
@@ -364,7 +370,10 @@ TeacherMonth evaluatePerson(const Person& one, const Range& range, const Calenda
         Day day = evaluateDay(date, dayRecords, anyEntry ? *dayEntries : none,
                               regularMinutes(one.name, date, rules), rules);
         if (day.beyond > 0) monthly[calendar.monthOfDay[size_t(jd - range.from)]] += day.beyond;
-        if (jd < range.monthFrom) continue;
+        if (jd < range.monthFrom) {
+            if (range.wholeYear) teacher.days << day;
+            continue;
+        }
         const CardLine* dayLines = nextLine;
         while (nextLine != one.lines.second && nextLine->day == jd) ++nextLine;
         day.fingerprint = dayFingerprint(
@@ -410,7 +419,7 @@ MonthReport buildReport(const ReportRequest& request) {
     Reading reading = readAll(request);
     const QString fileList = request.files.join(QStringLiteral(", "));
     if (reading.newest < 0) throw Failure(texts::kNoRecords.arg(fileList));
-    const Range range(request.month.value_or(monthOf(reading.newest)));
+    const Range range(request.month.value_or(monthOf(reading.newest)), request.wholeYear);
     MonthReport report;
     report.month = range.month;
     report.skipped = reading.skipped;

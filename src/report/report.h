@@ -63,6 +63,9 @@ struct ReportRequest {
     // When given, a record file that cannot be read or dated is listed here and left out,
     // and the report is made from the others, rather than failing for the whole folder.
     QList<FileFault>* fileFaults = nullptr;
+    // The year's report: each teacher's days run from the five months before the school year's
+    // April, which April's averages reach back to, up to the month; the figures stay the month's.
+    bool wholeYear = false;
 };
 
 // Reads each file once, as the terminal reads it. Faults (a missing or unreadable file, one

@@ -28,6 +28,9 @@ QByteArray withBom() { return QByteArray("\xEF\xBB\xBF"); }
 
 } // namespace
 
+QByteArray csvStart() { return withBom(); }
+void addCsvRow(QByteArray& out, const QStringList& fields) { addRow(out, fields); }
+
 QString weekdayName(QDate date) {
     static const char16_t* const names[] = {u"月", u"火", u"水", u"木", u"金", u"土", u"日"};
     return QString::fromUtf16(names[date.dayOfWeek() - 1]);

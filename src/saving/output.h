@@ -5,6 +5,7 @@
 #include "report/report.h"
 
 #include <QByteArray>
+#include <QSet>
 #include <QString>
 
 namespace velmora {
@@ -35,6 +36,12 @@ QByteArray summaryCsv(const MonthReport& report);
 // Writes the workbook at `path`, libxlsxwriter's own temporary files in its folder. Throws
 // Failure naming `shownPath`.
 void writeXlsx(const MonthReport& report, const QString& path, const QString& shownPath);
+
+// A CSV file's first bytes, and a row after them, for every CSV file alike.
+QByteArray csvStart();
+void addCsvRow(QByteArray& out, const QStringList& fields);
+// A sheet name Excel accepts for `name`, unique among `used`, which it joins.
+QString sheetName(const QString& name, QSet<QString>& used);
 
 // "水" for a date.
 QString weekdayName(QDate date);

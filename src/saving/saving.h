@@ -26,6 +26,11 @@ QString reportBaseName(QDate month);
 // ("_集計.csv"), the XLSX, the PDF. Whoever asks about old files asks here.
 QStringList outputNames(QDate month, Formats formats);
 
+// "在校等時間_2026年度", and its files' names in the order they are written: the CSV, the
+// XLSX, the PDF.
+QString yearBaseName(int schoolYear);
+QStringList yearOutputNames(int schoolYear, Formats formats);
+
 // The PDF's bytes; the printing library makes them.
 using PdfMaker = std::function<QByteArray(const MonthReport&)>;
 

@@ -23,6 +23,8 @@ double excelDay(QDate date) {
     return double(date.toJulianDay() - QDate(1899, 12, 30).toJulianDay());
 }
 
+} // namespace
+
 // A sheet name Excel accepts: at most 31 characters, none of []:*?/\ or a control
 // character, no apostrophe at either end, unique without regard to case, and neither the
 // summary's name nor History, which Excel keeps for itself. The sheet's title cell and
@@ -48,6 +50,8 @@ QString sheetName(const QString& name, QSet<QString>& used) {
     used.insert(candidate.toCaseFolded());
     return candidate;
 }
+
+namespace {
 
 // libxlsxwriter's results, every one checked: the first fault ends the workbook.
 class Book {

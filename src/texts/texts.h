@@ -96,7 +96,7 @@ inline const QString kBadLastYear = QStringLiteral("--last-year %1: 2000〜2099 
 inline const QString kBadHours = QStringLiteral("--hours %1: 時間 (H:MM) ではありません");
 inline const QString kBadBreak = QStringLiteral("--break %1: 0〜360 の分数ではありません");
 inline const QString kBadFormat =
-    QStringLiteral("--format %1: csv、xlsx、pdf のどれかを指定してください");
+    QStringLiteral("--format %1: csv、xlsx、pdf のどれか（年度は year）を指定してください");
 inline const QString kMissingFolder = QStringLiteral("フォルダが見つかりません \"%1\"");
 // %1 the file, %2 the line's number, %3 the line.
 inline const QString kBadDayOff =
@@ -114,7 +114,8 @@ inline const QString kFilesHelp = QStringLiteral("記録ファイル（省略時
 inline const QString kHelpHelp = QStringLiteral("この説明を表示します。");
 inline const QString kVersionHelp = QStringLiteral("バージョンを表示します。");
 inline const QString kMonthHelp = QStringLiteral("集計する月（省略時: 最新の記録の月）");
-inline const QString kFormatHelp = QStringLiteral("csv、xlsx、pdf（複数可、省略時: csv）");
+inline const QString kFormatHelp = QStringLiteral(
+    "csv、xlsx、pdf（複数可、省略時: csv）。year で -m の月の年度（4月からその月まで）");
 inline const QString kOutHelp = QStringLiteral("書き出すフォルダ（省略時: 現在のフォルダ）");
 inline const QString kLastYearHelp =
     QStringLiteral("各ファイルの最後の記録の年（省略時: ファイルの更新日時の年）");
@@ -541,5 +542,26 @@ inline const QString kBoardView = QStringLiteral("教育委員会");
 inline const QString kNotTryFolder = QStringLiteral(
     "\"%1\" には試しに使えません。空のフォルダーか、前に --try で作ったフォルダーを指定してください"
     "（学校のデータフォルダーには例のカードを登録しません）");
+// The year of each teacher: `-f year`, its files and the window's 年度.
+inline const QString kYearTitle = QStringLiteral("%1年度");
+// %1 the month's number.
+inline const QString kYearMonthInSchool = QStringLiteral("%1月在校等時間");
+inline const QString kYearMonthBeyond = QStringLiteral("%1月時間外");
+inline const QStringList kYearTotalColumns = {QStringLiteral("在校等時間合計"),
+                                              QStringLiteral("時間外合計"),
+                                              QStringLiteral("2か月平均最高"),
+                                              QStringLiteral("3か月平均最高"),
+                                              QStringLiteral("4か月平均最高"),
+                                              QStringLiteral("5か月平均最高"),
+                                              QStringLiteral("6か月平均最高"),
+                                              QStringLiteral("45時間超の月数"),
+                                              QStringLiteral("判定")};
+// %1 the school year, %2 its last month counted (YYYY-MM), %3 how many teachers.
+inline const QString kYearDone = QStringLiteral("%1年度（%2まで）: 教職員 %3名");
+// %1 the school year's title, %2 the school.
+inline const QString kYearHeading = QStringLiteral("在校等時間 %1　%2");
+inline const QString kYearChartNote =
+    QStringLiteral("月ごとの時間外（時間）。線は45時間。%1 までの集計");
+inline const QString kYearView = QStringLiteral("年度（全員）");
 
 } // namespace velmora::texts

@@ -3,6 +3,7 @@
 #include "printing/sheets.h"
 #include "programs/velmora-report/boardcommand.h"
 #include "programs/velmora-report/closingcommand.h"
+#include "programs/velmora-report/yearcommand.h"
 #include "report/daysoff.h"
 #include "report/report.h"
 #include "saving/saving.h"
@@ -62,6 +63,7 @@ struct Run {
     Formats formats;
     QDir outDir;
     std::optional<QString> daysOff; // read with the records: its faults end the run alike
+    bool year = false;              // -f year: the school year's files in place of the month's
 };
 
 // The files named, or the terminal's own; those that hold no records left out, and said so.
@@ -98,7 +100,9 @@ QString readOptions(const QCommandLineParser& parser, Run& run) {
     request.rules.breakMinutes = value("break").toInt(&breakOk);
     if (!breakOk || request.rules.breakMinutes < 0 || request.rules.breakMinutes > 360)
         return texts::kBadBreak.arg(value("break"));
-    for (const QString& f : parser.values(QStringLiteral("format"))) {
+    QStringList formats = parser.values(QStringLiteral("format"));
+    run.year = request.wholeYear = takeYear(formats);
+    for (const QString& f : formats) {
         bool* chosen = f == u"csv"    ? &run.formats.csv
                        : f == u"xlsx" ? &run.formats.xlsx
                        : f == u"pdf"  ? &run.formats.pdf
@@ -139,11 +143,13 @@ int buildAndSave(Run& run, const Console& console, std::shared_ptr<const FileCal
         for (const QString& note : report.chainNotes) say(console, note);
         for (const LedgerProblem& problem : report.ledger.problems) say(console, problem.text());
         tellChanges(report, console);
-        saveReport(report, run.outDir, run.formats, pdfBytes, std::move(calls));
+        const QString done =
+            run.year ? saveYearOf(report, run.outDir, run.formats, std::move(calls))
+                     : (saveReport(report, run.outDir, run.formats, pdfBytes, std::move(calls)),
+                        texts::kReportDone.arg(report.month.toString(QStringLiteral("yyyy-MM")))
+                            .arg(report.teachers.size()));
         if (report.skipped > 0) say(console, texts::kLinesSkipped.arg(report.skipped));
-        console.out(texts::kReportDone.arg(report.month.toString(QStringLiteral("yyyy-MM")))
-                        .arg(report.teachers.size()) +
-                    u'\n');
+        console.out(done + u'\n');
     } catch (const Failure& failure) {
         say(console, failure.message(), lineOpen);
         return 2;
