@@ -67,6 +67,7 @@ void compareWithClosings(MonthReport& report) {
         const auto closedDays = latest.days.value(teacher.name);
         bool changed = closedTeacher == latest.teachers.cend();
         for (Day& day : teacher.days) {
+            if (day.date < report.month) continue; // a whole year's report holds earlier days
             const ClosedFigures closed = closedDays.value(day.date);
             if (closed == closedFigures(day)) continue;
             day.closedAs = closed;
@@ -113,7 +114,8 @@ void closeMonth(const MonthReport& report, const QString& by, const QString& rea
     for (const TeacherMonth& teacher : report.teachers) {
         closing.teachers.insert(teacher.name, closedFigures(teacher));
         auto& days = closing.days[teacher.name];
-        for (const Day& day : teacher.days) days.insert(day.date, closedFigures(day));
+        for (const Day& day : teacher.days)
+            if (day.date >= report.month) days.insert(day.date, closedFigures(day));
     }
     appendClosing(QDir(report.ledger.folder), closing);
 }
