@@ -17,7 +17,7 @@ MonthReport monthOf(QDate date, const QList<Closing>& closings) {
     MonthReport month;
     month.month = firstOfMonth(date);
     for (const Closing& c : closings)
-        if (c.month == month.month) month.closings << c;
+        if (c.month == month.month) month.closings << c, month.ledger.closings << c;
     return month;
 }
 

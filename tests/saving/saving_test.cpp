@@ -85,7 +85,7 @@ MonthReport closedJuly() {
     Closing closing;
     closing.month = r.month, closing.at = QDateTime(QDate(2026, 8, 3), QTime(17, 0));
     closing.by = "教頭";
-    r.closings = {closing};
+    r.closings = r.ledger.closings = {closing};
     const QString hex = QString("0123456789abcdef").repeated(4);
     Day day;
     day.date = QDate(2026, 7, 8), day.inSchool = 630, day.beyond = 165;
