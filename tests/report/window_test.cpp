@@ -442,7 +442,8 @@ TEST(Workbench, ClosingWithDaysToCorrectNeedsAReason) {
         bench.answers.next = {"教頭", c.reason};
         if (c.reason.isValid()) bench.answers.next << QVariant();
         bench.find<QPushButton>("closeMonth")->click();
-        EXPECT_TRUE(bench.answers.labels.value(1).contains("佐藤　花子　2026-01-13　出のみ")) << c.name;
+        EXPECT_TRUE(bench.answers.labels.value(1).contains("佐藤　花子　2026-01-13　出のみ"))
+            << c.name;
         EXPECT_TRUE(bench.find<QLabel>("status")->text().startsWith(c.said)) << c.name;
         EXPECT_TRUE(bench.answers.next.isEmpty()) << c.name;
         EXPECT_TRUE(QFileInfo(bench.dir.filePath(kClosingsFile)).isDir()) << c.name;
