@@ -422,6 +422,8 @@ void yearOfReports(benchmark::State& state, const QString& ledger, bool closed) 
 void verifyYear(benchmark::State& state) { yearOfReports(state, closedFolder(), true); }
 void reportYear(benchmark::State& state) {
     yearOfReports(state, folderFor("open", kYearRecords), false);
+}
+
 // The newest month's school year, each teacher's months April on: one reading, as the month's.
 void yearReportOnly(benchmark::State& state) {
     const ReportData& data = reportOf(state.range(0));

@@ -5,8 +5,8 @@
 #include "reportwindow/closingdialog.h"
 #include "reportwindow/entrydialog.h"
 #include "reportwindow/listtab.h"
-#include "saving/output.h"
 #include "reportwindow/startfolders.h"
+#include "saving/output.h"
 #include "storage/datafiles.h"
 #include "texts/texts.h"
 
