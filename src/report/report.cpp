@@ -401,8 +401,9 @@ QString ledgerFolderOf(const QStringList& files) {
 
 bool isRecordFile(const QString& path) {
     const QString name = QFileInfo(path).fileName();
-    return name.compare(kEntriesFile, Qt::CaseInsensitive) != 0 &&
-           name.compare(kRegistryFile, Qt::CaseInsensitive) != 0;
+    for (const QString& other : {kEntriesFile, kClosingsFile, kRegistryFile})
+        if (name.compare(other, Qt::CaseInsensitive) == 0) return false;
+    return true;
 }
 
 QStringList recordFiles(const QStringList& paths, QStringList* others) {

@@ -77,8 +77,8 @@ MonthReport buildReport(const ReportRequest& request);
 // The folder the school's files are read from without `--ledger`: the first record file's;
 // empty without files.
 QString ledgerFolderOf(const QStringList& files);
-// The files of `paths` that hold records: not 申告.dat nor the card registry, which end in .dat
-// too. The others are added to `others`.
+// The files of `paths` that hold records: not 申告.dat, 締め.dat nor the card registry, which end
+// in .dat too. The others are added to `others`.
 bool isRecordFile(const QString& path);
 QStringList recordFiles(const QStringList& paths, QStringList* others = nullptr);
 

@@ -354,7 +354,7 @@ TEST(Workbench, SavesTheCommandLinesFilesAskingBeforeReplacing) {
 // installation's data folder; of a folder, and of files chosen, the record files only.
 TEST(Workbench, OpensTheLastFoldersElseTheDataFolderRecordsOnly) {
     QTemporaryDir data;
-    for (const QString& name : {kRecordFile, kRegistryFile, QStringLiteral("申告.dat")})
+    for (const QString& name : {kRecordFile, kRegistryFile, kEntriesFile, kClosingsFile})
         write(data.filePath(name), "");
     const QString record = data.filePath(kRecordFile);
     EXPECT_EQ(foldersAtStart({data.filePath("gone")}, data.filePath("gone")), QStringList());
