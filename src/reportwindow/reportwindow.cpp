@@ -42,6 +42,8 @@ namespace velmora {
 namespace {
 
 const QString kSaveFolderKey = QStringLiteral("saveFolder");
+// 表示: 集計, 年度, then each teacher's days.
+constexpr int kYearItem = 1, kFirstTeacherItem = 2;
 
 // How many teachers, and how many of them have days to correct, seen without opening each.
 QString teachersLine(const MonthReport& report) {
@@ -105,6 +107,9 @@ ReportWindow::ReportWindow(Dialogs& dialogs, QWidget* parent)
     setCentralWidget(central);
     resize(900, 640);
     connect(&building_, &QFutureWatcher<Built>::finished, this, &ReportWindow::built);
+    connect(&year_, &YearView::changed, this, [this] {
+        if (year_.shown()) showYear();
+    });
     rebuild();
 }
 
@@ -148,8 +153,11 @@ QLayout* ReportWindow::choiceRow() {
         reread();
     });
     teacher_->setObjectName(QStringLiteral("teacher"));
-    connect(teacher_, &QComboBox::currentIndexChanged, this,
-            [this](int index) { choose(index - 1); });
+    connect(teacher_, &QComboBox::currentIndexChanged, this, [this](int index) {
+        choose(index - kFirstTeacherItem);
+        year_.setShown(index == kYearItem);
+        if (year_.shown()) showYear();
+    });
     entryButton_->setObjectName(QStringLiteral("entryButton"));
     connect(entryButton_, &QPushButton::clicked, this,
             [this] { askEntry(model_.teacher() >= 0 ? table_->currentIndex().row() : -1); });
@@ -310,14 +318,24 @@ QString ReportWindow::ledgerFolder() const { return ledgerFolderOf(files_); }
 // The columns to their texts, the wordy one (判定, or a day's 備考) taking the room left.
 void ReportWindow::fitColumns() {
     QHeaderView* header = table_->horizontalHeader();
-    for (int c = 0; c < model_.columnCount(); ++c)
+    for (int c = 0; c < table_->model()->columnCount(); ++c)
         header->setSectionResizeMode(c, QHeaderView::Interactive);
     table_->resizeColumnsToContents();
     const int wordy = 6; // 備考, or the summary's 判定
-    if (wordy < model_.columnCount()) header->setSectionResizeMode(wordy, QHeaderView::Stretch);
+    if (table_->model() == &model_ && wordy < model_.columnCount())
+        header->setSectionResizeMode(wordy, QHeaderView::Stretch);
+}
+
+// The year's table in place of the month's, as far as it is read.
+void ReportWindow::showYear() {
+    table_->setModel(&year_.model());
+    fitColumns();
+    message_->setText(year_.status());
+    if (!year_.reading()) emit reportShown();
 }
 
 void ReportWindow::choose(int teacher) {
+    table_->setModel(&model_);
     model_.showTeacher(teacher);
     fitColumns();
     const MonthReport& report = model_.report();
@@ -337,7 +355,12 @@ void ReportWindow::choose(int teacher) {
 void ReportWindow::activated(const QModelIndex& index) {
     if (!index.isValid()) return;
     if (model_.teacher() >= 0) return askEntry(index.row());
-    teacher_->setCurrentIndex(index.row() + 1);
+    // A row of the year opens the teacher's days of the month, when the month has them.
+    const int item = year_.shown()
+                         ? teacher_->findText(year_.model().year().teachers[index.row()].name)
+                         : index.row() + kFirstTeacherItem;
+    if (item < kFirstTeacherItem) return;
+    teacher_->setCurrentIndex(item);
     table_->setCurrentIndex(model_.index(0, 0)); // the keys go on from the first day
 }
 
@@ -486,7 +509,9 @@ void ReportWindow::present(const Built& result) {
         const QSignalBlocker block(teacher_);
         teacher_->clear();
         teacher_->addItem(texts::kEveryone);
+        teacher_->addItem(texts::kYearView);
         for (const TeacherMonth& t : result.report.teachers) teacher_->addItem(t.name);
+        if (year_.shown()) teacher_->setCurrentIndex(kYearItem);
     }
     fitColumns();
     entryButton_->setEnabled(!files_.isEmpty());
@@ -494,7 +519,7 @@ void ReportWindow::present(const Built& result) {
     if (again > 0) {
         const QSignalBlocker block(teacher_);
         teacher_->setCurrentIndex(again);
-        choose(again - 1);
+        choose(again - kFirstTeacherItem);
         table_->setCurrentIndex(model_.index(shownRow, 0));
     }
     Ledger ledger = result.report.ledger;
@@ -506,6 +531,10 @@ void ReportWindow::present(const Built& result) {
     staffTab_->showLines(ledger);
     calendarTab_->showLines(ledger);
     staffTab_->setRecordedNames(result.report.recorded);
+    ReportRequest shown;
+    shown.files = files_, shown.lastYears = lastYears_;
+    if (result.failure.isEmpty()) shown.month = result.report.month;
+    year_.follow(shown);
 }
 
 // 記入者, asked once a session; true when given.
@@ -622,20 +651,22 @@ void ReportWindow::askFolder() {
 // The report shown is saved; while another is read, nothing is (it would be the old one).
 // Old files of the same month are replaced only when the office says so.
 void ReportWindow::askSave(Formats formats) {
-    if (model_.report().teachers.isEmpty() || reading_) return;
+    if (year_.shown() ? !year_.ready() : model_.report().teachers.isEmpty() || reading_) return;
     const QString folder = dialogs_.folder(this, texts::kSaveFolderTitle, saveFolder());
     if (folder.isEmpty()) return;
     settings().setValue(kSaveFolderKey, folder);
     const QDir dir(folder);
     QStringList old;
-    for (const QString& n : outputNames(model_.report().month, formats))
+    for (const QString& n :
+         year_.shown() ? year_.outputNames(formats) : outputNames(model_.report().month, formats))
         if (QFileInfo::exists(dir.filePath(n))) old << QDir::toNativeSeparators(dir.filePath(n));
     if (!old.isEmpty() && !dialogs_.confirm(this, QStringLiteral("saveOver"), texts::kSaveOverTitle,
                                             texts::kSaveOver.arg(old.join(u'\n'))))
         return;
     try {
         QStringList paths;
-        for (const QString& w : saveReport(model_.report(), dir, formats, pdfBytes))
+        for (const QString& w : year_.shown() ? year_.save(dir, formats)
+                                              : saveReport(model_.report(), dir, formats, pdfBytes))
             paths << QDir::toNativeSeparators(QFileInfo(w).absoluteFilePath());
         message_->setText(texts::kSaved.arg(paths.join(QStringLiteral("、"))));
         message_->setToolTip(paths.join(u'\n'));
@@ -646,13 +677,15 @@ void ReportWindow::askSave(Formats formats) {
 
 // As tall as the screen leaves room for, a page's width to its height.
 void ReportWindow::preview() {
-    if (model_.report().teachers.isEmpty() || reading_) return;
+    if (year_.shown() ? !year_.ready() : model_.report().teachers.isEmpty() || reading_) return;
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageLayout(sheetLayout());
     QPrintPreviewDialog dialog(&printer, this);
     dialog.setWindowTitle(texts::kPreviewTitle);
-    connect(&dialog, &QPrintPreviewDialog::paintRequested, this,
-            [this](QPrinter* p) { paintSheets(model_.report(), *p); });
+    connect(&dialog, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* p) {
+        if (year_.shown()) return year_.paint(*p);
+        paintSheets(model_.report(), *p);
+    });
     const QRect room = screen()->availableGeometry();
     const int height = room.height() * 9 / 10;
     // Wide enough for its tool bar, where the screen has room.

@@ -9,6 +9,7 @@
 #include "report/report.h"
 #include "reportwindow/dialogs.h"
 #include "reportwindow/reportmodel.h"
+#include "reportwindow/yearview.h"
 #include "saving/saving.h"
 
 #include <QDateEdit>
@@ -90,6 +91,7 @@ private:
     void present(const Built& result);
     void showProgress(int percent);
     void choose(int teacher);
+    void showYear();
     void fitColumns();
     void activated(const QModelIndex& index);
     bool askWriter();
@@ -110,6 +112,7 @@ private:
 
     Dialogs& dialogs_;
     ReportModel model_;
+    YearView year_;
     QStringList files_;
     QHash<QString, int> lastYears_; // as given for files whose year was not known
     QStringList yearAsked_;

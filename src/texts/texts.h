@@ -563,5 +563,10 @@ inline const QString kYearHeading = QStringLiteral("在校等時間 %1　%2");
 inline const QString kYearChartNote =
     QStringLiteral("月ごとの時間外（時間）。線は45時間。%1 までの集計");
 inline const QString kYearView = QStringLiteral("年度（全員）");
+// The window's 年度: a month's column and, over it, its 在校等時間 beside its 時間外. %1 the month.
+inline const QString kYearMonthColumn = QStringLiteral("%1月");
+inline const QString kYearMonthHeaderTip =
+    QStringLiteral("%1月の時間外（在校等時間はその欄にマウスを置くと表示）");
+inline const QString kYearMonthTip = QStringLiteral("在校等時間 %1　時間外 %2");
 
 } // namespace velmora::texts

@@ -350,6 +350,35 @@ TEST(Workbench, SavesTheCommandLinesFilesAskingBeforeReplacing) {
               QDir(command.path()).entryList(QDir::Files));
 }
 
+// 年度 shows the school year up to the month shown, a teacher's 時間外 in its month's column
+// (在校等時間 over it) and the year's total, the month's 年度累計; its CSV saved through the
+// window's button is the command line's `-f year`, and the month's is not written.
+TEST(Workbench, TheYearOfTheMonthShownIsShownAndSavedAsTheCommandLines) {
+    Bench bench;
+    bench.find<QDateEdit>("month")->setDate(QDate(2026, 1, 1));
+    bench.shown();
+    bench.find<QComboBox>("teacher")->setCurrentIndex(1);
+    bench.shown();
+    EXPECT_EQ(bench.find<QLabel>("status")->text(), "2025年度（2026-01まで）: 教職員 2名");
+    const QAbstractItemModel* year = bench.find<QTableView>("reportTable")->model();
+    ASSERT_EQ(year->rowCount(), 2);
+    EXPECT_EQ(year->headerData(10, Qt::Horizontal).toString(), "1月");
+    const QStringList sato{bench.cell(1, 0), bench.cell(1, 1), bench.cell(1, 10),
+                           bench.cell(1, 14)};
+    EXPECT_EQ(sato, QStringList({"佐藤　花子", "", "18:30", "23:40"}));
+    EXPECT_EQ(year->index(1, 10).data(Qt::ToolTipRole).toString(),
+              "在校等時間 41:45　時間外 18:30");
+    QTemporaryDir window, command;
+    runReport({"velmora-report", "-f", "year", "-m", "2026-01", "-o", command.path(),
+               bench.dir.filePath("t0.dat"), bench.dir.filePath("t1.dat")},
+              {[](const QString&) {}, [](const QString&) {}});
+    bench.answers.next = {window.path()};
+    bench.find<QPushButton>("saveCsv")->click();
+    EXPECT_EQ(QDir(window.path()).entryList(QDir::Files), QStringList{"在校等時間_2025年度.csv"});
+    EXPECT_EQ(contents(window.path() + "/在校等時間_2025年度.csv"),
+              contents(command.path() + "/在校等時間_2025年度.csv"));
+}
+
 // Started without arguments, the window opens the folders of its last run, or else the
 // installation's data folder; of a folder, and of files chosen, the record files only.
 TEST(Workbench, OpensTheLastFoldersElseTheDataFolderRecordsOnly) {
