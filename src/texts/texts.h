@@ -524,6 +524,7 @@ inline const QStringList kBoardColumns = {QStringLiteral("学校"),
                                           QStringLiteral("100時間以上"),
                                           QStringLiteral("年360時間超"),
                                           QStringLiteral("年720時間超"),
+                                          QStringLiteral("締め"),
                                           QStringLiteral("除いた理由")};
 inline const QStringList kNoticeColumns = {
     QStringLiteral("学校"),   QStringLiteral("氏名"),           QStringLiteral("在校等時間"),
