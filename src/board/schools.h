@@ -4,6 +4,7 @@
 
 #include "board/board.h"
 #include "report/report.h"
+#include "report/year.h"
 
 #include <QString>
 #include <QStringList>
@@ -28,5 +29,17 @@ struct BoardRequest {
 // cannot be decided, is left out with the reason. Only the figures the board shows are kept
 // of each school, so memory stays small however many schools there are.
 BoardReport buildBoard(const BoardRequest& request);
+
+struct NamedYear {
+    QString school;
+    YearReport year;
+};
+struct BoardYears {
+    QList<NamedYear> schools; // in the order the folders were given
+    QList<LeftOut> leftOut;
+    QStringList warnings;
+};
+// Each school's year holding the request's month, read and left out as buildBoard() does.
+BoardYears buildBoardYears(BoardRequest request);
 
 } // namespace velmora

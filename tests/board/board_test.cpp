@@ -166,4 +166,22 @@ TEST_F(Board, ExitStatusSaysWhetherSchoolsWereLeftOut) {
     }
 }
 
+// With -f year, one workbook of a sheet per school read, under its name.
+TEST_F(Board, YearOfEachSchoolInOneWorkbook) {
+    QTemporaryDir out;
+    QProcess program;
+    program.setWorkingDirectory(dir.path());
+    program.start(VELMORA_REPORT, {u"--board"_qs, u"-m"_qs, u"2026-10"_qs, u"-f"_qs, u"year"_qs,
+                                   u"-o"_qs, out.path(), u"east"_qs, u"west"_qs, u"late"_qs});
+    ASSERT_TRUE(program.waitForFinished(30000));
+    EXPECT_EQ(program.exitCode(), 1) << program.readAllStandardError().toStdString();
+    QProcess unzip;
+    unzip.start(u"unzip"_qs, {u"-p"_qs, out.filePath(u"在校等時間_教育委員会_2026年度.xlsx"_qs),
+                              u"xl/workbook.xml"_qs});
+    ASSERT_TRUE(unzip.waitForFinished(30000));
+    const QString workbook = QString::fromUtf8(unzip.readAllStandardOutput());
+    EXPECT_EQ(workbook.count(u"<sheet "_qs), 2) << workbook.toStdString();
+    EXPECT_TRUE(workbook.contains(u"name=\"東小学校\""_qs) && workbook.contains(u"西中学校"_qs));
+}
+
 } // namespace
