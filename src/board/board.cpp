@@ -78,6 +78,7 @@ BoardReport boardReport(QDate month, const QList<School>& schools, QList<LeftOut
                 board.notices << Notice{school.name, t, limits};
         }
         board.rows << rowOf(school.name, teachers);
+        board.rows.back().folder = school.folder;
         everyone << teachers;
     }
     board.total = rowOf(texts::kBoardTotal, everyone);

@@ -56,6 +56,7 @@ struct Spread {
 
 struct SchoolRow {
     QString name;
+    QString folder; // the school's; empty for the board's total
     int teachers = 0;
     int toCorrect = 0; // teachers with days to correct
     Spread inSchool, beyond;

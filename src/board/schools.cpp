@@ -78,6 +78,14 @@ QStringList folderRecordFiles(const QString& folder) {
     return recordFiles(files);
 }
 
+QStringList schoolFolders(const QString& folder) {
+    QStringList schools;
+    for (const QFileInfo& f :
+         QDir(folder).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name))
+        if (!folderRecordFiles(f.absoluteFilePath()).isEmpty()) schools << f.absoluteFilePath();
+    return schools;
+}
+
 BoardReport buildBoard(const BoardRequest& request) {
     QList<School> schools;
     QList<LeftOut> leftOut;

@@ -20,6 +20,9 @@ QString schoolName(const QString& folder);
 // The folder's record files: its .dat files but the school's entries and the card registry.
 QStringList folderRecordFiles(const QString& folder);
 
+// The sub-folders of `folder` holding record files, by name: a board's folder of schools.
+QStringList schoolFolders(const QString& folder);
+
 struct BoardRequest {
     QStringList folders;
     ReportRequest base; // the month (required), the rules, the year; files and folder per school

@@ -2,11 +2,12 @@
 
 #include "assets/assets.h"
 #include "printing/sheets.h"
+#include "reportwindow/boardview.h"
 #include "reportwindow/closingdialog.h"
 #include "reportwindow/entrydialog.h"
 #include "reportwindow/listtab.h"
-#include "saving/output.h"
 #include "reportwindow/startfolders.h"
+#include "saving/output.h"
 #include "storage/datafiles.h"
 #include "texts/texts.h"
 
@@ -82,7 +83,8 @@ ReportWindow::ReportWindow(Dialogs& dialogs, QWidget* parent)
       message_(new QLabel), notices_(new QWidget), noticeText_(new QLabel),
       warningsButton_(new QPushButton(texts::kNoticesButton)),
       staffTab_(new ListTab(dialogs, LedgerSheet::Kind::Staff, QStringLiteral("staff"))),
-      calendarTab_(new ListTab(dialogs, LedgerSheet::Kind::Calendar, QStringLiteral("calendar"))) {
+      calendarTab_(new ListTab(dialogs, LedgerSheet::Kind::Calendar, QStringLiteral("calendar"))),
+      board_(new BoardView(this)) {
     setWindowTitle(texts::kReportWindowTitle);
     setWindowIcon(QIcon(assets::iconPath()));
     setUpTable();
@@ -105,6 +107,10 @@ ReportWindow::ReportWindow(Dialogs& dialogs, QWidget* parent)
     setCentralWidget(central);
     resize(900, 640);
     connect(&building_, &QFutureWatcher<Built>::finished, this, &ReportWindow::built);
+    connect(board_, &BoardView::shown, this, [this] {
+        if (table_->model() == board_) showBoard();
+        emit reportShown();
+    });
     rebuild();
 }
 
@@ -146,10 +152,12 @@ QLayout* ReportWindow::choiceRow() {
     connect(month_, &QDateEdit::dateChanged, this, [this] {
         monthChosen_ = true;
         reread();
+        board_->read(month_->date());
     });
     teacher_->setObjectName(QStringLiteral("teacher"));
-    connect(teacher_, &QComboBox::currentIndexChanged, this,
-            [this](int index) { choose(index - 1); });
+    connect(teacher_, &QComboBox::currentIndexChanged, this, [this](int index) {
+        teacher_->itemData(index) == kBoardItem ? showBoard() : choose(index - 1);
+    });
     entryButton_->setObjectName(QStringLiteral("entryButton"));
     connect(entryButton_, &QPushButton::clicked, this,
             [this] { askEntry(model_.teacher() >= 0 ? table_->currentIndex().row() : -1); });
@@ -318,6 +326,7 @@ void ReportWindow::fitColumns() {
 }
 
 void ReportWindow::choose(int teacher) {
+    if (table_->model() != &model_) table_->setModel(&model_);
     model_.showTeacher(teacher);
     fitColumns();
     const MonthReport& report = model_.report();
@@ -336,6 +345,7 @@ void ReportWindow::choose(int teacher) {
 
 void ReportWindow::activated(const QModelIndex& index) {
     if (!index.isValid()) return;
+    if (table_->model() == board_) return openSchool(board_->folderAt(index.row()));
     if (model_.teacher() >= 0) return askEntry(index.row());
     teacher_->setCurrentIndex(index.row() + 1);
     table_->setCurrentIndex(model_.index(0, 0)); // the keys go on from the first day
@@ -487,6 +497,8 @@ void ReportWindow::present(const Built& result) {
         teacher_->clear();
         teacher_->addItem(texts::kEveryone);
         for (const TeacherMonth& t : result.report.teachers) teacher_->addItem(t.name);
+        if (board_->hasSchools()) teacher_->addItem(texts::kBoardView, kBoardItem);
+        if (table_->model() == board_) teacher_->setCurrentIndex(teacher_->count() - 1);
     }
     fitColumns();
     entryButton_->setEnabled(!files_.isEmpty());
@@ -616,7 +628,7 @@ void ReportWindow::askFiles() {
 void ReportWindow::askFolder() {
     const QString folder = dialogs_.folder(this, texts::kAddFolderTitle);
     if (folder.isEmpty() || !settleEdits({staffTab_, calendarTab_})) return;
-    addFiles(recordFilesIn(folder));
+    if (!offerBoard(folder)) addFiles(recordFilesIn(folder));
 }
 
 // The report shown is saved; while another is read, nothing is (it would be the old one).
