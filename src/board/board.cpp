@@ -25,7 +25,9 @@ SchoolRow rowOf(const QString& name, const QList<const TeacherFigures*>& teacher
     row.name = name;
     row.teachers = int(teachers.size());
     QList<int> inSchool, beyond;
+    QList<ClosingState> closings;
     for (const TeacherFigures* t : teachers) {
+        closings << t->closing;
         inSchool << t->inSchool;
         beyond << t->beyond;
         row.toCorrect += t->toCorrect;
@@ -35,6 +37,7 @@ SchoolRow rowOf(const QString& name, const QList<const TeacherFigures*>& teacher
     }
     row.inSchool = spread(inSchool);
     row.beyond = spread(beyond);
+    row.closing = schoolClosing(closings);
     return row;
 }
 
@@ -47,12 +50,18 @@ Band bandOf(Flags flags) {
     return Band::UpTo45;
 }
 
+ClosingState schoolClosing(const QList<ClosingState>& teachers) {
+    if (teachers.contains(ClosingState::Changed)) return ClosingState::Changed;
+    const bool closed = !teachers.isEmpty() && !teachers.contains(ClosingState::Open);
+    return closed ? ClosingState::Closed : ClosingState::Open;
+}
+
 School schoolOf(const QString& name, const QString& folder, const MonthReport& report) {
     School school{.name = name, .folder = folder, .teachers = {}};
     school.teachers.reserve(report.teachers.size());
     for (const TeacherMonth& t : report.teachers)
-        school.teachers << TeacherFigures{t.name,       t.inSchool,      t.beyond,
-                                          t.yearBeyond, t.toCorrect > 0, t.flags};
+        school.teachers << TeacherFigures{t.name,          t.inSchool, t.beyond, t.yearBeyond,
+                                          t.toCorrect > 0, t.flags,    t.closing};
     return school;
 }
 
@@ -69,9 +78,11 @@ BoardReport boardReport(QDate month, const QList<School>& schools, QList<LeftOut
                 board.notices << Notice{school.name, t, limits};
         }
         board.rows << rowOf(school.name, teachers);
+        board.rows.back().folder = school.folder;
         everyone << teachers;
     }
     board.total = rowOf(texts::kBoardTotal, everyone);
+    board.total.closing.reset();
     return board;
 }
 

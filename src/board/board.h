@@ -10,6 +10,7 @@
 #include <QList>
 #include <QString>
 #include <array>
+#include <optional>
 
 namespace velmora {
 
@@ -19,6 +20,9 @@ namespace velmora {
 enum class Band { UpTo45, Over45, From80, From100 };
 constexpr int kBands = 4;
 Band bandOf(Flags flags);
+
+// A school's month is closed when every teacher's is, changed when any teacher's changed since.
+ClosingState schoolClosing(const QList<ClosingState>& teachers);
 
 // The limits that put a teacher on the board's list.
 constexpr Flags kToldFlags = Flags(Flag::Over80) | Flag::Average80 | Flag::SevenOver45;
@@ -31,6 +35,7 @@ struct TeacherFigures {
     int yearBeyond = 0;
     bool toCorrect = false;
     Flags flags;
+    ClosingState closing = ClosingState::Open;
 };
 
 struct School {
@@ -51,11 +56,13 @@ struct Spread {
 
 struct SchoolRow {
     QString name;
+    QString folder; // the school's; empty for the board's total
     int teachers = 0;
     int toCorrect = 0; // teachers with days to correct
     Spread inSchool, beyond;
     std::array<int, kBands> bands{};
-    int over360 = 0, over720 = 0; // the school year so far
+    int over360 = 0, over720 = 0;        // the school year so far
+    std::optional<ClosingState> closing; // a school's alone: the board closes nothing
 };
 
 struct Notice {

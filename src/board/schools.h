@@ -4,6 +4,7 @@
 
 #include "board/board.h"
 #include "report/report.h"
+#include "report/year.h"
 
 #include <QString>
 #include <QStringList>
@@ -19,6 +20,9 @@ QString schoolName(const QString& folder);
 // The folder's record files: its .dat files but the school's entries and the card registry.
 QStringList folderRecordFiles(const QString& folder);
 
+// The sub-folders of `folder` holding record files, by name: a board's folder of schools.
+QStringList schoolFolders(const QString& folder);
+
 struct BoardRequest {
     QStringList folders;
     ReportRequest base; // the month (required), the rules, the year; files and folder per school
@@ -28,5 +32,17 @@ struct BoardRequest {
 // cannot be decided, is left out with the reason. Only the figures the board shows are kept
 // of each school, so memory stays small however many schools there are.
 BoardReport buildBoard(const BoardRequest& request);
+
+struct NamedYear {
+    QString school;
+    YearReport year;
+};
+struct BoardYears {
+    QList<NamedYear> schools; // in the order the folders were given
+    QList<LeftOut> leftOut;
+    QStringList warnings;
+};
+// Each school's year holding the request's month, read and left out as buildBoard() does.
+BoardYears buildBoardYears(BoardRequest request);
 
 } // namespace velmora

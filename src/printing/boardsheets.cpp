@@ -1,6 +1,7 @@
 #include "printing/boardsheets.h"
 
 #include "printing/sheets.h"
+#include "report/closing.h"
 #include "saving/boardoutput.h"
 #include "saving/output.h"
 #include "saving/saving.h"
@@ -53,8 +54,17 @@ void legend(QPainter& p, int y) {
 // One school's teachers as one bar, a band a segment, its count written inside.
 void bar(QPainter& p, int y, const SchoolRow& row, double perTeacher) {
     p.setPen(Qt::black);
-    p.setFont(font(30, row.name == texts::kBoardTotal));
-    text(p, QRect(0, y, kNameWidth - 20, kRow), Qt::AlignVCenter | Qt::AlignRight, row.name);
+    // The state keeps its room; a long school name gives way.
+    int nameRight = kNameWidth - 20;
+    if (row.closing) {
+        p.setFont(font(22));
+        const QString state = closingStateText(*row.closing);
+        const int wide = p.fontMetrics().horizontalAdvance(state);
+        text(p, QRect(nameRight - wide, y, wide, kRow), Qt::AlignVCenter, state);
+        nameRight -= wide + 10;
+    }
+    p.setFont(font(30, !row.closing));
+    text(p, QRect(0, y, nameRight, kRow), Qt::AlignVCenter | Qt::AlignRight, row.name);
     double x = kNameWidth;
     for (int b = 0; b < kBands; ++b) {
         const double wide = row.bands[b] * perTeacher;

@@ -2,6 +2,7 @@
 
 #include "assets/assets.h"
 #include "printing/sheets.h"
+#include "reportwindow/boardview.h"
 #include "reportwindow/closingdialog.h"
 #include "reportwindow/entrydialog.h"
 #include "reportwindow/listtab.h"
@@ -84,7 +85,8 @@ ReportWindow::ReportWindow(Dialogs& dialogs, QWidget* parent)
       message_(new QLabel), notices_(new QWidget), noticeText_(new QLabel),
       warningsButton_(new QPushButton(texts::kNoticesButton)),
       staffTab_(new ListTab(dialogs, LedgerSheet::Kind::Staff, QStringLiteral("staff"))),
-      calendarTab_(new ListTab(dialogs, LedgerSheet::Kind::Calendar, QStringLiteral("calendar"))) {
+      calendarTab_(new ListTab(dialogs, LedgerSheet::Kind::Calendar, QStringLiteral("calendar"))),
+      board_(new BoardView(this)) {
     setWindowTitle(texts::kReportWindowTitle);
     setWindowIcon(QIcon(assets::iconPath()));
     setUpTable();
@@ -109,6 +111,10 @@ ReportWindow::ReportWindow(Dialogs& dialogs, QWidget* parent)
     connect(&building_, &QFutureWatcher<Built>::finished, this, &ReportWindow::built);
     connect(&year_, &YearView::changed, this, [this] {
         if (year_.shown()) showYear();
+    });
+    connect(board_, &BoardView::shown, this, [this] {
+        if (table_->model() == board_) showBoard();
+        emit reportShown();
     });
     rebuild();
 }
@@ -151,9 +157,14 @@ QLayout* ReportWindow::choiceRow() {
     connect(month_, &QDateEdit::dateChanged, this, [this] {
         monthChosen_ = true;
         reread();
+        board_->read(month_->date());
     });
     teacher_->setObjectName(QStringLiteral("teacher"));
     connect(teacher_, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (teacher_->itemData(index) == kBoardItem) {
+            year_.setShown(false);
+            return showBoard();
+        }
         choose(index - kFirstTeacherItem);
         year_.setShown(index == kYearItem);
         if (year_.shown()) showYear();
@@ -335,7 +346,7 @@ void ReportWindow::showYear() {
 }
 
 void ReportWindow::choose(int teacher) {
-    table_->setModel(&model_);
+    if (table_->model() != &model_) table_->setModel(&model_);
     model_.showTeacher(teacher);
     fitColumns();
     const MonthReport& report = model_.report();
@@ -354,6 +365,7 @@ void ReportWindow::choose(int teacher) {
 
 void ReportWindow::activated(const QModelIndex& index) {
     if (!index.isValid()) return;
+    if (table_->model() == board_) return openSchool(board_->folderAt(index.row()));
     if (model_.teacher() >= 0) return askEntry(index.row());
     // A row of the year opens the teacher's days of the month, when the month has them.
     const int item = year_.shown()
@@ -512,6 +524,8 @@ void ReportWindow::present(const Built& result) {
         teacher_->addItem(texts::kYearView);
         for (const TeacherMonth& t : result.report.teachers) teacher_->addItem(t.name);
         if (year_.shown()) teacher_->setCurrentIndex(kYearItem);
+        if (board_->hasSchools()) teacher_->addItem(texts::kBoardView, kBoardItem);
+        if (table_->model() == board_) teacher_->setCurrentIndex(teacher_->count() - 1);
     }
     fitColumns();
     entryButton_->setEnabled(!files_.isEmpty());
@@ -645,7 +659,7 @@ void ReportWindow::askFiles() {
 void ReportWindow::askFolder() {
     const QString folder = dialogs_.folder(this, texts::kAddFolderTitle);
     if (folder.isEmpty() || !settleEdits({staffTab_, calendarTab_})) return;
-    addFiles(recordFilesIn(folder));
+    if (!offerBoard(folder)) addFiles(recordFilesIn(folder));
 }
 
 // The report shown is saved; while another is read, nothing is (it would be the old one).

@@ -29,6 +29,7 @@ class QTableView;
 
 namespace velmora {
 
+class BoardView;
 class ListTab;
 
 // A month: its arrows and the wheel step months, wherever the cursor is, never years.
@@ -99,6 +100,10 @@ private:
     void askClose();
     void askFiles();
     void askFolder();
+    // A board's folder of schools: 教育委員会 offered and shown; a school's row opens its files.
+    bool offerBoard(const QString& folder);
+    void showBoard();
+    void openSchool(const QString& folder);
     // The record files' folders, offered again at the next start.
     void rememberFolders() const;
     void askSave(Formats formats);
@@ -142,6 +147,7 @@ private:
     ListTab* staffTab_;
     ListTab* calendarTab_;
     QProgressDialog* progress_ = nullptr;
+    BoardView* board_;
 };
 
 } // namespace velmora

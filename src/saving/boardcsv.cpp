@@ -1,5 +1,6 @@
 #include "saving/boardoutput.h"
 
+#include "report/closing.h"
 #include "saving/output.h"
 #include "texts/texts.h"
 
@@ -16,7 +17,8 @@ BoardRow schoolRow(const SchoolRow& r) {
     for (const Spread& s : {r.inSchool, r.beyond})
         row << minutes(s.total) << minutes(s.mean) << minutes(s.median) << minutes(s.largest);
     for (int n : r.bands) row << count(n);
-    return row << count(r.over360) << count(r.over720) << text({});
+    row << count(r.over360) << count(r.over720);
+    return row << text(r.closing ? closingStateText(*r.closing) : QString()) << text({});
 }
 
 QByteArray csvOf(const QStringList& header, const QList<BoardRow>& rows) {

@@ -1,5 +1,6 @@
 #include "saving/boardoutput.h"
 #include "saving/saving.h"
+#include "saving/yearoutput.h"
 #include "storage/outputfiles.h"
 #include "texts/texts.h"
 
@@ -36,6 +37,20 @@ QStringList saveBoard(const BoardReport& board, const QDir& folder, Formats form
     }
     if (formats.pdf) files.write(names[3], pdf(board));
     return files.commit();
+}
+
+QString boardYearsName(int schoolYear) {
+    return QStringLiteral("在校等時間_%1_%2.xlsx")
+        .arg(texts::kBoardName, texts::kYearTitle.arg(schoolYear));
+}
+
+QString saveBoardYears(const QList<SchoolYear>& schools, const QDir& folder,
+                       std::shared_ptr<const FileCalls> calls) {
+    const QString name = boardYearsName(schools.value(0).year.year);
+    OutputFiles files(folder, std::move(calls));
+    writeYearsXlsx(schools, files.writingPath(name), folder.filePath(name));
+    files.add(name);
+    return files.commit().value(0);
 }
 
 } // namespace velmora

@@ -44,4 +44,10 @@ QStringList saveYear(const SchoolYear& school, const QDir& folder, Formats forma
                      const YearPdfMaker& pdf = {},
                      std::shared_ptr<const FileCalls> calls = nullptr);
 
+// The board's workbook of every school's year: "在校等時間_教育委員会_2026年度.xlsx", written whole
+// or not at all into `folder`; returns its path. Throws Failure.
+QString boardYearsName(int schoolYear);
+QString saveBoardYears(const QList<SchoolYear>& schools, const QDir& folder,
+                       std::shared_ptr<const FileCalls> calls = nullptr);
+
 } // namespace velmora

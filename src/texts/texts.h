@@ -524,6 +524,7 @@ inline const QStringList kBoardColumns = {QStringLiteral("学校"),
                                           QStringLiteral("100時間以上"),
                                           QStringLiteral("年360時間超"),
                                           QStringLiteral("年720時間超"),
+                                          QStringLiteral("締め"),
                                           QStringLiteral("除いた理由")};
 inline const QStringList kNoticeColumns = {
     QStringLiteral("学校"),   QStringLiteral("氏名"),           QStringLiteral("在校等時間"),
@@ -558,6 +559,9 @@ inline const QStringList kYearTotalColumns = {QStringLiteral("在校等時間合
                                               QStringLiteral("判定")};
 // %1 the school year, %2 its last month counted (YYYY-MM), %3 how many teachers.
 inline const QString kYearDone = QStringLiteral("%1年度（%2まで）: 教職員 %3名");
+// %1 the school year, %2 its last month, %3 schools, %4 schools left out.
+inline const QString kBoardYearDone =
+    QStringLiteral("%1年度（%2まで）: 学校 %3校　除いた学校 %4校");
 // %1 the school year's title, %2 the school.
 inline const QString kYearHeading = QStringLiteral("在校等時間 %1　%2");
 inline const QString kYearChartNote =

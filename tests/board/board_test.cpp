@@ -2,6 +2,7 @@
 // the real program.
 
 #include "board/schools.h"
+#include "report/closing.h"
 #include "storage/cp932.h"
 #include "support/print.h"
 #include "support/reportfiles.h"
@@ -84,6 +85,7 @@ QString rowText(const SchoolRow& r) {
     cells << hoursText(int(r.beyond.total));
     for (int n : r.bands) cells << QString::number(n);
     cells << QString::number(r.over360) << QString::number(r.over720);
+    if (r.closing) cells << closingStateText(*r.closing);
     return cells.join(u' ');
 }
 
@@ -101,16 +103,26 @@ TEST_F(Board, ThreeSchoolsComputedByHand) {
     request.base.rules.regularMinutes = 0;
     request.base.rules.breakMinutes = 0;
     request.base.today = QDate(2026, 11, 5);
+    // East closed as the board reads it; west closed under another break, so changed since.
+    for (const auto& [school, breakMinutes] : {std::pair{"east", 0}, std::pair{"west", 60}}) {
+        ReportRequest closing = request.base;
+        closing.files = folderRecordFiles(folder(school));
+        closing.ledgerFolder = folder(school);
+        closing.rules.breakMinutes = breakMinutes;
+        closeMonth(buildReport(closing), u"x"_qs, u"y"_qs, QDateTime(kModified, QTime(9, 0)));
+    }
     const BoardReport board = buildBoard(request);
     QStringList rows;
     for (const SchoolRow& r : board.rows) rows << rowText(r);
     rows << rowText(board.total);
-    // Name, teachers, to correct, 時間外 mean, median, largest, total, the four bands, 360, 720.
+    // Name, teachers, to correct, 時間外 mean, median, largest, total, the four bands, 360, 720,
+    // 締め.
     // 45:00 is the lowest band, 80:00 and 100:00 open theirs; s counts in both schools; the
     // board's median is its ninth teachers' fifth, not a mean of the schools' medians.
-    EXPECT_EQ(rows, QStringList({u"東小学校 5 1 62:59 79:59 100:00 314:59 2 1 1 1 0 0"_qs,
-                                 u"西中学校 4 0 72:45 65:30 110:00 291:00 0 3 0 1 2 1"_qs,
-                                 u"教育委員会計 9 1 67:19 79:00 110:00 605:59 2 4 1 2 2 1"_qs}));
+    EXPECT_EQ(rows,
+              QStringList({u"東小学校 5 1 62:59 79:59 100:00 314:59 2 1 1 1 0 0 締め済み"_qs,
+                           u"西中学校 4 0 72:45 65:30 110:00 291:00 0 3 0 1 2 1 締め後に変更"_qs,
+                           u"教育委員会計 9 1 67:19 79:00 110:00 605:59 2 4 1 2 2 1"_qs}));
     QStringList notices;
     for (const Notice& n : board.notices)
         notices << n.school + u' ' + n.teacher.name + u' ' + flagsText(n.limits);
@@ -152,6 +164,24 @@ TEST_F(Board, ExitStatusSaysWhetherSchoolsWereLeftOut) {
         EXPECT_EQ(err.contains(u"late"), c.folders.contains(u"late")) << (err).toStdString();
         EXPECT_EQ(csv.contains("late"), c.status == 1);
     }
+}
+
+// With -f year, one workbook of a sheet per school read, under its name.
+TEST_F(Board, YearOfEachSchoolInOneWorkbook) {
+    QTemporaryDir out;
+    QProcess program;
+    program.setWorkingDirectory(dir.path());
+    program.start(VELMORA_REPORT, {u"--board"_qs, u"-m"_qs, u"2026-10"_qs, u"-f"_qs, u"year"_qs,
+                                   u"-o"_qs, out.path(), u"east"_qs, u"west"_qs, u"late"_qs});
+    ASSERT_TRUE(program.waitForFinished(30000));
+    EXPECT_EQ(program.exitCode(), 1) << program.readAllStandardError().toStdString();
+    QProcess unzip;
+    unzip.start(u"unzip"_qs, {u"-p"_qs, out.filePath(u"在校等時間_教育委員会_2026年度.xlsx"_qs),
+                              u"xl/workbook.xml"_qs});
+    ASSERT_TRUE(unzip.waitForFinished(30000));
+    const QString workbook = QString::fromUtf8(unzip.readAllStandardOutput());
+    EXPECT_EQ(workbook.count(u"<sheet "_qs), 2) << workbook.toStdString();
+    EXPECT_TRUE(workbook.contains(u"name=\"東小学校\""_qs) && workbook.contains(u"西中学校"_qs));
 }
 
 } // namespace

@@ -436,6 +436,37 @@ TEST(Workbench, OneBadFileIsOneFile) {
     }
 }
 
+// A folder of school folders offers 教育委員会, its schools as rows; a school's row opens its
+// files.
+TEST(Workbench, BoardFolderShowsSchoolsAndOpensOne) {
+    Bench bench(QList<QByteArray>{});
+    const QDir board(bench.dir.path());
+    for (const char* school : {"east", "west"}) {
+        board.mkdir(school);
+        write(board.filePath(school + QString("/t.dat")), contents(kTerminals[0]),
+              QDate(2026, 2, 1));
+    }
+    bench.find<QDateEdit>("month")->setDate(QDate(2025, 12, 1));
+    bench.shown();
+    bench.answers.next = {board.path()};
+    bench.find<QPushButton>("addFolder")->click();
+    bench.shown();
+    auto* show = bench.find<QComboBox>("teacher");
+    EXPECT_EQ(show->currentText(), "教育委員会");
+    EXPECT_EQ(QStringList({bench.cell(0, 0), bench.cell(1, 0), bench.cell(2, 0)}),
+              QStringList({"east", "west", "教育委員会計"}));
+    EXPECT_EQ(bench.find<QLabel>("status")->text(),
+              "2025-12: 学校 2校　教職員 4名　除いた学校 0校");
+    auto* table = bench.find<QTableView>("reportTable");
+    emit table->activated(table->model()->index(1, 0));
+    bench.shown();
+    ASSERT_EQ(bench.find<QListWidget>("files")->count(), 1);
+    EXPECT_TRUE(bench.find<QListWidget>("files")->item(0)->text().contains("west"));
+    EXPECT_EQ(show->currentIndex(), 0);
+    EXPECT_EQ(bench.find<QLabel>("status")->text(), "教職員 2名");
+    EXPECT_EQ(show->itemText(show->count() - 1), "教育委員会"); // still offered
+}
+
 // A name with no records this school year is asked about with the nearest one; no is nothing
 // written.
 TEST(Workbench, EntryNameWithoutRecordsNamesTheNearest) {

@@ -18,6 +18,7 @@ struct BoardRun {
     Formats formats;
     QDir outDir;
     std::optional<QString> daysOff;
+    bool year = false; // -f year: one workbook of every school's year in place of the month's
 };
 
 // The board's files written from the schools that could be read, each one left out named on

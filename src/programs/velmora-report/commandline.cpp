@@ -181,9 +181,9 @@ int runReport(const QStringList& arguments, const Console& console,
     if (const QString fault = readOptions(parser, run); !fault.isNull())
         return say(console, fault), 2;
     if (parser.isSet(QStringLiteral("board")))
-        return runBoard(
-            {parser.positionalArguments(), run.request, run.formats, run.outDir, run.daysOff},
-            console, std::move(calls));
+        return runBoard({parser.positionalArguments(), run.request, run.formats, run.outDir,
+                         run.daysOff, run.year},
+                        console, std::move(calls));
     run.request.files = chooseFiles(parser.positionalArguments(), console);
     if (isClosingCommand(parser))
         return runClosingCommand(
